@@ -1,0 +1,222 @@
+// The audio thread's side of QuenchboxEffect: once per block it takes the
+// accumulated parameter changes, applies them to the engine, publishes the
+// display copies, runs the samples and follows the meters. Every lock here is
+// only tried: a busy lock postpones its work to a later block, and the change
+// bits accumulate meanwhile so that nothing is lost.
+
+#include "effect/ParameterMapping.h"
+#include "effect/QuenchboxEffect.h"
+#include "engine/MixLaw.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace quenchbox::effect {
+
+namespace {
+
+namespace Bits = engine::UpdateBits;
+
+constexpr std::uint32_t changed(int parameter) { return 1u << parameter; }
+
+// The display-dirty bits the editor reads: frequency grid, pre curve (input
+// coupling and op-amp stages), post curve (tone circuit, deep network, output
+// filter).
+constexpr std::uint32_t kGridDirty = 0x1;
+constexpr std::uint32_t kPreCurveDirty = 0x2;
+constexpr std::uint32_t kPostCurveDirty = 0x4;
+
+std::uint32_t displayDirtyFor(std::uint32_t published)
+{
+    std::uint32_t dirty = 0;
+    if (published & Bits::kFrequencyGrid)
+        dirty |= kGridDirty;
+    if (published & (Bits::kInputCoupling | Bits::kStages | Bits::kOpAmpGain))
+        dirty |= kPreCurveDirty;
+    if (published & (Bits::kToneNetwork | Bits::kDeepNetwork | Bits::kOutputFilter))
+        dirty |= kPostCurveDirty;
+    return dirty;
+}
+
+// Single-precision 0.01, widened: the meters move 1 % of the way per frame.
+constexpr double kMeterRate = static_cast<double>(0.01f);
+
+}  // namespace
+
+std::uint32_t QuenchboxEffect::takeChanges(float snapshot[kParameterCount], float& rate)
+{
+    std::unique_lock<EffectLock> guard(paramLock, std::try_to_lock);
+    if (!guard.owns_lock() || changeMask == 0)
+        return 0;
+    const std::uint32_t changes = changeMask;
+    changeMask = 0;
+    std::copy(params, params + kParameterCount, snapshot);
+    rate = sampleRate;
+    return changes;
+}
+
+void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParameterCount], float rate)
+{
+    int bits = 0;
+    if (changes & changed(kOversample)) {  // also every sample-rate change
+        engine.samplePeriod = 1.0 / static_cast<double>(rate);
+        engine.oversample = switchActsOn(s[kOversample]);
+        bits = Bits::kAll;
+    }
+    if (changes & changed(kDrive)) {
+        engine.drive = driveFraction(s[kDrive]);
+        bits |= Bits::kStages;
+    }
+    if (changes & changed(kLevel)) {
+        engine.level = levelFraction(s[kLevel]);
+        bits |= Bits::kOutputFilter;
+    }
+    if (changes & changed(kVoltage)) {
+        engine.supplyVoltage = supplyVoltage(s[kVoltage]);
+        bits |= Bits::kSupplyVoltage;
+    }
+    if (changes & changed(kOpAmpGain)) {
+        engine.opAmpGain = opAmpGain(s[kOpAmpGain]);
+        bits |= Bits::kOpAmpGain;
+    }
+    if (changes & changed(kDeep)) {
+        engine.deepAmount = deepFraction(s[kDeep]);
+        bits |= Bits::kDeepNetwork;
+    }
+    if (changes & changed(kBass)) {
+        engine.bass = clampUnit(s[kBass]);
+        bits |= Bits::kToneNetwork;
+    }
+    if (changes & changed(kMiddle)) {
+        engine.middle = clampUnit(s[kMiddle]);
+        bits |= Bits::kToneNetwork;
+    }
+    if (changes & changed(kTreble)) {
+        engine.treble = clampUnit(s[kTreble]);
+        bits |= Bits::kToneNetwork;
+    }
+    if (changes & changed(kRzMode)) {
+        engine.mode = twoWayChoice(s[kRzMode]);
+        bits |= Bits::kToneNetwork | Bits::kOutputFilter;
+    }
+    if (changes & changed(kScale)) {
+        engine.scale = clampUnit(s[kScale]) - 0.5f;
+        bits |= Bits::kTimeScale;
+    }
+    if (changes & changed(kBright)) {
+        engine.bright = switchActsOn(s[kBright]);
+        bits |= Bits::kOutputFilter;
+    }
+    if (changes & changed(kMix)) {
+        const engine::MixGains mix = engine::equalPowerMix(clampUnit(s[kMix]));
+        engine.dryGain = mix.dry;
+        engine.wetGain = mix.wet;
+    }
+    if (changes & changed(kEnable))
+        engine.enabled = switchActsOn(s[kEnable]) ? 1 : 0;
+    if (changes & changed(kChannels))
+        channelMode = twoWayChoice(s[kChannels]) + 1;
+
+    if (bits != 0) {
+        engine.update(bits);
+        publishMask |= static_cast<std::uint32_t>(bits);
+    }
+}
+
+void QuenchboxEffect::publishDisplay()
+{
+    if (publishMask == 0 || editor == nullptr)
+        return;
+    std::unique_lock<EffectLock> guard(displayLock, std::try_to_lock);
+    if (!guard.owns_lock())
+        return;
+    engine.publish(static_cast<int>(publishMask));
+    displayDirty |= displayDirtyFor(publishMask);
+    publishMask = 0;
+}
+
+void QuenchboxEffect::followMeters(const Monitors& monitors)
+{
+    const double solverLevel = monitors.solver < 0.0 ? -monitors.solver : monitors.solver;
+    // Instant attack, slow release for the clipping meter; the stage meters are smoothed both ways.
+    if (solverLevel >= solverMeter)
+        solverMeter = solverLevel;
+    else
+        solverMeter += (solverLevel - solverMeter) * kMeterRate;
+    stageAMeter += (monitors.stageA - stageAMeter) * kMeterRate;
+    stageBMeter += (monitors.stageB - stageBMeter) * kMeterRate;
+}
+
+void QuenchboxEffect::handOffMeters()
+{
+    if (editor == nullptr || meterHandoff == nullptr)
+        return;
+    std::unique_lock<EffectLock> guard(meterHandoff->lock, std::try_to_lock);
+    if (!guard.owns_lock())
+        return;
+    meterHandoff->solver = solverMeter;
+    meterHandoff->stageA = stageAMeter;
+    meterHandoff->stageB = stageBMeter;
+}
+
+namespace {
+
+template <typename Sample>
+engine::EngineSample runChannel(engine::DriveEngine& engine, Sample input, int channel)
+{
+    engine::EngineSample sample;
+    sample.input = static_cast<double>(input);
+    sample.channel = channel;
+    engine.processSample(sample);
+    return sample;
+}
+
+}  // namespace
+
+template <typename Sample>
+void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
+{
+    if (closing.load(std::memory_order_acquire))
+        return;
+
+    float snapshot[kParameterCount];
+    float rate = 0.0f;
+    if (const std::uint32_t changes = takeChanges(snapshot, rate))
+        applyChanges(changes, snapshot, rate);
+    publishDisplay();
+
+    if (sampleFrames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr
+        || outputs[0] == nullptr)
+        return;
+
+    const bool singleChannel = inputs[1] == nullptr || outputs[1] == nullptr;
+    const bool stereo = !singleChannel && channelMode == 2 && hostChannels.load(std::memory_order_relaxed) == 2;
+    for (VstInt32 n = 0; n < sampleFrames; ++n) {
+        const engine::EngineSample left = runChannel(engine, inputs[0][n], 0);
+        outputs[0][n] = static_cast<Sample>(left.output);
+        if (stereo) {
+            const engine::EngineSample right = runChannel(engine, inputs[1][n], 1);
+            outputs[1][n] = static_cast<Sample>(right.output);
+            followMeters({std::max(left.solverMonitor, right.solverMonitor),
+                          std::max(left.stageAMonitor, right.stageAMonitor),
+                          std::max(left.stageBMonitor, right.stageBMonitor)});
+            continue;
+        }
+        if (!singleChannel)
+            outputs[1][n] = static_cast<Sample>(left.output);
+        followMeters({left.solverMonitor, left.stageAMonitor, left.stageBMonitor});
+    }
+    handOffMeters();
+}
+
+void QuenchboxEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    processBlock(inputs, outputs, sampleFrames);
+}
+
+void QuenchboxEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
+{
+    processBlock(inputs, outputs, sampleFrames);
+}
+
+}  // namespace quenchbox::effect

@@ -1,0 +1,77 @@
+#include "effect/Programs.h"
+
+#include "shell/StringCopy.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace quenchbox::effect::programs {
+
+namespace {
+
+struct ProgramRecord {
+    char name[kProgramNameLength];
+    float values[kParameterCount];
+};
+
+// Values in parameter order: Enable, Drive, Level, Bass, Middle, Treble,
+// Deep, Voltage, OA Gain, LEDs, Scale, RZ Mode, Channels, Oversample, Bright, Mix.
+constexpr ProgramRecord kDefaultProgram = {
+    "Default", {1.0f, 0.33f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
+
+ProgramRecord table[kProgramCount] = {
+    kDefaultProgram,
+    {"Fat Blues", {1.0f, 0.5f, 0.5f, 0.85f, 1.0f, 0.5f, 0.85f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {"Crunch", {1.0f, 0.4f, 0.5f, 0.65f, 0.35f, 0.75f, 1.0f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {"Grunge", {1.0f, 1.0f, 0.5f, 0.9f, 0.0f, 0.65f, 1.0f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {"Screaming Solo",
+     {1.0f, 1.0f, 0.5f, 1.0f, 0.35f, 0.65f, 0.7f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
+    {"Rusk Solo", {1.0f, 0.65f, 0.5f, 0.65f, 1.0f, 0.75f, 0.0f, 0.5f, 1.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {"OpAmp Solo", {1.0f, 1.0f, 0.5f, 0.5f, 0.6f, 0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.6f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
+    {"Bright Crunch",
+     {1.0f, 1.0f, 0.5f, 0.5f, 0.35f, 0.4f, 0.0f, 0.5f, 0.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
+    {"Modern Metal",
+     {1.0f, 1.0f, 0.5f, 0.35f, 0.0f, 0.93f, 0.93f, 0.35f, 1.0f, 1.0f, 0.4f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {"Smooth LED", {1.0f, 0.2f, 0.6f, 0.5f, 0.55f, 0.75f, 0.55f, 1.0f, 0.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
+    kDefaultProgram,
+    kDefaultProgram,
+    kDefaultProgram,
+    kDefaultProgram,
+    kDefaultProgram,
+    kDefaultProgram,
+};
+
+std::mutex tableLock;
+
+}  // namespace
+
+void readValues(int program, float values[kParameterCount])
+{
+    std::lock_guard<std::mutex> guard(tableLock);
+    std::memcpy(values, table[program].values, sizeof(table[program].values));
+}
+
+void storeValues(int program, const float values[kParameterCount])
+{
+    std::lock_guard<std::mutex> guard(tableLock);
+    std::memcpy(table[program].values, values, sizeof(table[program].values));
+}
+
+void rename(int program, const char* name)
+{
+    std::lock_guard<std::mutex> guard(tableLock);
+    std::strncpy(table[program].name, name, kProgramNameLength);
+}
+
+void copyName(int program, char* text)
+{
+    char name[kProgramNameLength + 1];
+    {
+        std::lock_guard<std::mutex> guard(tableLock);
+        std::memcpy(name, table[program].name, kProgramNameLength);
+    }
+    name[kProgramNameLength] = '\0';
+    copyBounded(text, name, kProgramNameLength);
+}
+
+}  // namespace quenchbox::effect::programs

@@ -1,0 +1,94 @@
+#ifndef QUENCHBOX_EFFECT_QUENCHBOXEFFECT_H
+#define QUENCHBOX_EFFECT_QUENCHBOXEFFECT_H
+
+#include "effect/EffectLock.h"
+#include "effect/MeterHandoff.h"
+#include "effect/Parameters.h"
+#include "engine/DriveEngine.h"
+#include "shell/AudioEffectX.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace quenchbox::effect {
+
+// The plug-in's effect: sixteen parameters guarded by paramLock with a change
+// mask, the process-wide programs, and the processing entry that applies
+// changes to the engine once per block without ever waiting for a lock.
+class QuenchboxEffect : public AudioEffectX {
+public:
+    explicit QuenchboxEffect(audioMasterCallback audioMaster);
+    ~QuenchboxEffect() override;
+
+    void setSampleRate(float rate) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
+
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+
+    void setProgram(VstInt32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+
+    bool setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override;
+
+    // The editor side: its meter copy, and the display copies it reads
+    // under displayLock.
+    void attachMeterHandoff(MeterHandoff* handoff) { meterHandoff = handoff; }
+    EffectLock& displayLockForEditor() { return displayLock; }
+    const engine::DriveEngine& engineForDisplay() const { return engine; }
+    // The display-dirty bits; read and cleared by the editor under displayLock.
+    std::uint32_t& displayDirtyBits() { return displayDirty; }
+
+    // Meter values as the audio thread last left them (for tests and hosts
+    // without an editor).
+    double solverMeterValue() const { return solverMeter; }
+    double stageAMeterValue() const { return stageAMeter; }
+    double stageBMeterValue() const { return stageBMeter; }
+
+private:
+    struct Monitors {
+        double solver;
+        double stageA;
+        double stageB;
+    };
+
+    void loadProgramValues(int program);
+    void attachEditor();
+
+    template <typename Sample>
+    void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    std::uint32_t takeChanges(float snapshot[kParameterCount], float& rate);
+    void applyChanges(std::uint32_t changes, const float snapshot[kParameterCount], float rate);
+    void publishDisplay();
+    void followMeters(const Monitors& monitors);
+    void handOffMeters();
+
+    std::atomic<bool> closing{false};
+    engine::DriveEngine engine;
+    int channelMode = 1;
+    std::atomic<int> hostChannels{2};
+    EffectLock paramLock;
+    float params[kParameterCount] = {};
+    std::uint32_t changeMask = 0;
+    EffectLock displayLock;
+    std::uint32_t publishMask = engine::UpdateBits::kAll;
+    std::uint32_t displayDirty = 0;
+    double solverMeter = 0.0;
+    double stageAMeter = 0.0;
+    double stageBMeter = 0.0;
+    MeterHandoff* meterHandoff = nullptr;
+};
+
+}  // namespace quenchbox::effect
+
+#endif

@@ -1,0 +1,70 @@
+#ifndef QUENCHBOX_ENGINE_DRIVEENGINE_H
+#define QUENCHBOX_ENGINE_DRIVEENGINE_H
+
+#include "engine/EngineSample.h"
+#include "engine/InputCoupling.h"
+#include "engine/NoiseGenerator.h"
+#include "engine/OutputFilter.h"
+
+namespace quenchbox::engine {
+
+// The signal path of one plug-in instance, computed per sample in double
+// precision:
+//
+//   input -> coupling -> output filter -> level -> dry/wet mix
+//
+// The effect writes the setting fields between blocks and calls update() with
+// the coefficient groups those fields touch; every section derives its
+// coefficients from one effective period T, which Scale stretches. States are
+// never reset: coefficient changes keep the circuit's charge.
+class DriveEngine {
+public:
+    DriveEngine();
+    virtual ~DriveEngine() = default;
+
+    DriveEngine(const DriveEngine&) = delete;
+    DriveEngine& operator=(const DriveEngine&) = delete;
+
+    // Recomputes the coefficient groups named by the UpdateBits in mask.
+    void update(int mask);
+    // Refreshes the single-precision display copies of the groups in mask;
+    // the caller holds the display lock.
+    void publish(int mask);
+    // One host-rate sample of one channel.
+    void processSample(EngineSample& sample);
+
+    // The circuit period every section is discretised with.
+    double effectivePeriod() const { return (1.0 + scale) * samplePeriod; }
+
+    const InputCoupling& inputCouplingSection() const { return inputCoupling; }
+    const OutputFilter& outputFilterSection() const { return outputFilter; }
+
+    // Settings, written by the effect between blocks.
+    bool oversample = false;
+    int enabled = 1;  // 0 bypasses the circuit
+    bool bright = false;
+    double dryGain = 0.0;  // the equal-power mix law at fully wet
+    double wetGain = 1.0;
+    int mode = 1;  // circuit variant, 0 or 1
+    double bass = 0.5;
+    double middle = 0.5;
+    double treble = 0.5;
+    double deepAmount = 0.604975743;  // Deep pot fraction, already tapered
+    double samplePeriod = 1.0 / 44100.0;
+    double opAmpGain = 200000.0;
+    double supplyVoltage = 50.0;  // the stages get rails at +-V/2
+    double drive = 0.452168649;   // Drive pot fraction, already tapered
+    double level = 0.206835722;   // Level pot fraction, already tapered
+    double scale = 0.0;           // time-scale offset, -0.5..+0.5
+
+private:
+    void processCore(EngineSample& sample);
+
+    InputCoupling inputCoupling;
+    OutputFilter outputFilter;
+    NoiseGenerator plainNoise;
+};
+
+}  // namespace quenchbox::engine
+
+#endif
