@@ -39,10 +39,10 @@ public:
         0.5132320320968043,   0.6537278571840232,  0.789787692015113,   0.9271638358417171,
     };
 
-    // Low-pass at the 8x rate with its cutoff near the host Nyquist
-    // frequency. Each polyphase subset h[4k + p] sums to about 1/4, so a
-    // constant interpolates with a gain of about 1 once the input is scaled
-    // by 4.
+    // Low-pass at the 8x rate: flat through the audio band, about 80 dB down
+    // from 60 kHz on, below the first image of the x2-rate signal. Each
+    // polyphase subset h[4k + p] sums to about 1/4, so a constant
+    // interpolates with a gain of about 1 once the input is scaled by 4.
     static constexpr double firCoefs[tapCount] = {
         -7.111575987489e-05, -0.0002893544544052, -0.0006991498583572, -0.00117931033888,
         -0.001342357672754,  -0.0006016779803501, 0.001486891313233,   0.004678671926338,
