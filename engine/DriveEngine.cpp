@@ -31,12 +31,33 @@ void DriveEngine::publish(int mask)
 
 void DriveEngine::processSample(EngineSample& sample)
 {
+    if (oversample) {
+        processOversampled(sample);
+        return;
+    }
     if (enabled == 0) {
         sample.output = sample.input;
         return;
     }
     sample.input = finiteOrZero(sample.input) + plainNoise.next();
     processCore(sample);
+}
+
+// Bypass keeps the resamplers in the path, so switching Enable with
+// oversampling on changes neither the delay nor the colour of the signal.
+void DriveEngine::processOversampled(EngineSample& sample)
+{
+    const int channel = sample.channel;
+    double circuitRate[kOversampling];
+    upsamplers[channel].upsample(finiteOrZero(sample.input) + oversampledNoise.next(), circuitRate);
+    if (enabled != 0) {
+        for (double& x : circuitRate) {
+            sample.input = x;
+            processCore(sample);
+            x = sample.output;
+        }
+    }
+    sample.output = downsamplers[channel].downsample(circuitRate);
 }
 
 void DriveEngine::processCore(EngineSample& sample)

@@ -5,6 +5,7 @@
 #include "engine/InputCoupling.h"
 #include "engine/NoiseGenerator.h"
 #include "engine/OutputFilter.h"
+#include "engine/Resampler8x.h"
 
 namespace quenchbox::engine {
 
@@ -12,6 +13,9 @@ namespace quenchbox::engine {
 // precision:
 //
 //   input -> coupling -> output filter -> level -> dry/wet mix
+//
+// With oversampling on, the chain runs eight times per host sample between a
+// per-channel interpolator and decimator.
 //
 // The effect writes the setting fields between blocks and calls update() with
 // the coefficient groups those fields touch; every section derives its
@@ -34,7 +38,11 @@ public:
     void processSample(EngineSample& sample);
 
     // The circuit period every section is discretised with.
-    double effectivePeriod() const { return (1.0 + scale) * samplePeriod; }
+    double effectivePeriod() const
+    {
+        const double period = (1.0 + scale) * samplePeriod;
+        return oversample ? period / kOversampling : period;
+    }
 
     const InputCoupling& inputCouplingSection() const { return inputCoupling; }
     const OutputFilter& outputFilterSection() const { return outputFilter; }
@@ -58,10 +66,16 @@ public:
     double scale = 0.0;           // time-scale offset, -0.5..+0.5
 
 private:
+    static constexpr int kOversampling = 8;
+
+    void processOversampled(EngineSample& sample);
     void processCore(EngineSample& sample);
 
     InputCoupling inputCoupling;
     OutputFilter outputFilter;
+    Resampler8x upsamplers[2];
+    Resampler8x downsamplers[2];
+    NoiseGenerator oversampledNoise;
     NoiseGenerator plainNoise;
 };
 

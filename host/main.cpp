@@ -1,0 +1,176 @@
+// quenchbox-render: an offline host that loads a VST 2.4 plug-in binary the
+// way a DAW does and renders an audio file (or the built-in demo phrase)
+// through it.
+
+#include "host/AudioFile.h"
+#include "host/DemoPhrase.h"
+#include "host/RenderOptions.h"
+#include "host/Renderer.h"
+#include "host/VstPlugin.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+using namespace quenchbox::host;
+
+namespace {
+
+constexpr double kDemoSampleRate = 44100.0;
+
+std::string lowercase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string pluginBesideExecutable()
+{
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (error ? std::filesystem::path(".") : executable.parent_path()) / "QuenchboxRZ.so";
+}
+
+// Hosts see parameter names cut to 8 characters ("Oversamp"); a user may
+// type the full name, so both are compared cut, without regard to case.
+int findParameter(VstPlugin& plugin, const std::string& name)
+{
+    const std::string wanted = lowercase(name.substr(0, kVstMaxParamStrLen));
+    for (int i = 0; i < plugin.parameterCount(); ++i)
+        if (lowercase(plugin.parameterName(i)) == wanted)
+            return i;
+    throw std::invalid_argument("the plug-in has no parameter named '" + name + "' (see --list)");
+}
+
+int findProgram(VstPlugin& plugin, const std::string& text)
+{
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (!text.empty() && *end == '\0') {
+        if (number < 0 || number >= plugin.programCount())
+            throw std::invalid_argument("program " + text + " does not exist (0 to "
+                                        + std::to_string(plugin.programCount() - 1) + ")");
+        return static_cast<int>(number);
+    }
+    const int current = plugin.program();
+    for (int p = 0; p < plugin.programCount(); ++p) {
+        plugin.setProgram(p);
+        if (lowercase(plugin.programName()) == lowercase(text)) {
+            plugin.setProgram(current);
+            return p;
+        }
+    }
+    plugin.setProgram(current);
+    throw std::invalid_argument("the plug-in has no program named '" + text + "' (see --list)");
+}
+
+void printListing(VstPlugin& plugin)
+{
+    std::printf("effect:  %s\nvendor:  %s\nproduct: %s\n", plugin.effectName().c_str(),
+                plugin.vendorString().c_str(), plugin.productString().c_str());
+    std::printf("parameters:\n");
+    for (int i = 0; i < plugin.parameterCount(); ++i)
+        std::printf("  %2d  %-8s  %-8s (%.3f)\n", i, plugin.parameterName(i).c_str(),
+                    plugin.parameterDisplay(i).c_str(), plugin.parameter(i));
+    std::printf("programs:\n");
+    const int current = plugin.program();
+    for (int p = 0; p < plugin.programCount(); ++p) {
+        plugin.setProgram(p);
+        std::printf("  %2d  %s\n", p, plugin.programName().c_str());
+    }
+    plugin.setProgram(current);
+}
+
+void configure(VstPlugin& plugin, const RenderOptions& options, double sampleRate)
+{
+    plugin.setSampleRate(sampleRate);
+    plugin.setBlockSize(options.blockSize);
+    if (!options.program.empty())
+        plugin.setProgram(findProgram(plugin, options.program));
+    for (const auto& [name, value] : options.settings)
+        plugin.setParameter(findParameter(plugin, name), value);
+    if (options.stereo)
+        plugin.setParameter(findParameter(plugin, "Channels"), 1.0f);
+    plugin.announceChannels(options.stereo ? 2 : 1);
+    plugin.resume();
+}
+
+RenderProgress terminalProgress()
+{
+    if (!isatty(STDERR_FILENO))
+        return nullptr;
+    return [](double fraction) { std::fprintf(stderr, "\rrendering %3.0f%%", fraction * 100.0); };
+}
+
+void printSummary(VstPlugin& plugin, const std::string& inputName, const AudioData& input, const AudioData& output,
+                  const std::string& outputPath, double seconds)
+{
+    const LevelSummary in = measureLevels(input);
+    const LevelSummary out = measureLevels(output);
+    const double audioSeconds = static_cast<double>(input.frames()) / input.sampleRate;
+    std::printf("program: %s\n", plugin.programName().c_str());
+    std::printf("input:   %s, %.2f s at %.0f Hz, peak %.1f dBFS, RMS %.1f dBFS\n", inputName.c_str(),
+                audioSeconds, input.sampleRate, in.peakDb, in.rmsDb);
+    std::printf("output:  %s, peak %.1f dBFS, RMS %.1f dBFS\n", outputPath.c_str(), out.peakDb, out.rmsDb);
+    std::printf("time:    %.3f s, %.1f x real time\n", seconds, seconds > 0.0 ? audioSeconds / seconds : 0.0);
+}
+
+int run(const RenderOptions& options)
+{
+    const auto plugin = VstPlugin::load(options.pluginPath.empty() ? pluginBesideExecutable() : options.pluginPath);
+    if (options.list) {
+        printListing(*plugin);
+        return 0;
+    }
+    if (options.doublePrecision && !plugin->canProcessDouble())
+        throw std::invalid_argument("the plug-in cannot process 64-bit samples; leave out --double");
+
+    const AudioData input = options.inputPath.empty() ? demoPhrase(kDemoSampleRate) : readAudioFile(options.inputPath);
+    configure(*plugin, options, input.sampleRate);
+
+    RenderSettings settings;
+    settings.blockSize = options.blockSize;
+    settings.doublePrecision = options.doublePrecision;
+    settings.outputChannels = options.stereo ? 2 : static_cast<int>(input.channels.size());
+
+    const RenderProgress progress = terminalProgress();
+    const auto start = std::chrono::steady_clock::now();
+    const AudioData output = renderThrough(*plugin, input, settings, progress);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (progress)
+        std::fprintf(stderr, "\r              \r");
+
+    const std::string outputPath =
+        options.outputPath.empty() ? defaultOutputPath(options.inputPath) : options.outputPath;
+    writeFloatWav(outputPath, output);
+    printSummary(*plugin, options.inputPath.empty() ? "built-in demo phrase" : options.inputPath, input, output,
+                 outputPath, seconds);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        const RenderOptions options = parseRenderOptions(argc, argv);
+        if (options.help) {
+            std::fputs(kRenderUsage, stdout);
+            return 0;
+        }
+        return run(options);
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "quenchbox-render: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quenchbox-render: %s\n", error.what());
+        return 1;
+    }
+}
