@@ -38,9 +38,6 @@ std::uint32_t displayDirtyFor(std::uint32_t published)
     return dirty;
 }
 
-// Single-precision 0.01, widened: the meters move 1 % of the way per frame.
-constexpr double kMeterRate = static_cast<double>(0.01f);
-
 }  // namespace
 
 std::uint32_t QuenchboxEffect::takeChanges(float snapshot[kParameterCount], float& rate)
@@ -135,18 +132,6 @@ void QuenchboxEffect::publishDisplay()
     publishMask = 0;
 }
 
-void QuenchboxEffect::followMeters(const Monitors& monitors)
-{
-    const double solverLevel = monitors.solver < 0.0 ? -monitors.solver : monitors.solver;
-    // Instant attack, slow release for the clipping meter; the stage meters are smoothed both ways.
-    if (solverLevel >= solverMeter)
-        solverMeter = solverLevel;
-    else
-        solverMeter += (solverLevel - solverMeter) * kMeterRate;
-    stageAMeter += (monitors.stageA - stageAMeter) * kMeterRate;
-    stageBMeter += (monitors.stageB - stageBMeter) * kMeterRate;
-}
-
 void QuenchboxEffect::handOffMeters()
 {
     if (editor == nullptr || meterHandoff == nullptr)
@@ -154,9 +139,9 @@ void QuenchboxEffect::handOffMeters()
     std::unique_lock<EffectLock> guard(meterHandoff->lock, std::try_to_lock);
     if (!guard.owns_lock())
         return;
-    meterHandoff->solver = solverMeter;
-    meterHandoff->stageA = stageAMeter;
-    meterHandoff->stageB = stageBMeter;
+    meterHandoff->solver = meters.solver;
+    meterHandoff->stageA = meters.stageA;
+    meterHandoff->stageB = meters.stageB;
 }
 
 namespace {
@@ -197,14 +182,14 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
         if (stereo) {
             const engine::EngineSample right = runChannel(engine, inputs[1][n], 1);
             outputs[1][n] = static_cast<Sample>(right.output);
-            followMeters({std::max(left.solverMonitor, right.solverMonitor),
+            meters.follow(std::max(left.solverMonitor, right.solverMonitor),
                           std::max(left.stageAMonitor, right.stageAMonitor),
-                          std::max(left.stageBMonitor, right.stageBMonitor)});
+                          std::max(left.stageBMonitor, right.stageBMonitor));
             continue;
         }
         if (!singleChannel)
             outputs[1][n] = static_cast<Sample>(left.output);
-        followMeters({left.solverMonitor, left.stageAMonitor, left.stageBMonitor});
+        meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);
     }
     handOffMeters();
 }

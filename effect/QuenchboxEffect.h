@@ -4,6 +4,7 @@
 #include "effect/EffectLock.h"
 #include "effect/MeterHandoff.h"
 #include "effect/Parameters.h"
+#include "effect/StageMeters.h"
 #include "engine/DriveEngine.h"
 #include "shell/AudioEffectX.h"
 
@@ -49,19 +50,13 @@ public:
     // The display-dirty bits; read and cleared by the editor under displayLock.
     std::uint32_t& displayDirtyBits() { return displayDirty; }
 
-    // Meter values as the audio thread last left them (for tests and hosts
-    // without an editor).
-    double solverMeterValue() const { return solverMeter; }
-    double stageAMeterValue() const { return stageAMeter; }
-    double stageBMeterValue() const { return stageBMeter; }
+    // The parameter store's lock: the editor and tests may hold it to see
+    // that the audio thread never waits for it.
+    EffectLock& parameterLock() { return paramLock; }
+    // The meters as the audio thread last left them.
+    StageMeters stageMeters() const { return meters; }
 
 private:
-    struct Monitors {
-        double solver;
-        double stageA;
-        double stageB;
-    };
-
     void loadProgramValues(int program);
     void attachEditor();
 
@@ -70,7 +65,6 @@ private:
     std::uint32_t takeChanges(float snapshot[kParameterCount], float& rate);
     void applyChanges(std::uint32_t changes, const float snapshot[kParameterCount], float rate);
     void publishDisplay();
-    void followMeters(const Monitors& monitors);
     void handOffMeters();
 
     std::atomic<bool> closing{false};
@@ -83,9 +77,7 @@ private:
     EffectLock displayLock;
     std::uint32_t publishMask = engine::UpdateBits::kAll;
     std::uint32_t displayDirty = 0;
-    double solverMeter = 0.0;
-    double stageAMeter = 0.0;
-    double stageBMeter = 0.0;
+    StageMeters meters;
     MeterHandoff* meterHandoff = nullptr;
 };
 

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, and nothing when they are
+# already there. Usage: install-deps.sh [native] [windows]
+set -euo pipefail
+
+declare -A sets=(
+  [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev"
+  [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
+)
+
+wanted=()
+for set in "${@:-native}"; do
+  [[ -n "${sets[$set]+x}" ]] || { echo "install-deps.sh: unknown package set '$set'" >&2; exit 2; }
+  read -r -a packages <<< "${sets[$set]}"
+  wanted+=("${packages[@]}")
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
