@@ -2,6 +2,9 @@
 
 #include "engine/TableLookup.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quenchbox::effect {
 
 namespace {
@@ -45,6 +48,13 @@ int twoWayChoice(float value)
 {
     const int choice = static_cast<int>(2.0f * clampUnit(value));
     return choice < 1 ? choice : 1;
+}
+
+double samplePeriodFor(float rate, double previousPeriod)
+{
+    if (!(rate > 0.0f) || !std::isfinite(rate))
+        return previousPeriod;
+    return 1.0 / std::clamp(static_cast<double>(rate), 1000.0, 1536000.0);
 }
 
 bool switchActsOn(float value) { return clampUnit(value) > 0.5f; }

@@ -24,6 +24,11 @@ float opAmpGain(float value);
 // trunc(2 * value) limited to 1, so 0.5 already selects the second choice.
 int twoWayChoice(float value);
 
+// The circuit period for a host sample rate. Rates no host uses are kept
+// within 1 kHz to 1.536 MHz; a rate that is not a positive number leaves the
+// previous period (returns it unchanged).
+double samplePeriodFor(float rate, double previousPeriod);
+
 // Switches act only above 0.5: exactly 0.5 displays "ON" but acts as off.
 bool switchActsOn(float value);
 

@@ -56,7 +56,7 @@ void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParamet
 {
     int bits = 0;
     if (changes & changed(kOversample)) {  // also every sample-rate change
-        engine.samplePeriod = 1.0 / static_cast<double>(rate);
+        engine.samplePeriod = samplePeriodFor(rate, engine.samplePeriod);
         engine.oversample = switchActsOn(s[kOversample]);
         bits = Bits::kAll;
     }

@@ -60,7 +60,7 @@ void storeValues(int program, const float values[kParameterCount])
 void rename(int program, const char* name)
 {
     std::lock_guard<std::mutex> guard(tableLock);
-    std::strncpy(table[program].name, name, kProgramNameLength);
+    copyPadded(table[program].name, name, kProgramNameLength);
 }
 
 void copyName(int program, char* text)

@@ -121,6 +121,17 @@ TEST(ParameterMapping, EveryMappingStaysInsideItsTable)
     }
 }
 
+TEST(ParameterMapping, SampleRatesNoHostUsesKeepASanePeriod)
+{
+    const double previous = 1.0 / 44100.0;
+    EXPECT_DOUBLE_EQ(fx::samplePeriodFor(48000.0f, previous), 1.0 / 48000.0);
+    EXPECT_DOUBLE_EQ(fx::samplePeriodFor(1.0f, previous), 1.0 / 1000.0);
+    EXPECT_DOUBLE_EQ(fx::samplePeriodFor(1e7f, previous), 1.0 / 1536000.0);
+    for (float broken : {0.0f, -48000.0f, std::numeric_limits<float>::infinity(),
+                         std::numeric_limits<float>::quiet_NaN()})
+        EXPECT_EQ(fx::samplePeriodFor(broken, previous), previous) << broken;
+}
+
 TEST(ParameterMapping, SwitchesActOnlyAboveOneHalf)
 {
     EXPECT_FALSE(fx::switchActsOn(0.5f));

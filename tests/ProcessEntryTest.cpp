@@ -257,7 +257,9 @@ TEST(ProcessEntry, ExtremeSampleRatesKeepTheOutputFinite)
 {
     EffectHarness h;
     const auto x = sine<double>(200.0, 0.9, 256);
-    for (float rate : {8000.0f, 22050.0f, 192000.0f, 384000.0f, 768000.0f}) {
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float rate : {8000.0f, 22050.0f, 192000.0f, 768000.0f, 0.0f, -44100.0f, inf, -inf,
+                       std::numeric_limits<float>::quiet_NaN(), 1.0f, 1e7f, 44100.0f}) {
         h.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
         for (float oversample : {0.0f, 1.0f}) {
             h.set(fx::kOversample, oversample);
