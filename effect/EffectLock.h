@@ -3,12 +3,19 @@
 
 #include <mutex>
 
+#if defined(_WIN32)
+#include "win32/CriticalSectionLock.h"
+#endif
+
 namespace quenchbox::effect {
 
 // A mutual-exclusion lock with a blocking acquire for the user-interface side
 // and a non-blocking try for the audio thread, which never waits. It meets
 // the standard Lockable requirements, so std::lock_guard and
 // std::unique_lock(..., std::try_to_lock) work with it.
+#if defined(_WIN32)
+using EffectLock = win32::CriticalSectionLock;
+#else
 class EffectLock {
 public:
     void lock() { mutex.lock(); }
@@ -18,6 +25,7 @@ public:
 private:
     std::mutex mutex;
 };
+#endif
 
 }  // namespace quenchbox::effect
 

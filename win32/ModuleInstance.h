@@ -1,0 +1,15 @@
+#ifndef QUENCHBOX_WIN32_MODULEINSTANCE_H
+#define QUENCHBOX_WIN32_MODULEINSTANCE_H
+
+#include <windows.h>
+
+namespace quenchbox::win32 {
+
+// The plug-in library's own instance handle, as DllMain last received it.
+// The skins are resources of the library and its window classes are
+// registered for it; the host executable's handle (or none) finds neither.
+HINSTANCE moduleInstance();
+
+}  // namespace quenchbox::win32
+
+#endif
