@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are
-# already there. Usage: install-deps.sh [native] [windows]
+# already there. Usage: install-deps.sh [native] [windows] [skins]
+# (skins: what scripts/render-skins.sh needs; the build uses the committed PNGs)
 set -euo pipefail
 
 declare -A sets=(
   [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
+  [skins]="librsvg2-bin imagemagick fonts-dejavu-core fonts-dejavu-extra"
 )
 
 wanted=()
