@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build/windows}
-programs=(wintest-effect)
+programs=(wintest-effect wintest-widgets)
 
 if [[ "${QUENCHBOX_INSIDE_XVFB:-}" != 1 ]]; then
   export QUENCHBOX_INSIDE_XVFB=1
