@@ -1,9 +1,12 @@
 #ifndef QUENCHBOX_ENGINE_DRIVEENGINE_H
 #define QUENCHBOX_ENGINE_DRIVEENGINE_H
 
+#include "engine/DeepNetwork.h"
 #include "engine/EngineSample.h"
 #include "engine/InputCoupling.h"
 #include "engine/NoiseGenerator.h"
+#include "engine/OpAmpStageA.h"
+#include "engine/OpAmpStageB.h"
 #include "engine/OutputFilter.h"
 #include "engine/Resampler8x.h"
 
@@ -12,7 +15,8 @@ namespace quenchbox::engine {
 // The signal path of one plug-in instance, computed per sample in double
 // precision:
 //
-//   input -> coupling -> output filter -> level -> dry/wet mix
+//   input -> coupling -> stage A -> stage B -> deep (second variant)
+//         -> output filter -> level -> dry/wet mix
 //
 // With oversampling on, the chain runs eight times per host sample between a
 // per-channel interpolator and decimator.
@@ -44,7 +48,10 @@ public:
         return oversample ? period / kOversampling : period;
     }
 
+    const OpAmpStageA& stageASection() const { return stageA; }
+    const OpAmpStageB& stageBSection() const { return stageB; }
     const InputCoupling& inputCouplingSection() const { return inputCoupling; }
+    const DeepNetwork& deepSection() const { return deep; }
     const OutputFilter& outputFilterSection() const { return outputFilter; }
 
     // Settings, written by the effect between blocks.
@@ -70,8 +77,12 @@ private:
 
     void processOversampled(EngineSample& sample);
     void processCore(EngineSample& sample);
+    void updateSupply();
 
+    OpAmpStageA stageA;
+    OpAmpStageB stageB;
     InputCoupling inputCoupling;
+    DeepNetwork deep;
     OutputFilter outputFilter;
     Resampler8x upsamplers[2];
     Resampler8x downsamplers[2];
