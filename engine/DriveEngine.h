@@ -9,13 +9,15 @@
 #include "engine/OpAmpStageB.h"
 #include "engine/OutputFilter.h"
 #include "engine/Resampler8x.h"
+#include "solver/CircuitSolver.h"
 
 namespace quenchbox::engine {
 
 // The signal path of one plug-in instance, computed per sample in double
 // precision:
 //
-//   input -> coupling -> stage A -> stage B -> deep (second variant)
+//   input -> coupling -> stage A -> stage B -> tone network with LEDs
+//         -> deep (second variant)
 //         -> output filter -> level -> dry/wet mix
 //
 // With oversampling on, the chain runs eight times per host sample between a
@@ -41,6 +43,10 @@ public:
     // One host-rate sample of one channel.
     void processSample(EngineSample& sample);
 
+    // The LED pair clips inside the tone network; switching it takes effect
+    // from the next sample.
+    void setLedsEnabled(bool enabled) { solver.ledsEnabled = enabled; }
+
     // The circuit period every section is discretised with.
     double effectivePeriod() const
     {
@@ -51,7 +57,11 @@ public:
     const OpAmpStageA& stageASection() const { return stageA; }
     const OpAmpStageB& stageBSection() const { return stageB; }
     const InputCoupling& inputCouplingSection() const { return inputCoupling; }
+    const solver::CircuitSolver& solverSection() const { return solver; }
     const DeepNetwork& deepSection() const { return deep; }
+    // The circuit variant as of the last publish of the tone network or the
+    // output filter: whether the display multiplies in the Deep network.
+    int publishedMode() const { return shownMode; }
     const OutputFilter& outputFilterSection() const { return outputFilter; }
 
     // Settings, written by the effect between blocks.
@@ -77,17 +87,20 @@ private:
 
     void processOversampled(EngineSample& sample);
     void processCore(EngineSample& sample);
+    void updateToneNetwork(double period);
     void updateSupply();
 
     OpAmpStageA stageA;
     OpAmpStageB stageB;
     InputCoupling inputCoupling;
+    solver::CircuitSolver solver;
     DeepNetwork deep;
     OutputFilter outputFilter;
     Resampler8x upsamplers[2];
     Resampler8x downsamplers[2];
     NoiseGenerator oversampledNoise;
     NoiseGenerator plainNoise;
+    int shownMode = 1;
 };
 
 }  // namespace quenchbox::engine
