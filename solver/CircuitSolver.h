@@ -47,8 +47,10 @@ public:
     static constexpr double ledSlope = 23.52719744024092;    // k = 1 / (n Vt), per volt
     // Residual at which the Newton solve stops, in volts.
     static constexpr double ledTolerance = 0.001;
-    // Bounds on one solve: e^(k v) overflows above about 30.17 V, and from the
-    // clamp at 30 V the iteration needs at most about 700 passes.
+    // Bounds on one solve: e^(k v) overflows above about 30.17 V, so the
+    // iterates stay within +-30 V. From there any root the circuit can reach
+    // takes under 700 passes; the limit only ends a solve whose root lies
+    // beyond the clamp.
     static constexpr double maxLedVoltage = 30.0;
     static constexpr int maxNewtonPasses = 1000;
     // The op-amp rails stay within +-15 V; any input beyond this limit is a
@@ -67,7 +69,8 @@ public:
     void update(double bass, double middle, double treble, double period, int mode);
 
     // One sample of one channel (0 or 1): returns the output voltage for the
-    // input voltage u; ledCurrent receives the LED current (0 with LEDs off).
+    // input voltage u; ledCurrent receives the LED current in amperes (0 with
+    // LEDs off).
     double process(double u, double& ledCurrent, int channel);
 
     // LED current for the open-circuit voltage p (finite), Newton's method
@@ -85,6 +88,7 @@ public:
     const ContinuousModel& continuous() const { return continuousModel; }
     const DiscreteModel& discrete() const { return discreteModel; }
     const StateColumn& state(int channel) const { return channelState[channel]; }
+    // Newton passes of the last solve (0 with LEDs off).
     int lastNewtonPasses() const { return newtonPasses; }
 
 private:
