@@ -138,6 +138,7 @@ void DriveEngine::processCore(EngineSample& sample)
     sample.stageAMonitor = stageA.indicator();
     sample.stageBMonitor = stageB.indicator();
     u = solver.process(u, sample.solverMonitor, channel);
+    countSolve(solver.lastNewtonPasses());
     if (mode == 1)
         u = deep.process(u, channel);
     u = outputFilter.process(u, channel);

@@ -11,6 +11,8 @@
 #include "engine/Resampler8x.h"
 #include "solver/CircuitSolver.h"
 
+#include <cstdint>
+
 namespace quenchbox::engine {
 
 // The signal path of one plug-in instance, computed per sample in double
@@ -42,6 +44,15 @@ public:
     void publish(int mask);
     // One host-rate sample of one channel.
     void processSample(EngineSample& sample);
+
+    // Newton passes of the LED solve over every circuit-rate sample since
+    // construction: what the clipping costs on a given signal.
+    struct SolveCounts {
+        std::uint64_t samples = 0;
+        std::uint64_t passes = 0;
+        int mostPasses = 0;
+    };
+    const SolveCounts& solveCounts() const { return counts; }
 
     // The LED pair clips inside the tone network; switching it takes effect
     // from the next sample.
@@ -88,6 +99,12 @@ private:
     void processOversampled(EngineSample& sample);
     void processCore(EngineSample& sample);
     void updateToneNetwork(double period);
+    void countSolve(int passes)
+    {
+        ++counts.samples;
+        counts.passes += static_cast<std::uint64_t>(passes);
+        counts.mostPasses = passes > counts.mostPasses ? passes : counts.mostPasses;
+    }
     void updateSupply();
 
     OpAmpStageA stageA;
@@ -101,6 +118,7 @@ private:
     NoiseGenerator oversampledNoise;
     NoiseGenerator plainNoise;
     int shownMode = 1;
+    SolveCounts counts;
 };
 
 }  // namespace quenchbox::engine

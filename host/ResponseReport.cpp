@@ -1,6 +1,7 @@
 #include "host/ResponseReport.h"
 
-#include "effect/QuenchboxEffect.h"
+#include "host/BuiltInPlugin.h"
+#include "host/SignalAnalysis.h"
 #include "engine/ResponseCurves.h"
 #include "shell/AEffEditor.h"
 
@@ -18,16 +19,14 @@ constexpr int kOversampleParameter = 13;
 constexpr double kFloorDb = -200.0;
 constexpr double kPi = 3.14159265358979323846;
 
-AEffect* builtInEntry(audioMasterCallback audioMaster) { return createEffectInstance(audioMaster)->getAeffect(); }
-
 double powerToDb(double power) { return power > 0.0 ? std::max(kFloorDb, 10.0 * std::log10(power)) : kFloorDb; }
 
 // One block without samples applies every setting and, since the effect now
 // has an editor object (one without a window), publishes the display copies.
 void applyAndPublish(VstPlugin& model)
 {
-    auto* effect = static_cast<effect::QuenchboxEffect*>(model.record()->object);
-    effect->setEditor(new AEffEditor(effect));
+    effect::QuenchboxEffect& effect = builtInEffect(model);
+    effect.setEditor(new AEffEditor(&effect));
     float* none[2] = {nullptr, nullptr};
     model.process(none, none, 0);
 }
@@ -45,17 +44,17 @@ std::string quoted(const std::string& text)
 
 ResponseTable modelResponse(const std::function<void(VstPlugin&)>& configure, double sampleRate)
 {
-    const auto model = VstPlugin::create(builtInEntry);
+    const auto model = createBuiltInPlugin();
     configure(*model);
     applyAndPublish(*model);
 
-    auto* effect = static_cast<effect::QuenchboxEffect*>(model->record()->object);
+    effect::QuenchboxEffect& effect = builtInEffect(*model);
     engine::ResponseCurves curves;
     {
-        std::lock_guard<effect::EffectLock> guard(effect->displayLockForEditor());
+        std::lock_guard<effect::EffectLock> guard(effect.displayLockForEditor());
         curves.computeGrid(static_cast<float>(sampleRate), model->parameter(kOversampleParameter) > 0.5f);
-        curves.computePre(effect->engineForDisplay());
-        curves.computePost(effect->engineForDisplay());
+        curves.computePre(effect.driveEngine());
+        curves.computePost(effect.driveEngine());
     }
     ResponseTable table;
     for (int i = 0; i < engine::ResponseCurves::kPointCount; ++i) {
@@ -90,21 +89,11 @@ std::vector<double> spectrumDb(const AudioData& audio, const std::vector<double>
     }
     std::vector<double> result;
     for (double frequency : frequencies) {
-        // Goertzel: the DFT at one frequency, frame by frame.
-        const double coefficient = 2.0 * std::cos(2.0 * kPi * frequency / audio.sampleRate);
         double power = 0.0;
         int frames = 0;
-        for (long start = 0; start + kFrame <= static_cast<long>(x.size()); start += kFrame / 2, ++frames) {
-            double s1 = 0.0;
-            double s2 = 0.0;
-            for (long n = 0; n < kFrame; ++n) {
-                const double s0 = window[n] * x[start + n] + coefficient * s1 - s2;
-                s2 = s1;
-                s1 = s0;
-            }
-            const double magnitude = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-            power += magnitude / (0.25 * windowSum * windowSum);  // a full-scale sine reads 1
-        }
+        for (long start = 0; start + kFrame <= static_cast<long>(x.size()); start += kFrame / 2, ++frames)
+            power += std::norm(dftAt(x, start, kFrame, frequency, audio.sampleRate, &window))
+                     / (0.25 * windowSum * windowSum);  // a full-scale sine reads 1
         result.push_back(powerToDb(frames ? power / frames : 0.0));
     }
     return result;
