@@ -111,6 +111,8 @@ void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParamet
     }
     if (changes & changed(kEnable))
         engine.enabled = switchActsOn(s[kEnable]) ? 1 : 0;
+    if (changes & changed(kLeds))
+        engine.setLedsEnabled(switchActsOn(s[kLeds]));
     if (changes & changed(kChannels))
         channelMode = twoWayChoice(s[kChannels]) + 1;
 

@@ -46,7 +46,8 @@ public:
     // under displayLock.
     void attachMeterHandoff(MeterHandoff* handoff) { meterHandoff = handoff; }
     EffectLock& displayLockForEditor() { return displayLock; }
-    const engine::DriveEngine& engineForDisplay() const { return engine; }
+    // The engine, for its display copies (under displayLock) and counters.
+    const engine::DriveEngine& driveEngine() const { return engine; }
     // The display-dirty bits; read and cleared by the editor under displayLock.
     std::uint32_t& displayDirtyBits() { return displayDirty; }
 

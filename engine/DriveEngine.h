@@ -1,18 +1,26 @@
 #ifndef QUENCHBOX_ENGINE_DRIVEENGINE_H
 #define QUENCHBOX_ENGINE_DRIVEENGINE_H
 
+#include "engine/DeepNetwork.h"
 #include "engine/EngineSample.h"
 #include "engine/InputCoupling.h"
 #include "engine/NoiseGenerator.h"
+#include "engine/OpAmpStageA.h"
+#include "engine/OpAmpStageB.h"
 #include "engine/OutputFilter.h"
 #include "engine/Resampler8x.h"
+#include "solver/CircuitSolver.h"
+
+#include <cstdint>
 
 namespace quenchbox::engine {
 
 // The signal path of one plug-in instance, computed per sample in double
 // precision:
 //
-//   input -> coupling -> output filter -> level -> dry/wet mix
+//   input -> coupling -> stage A -> stage B -> tone network with LEDs
+//         -> deep (second variant)
+//         -> output filter -> level -> dry/wet mix
 //
 // With oversampling on, the chain runs eight times per host sample between a
 // per-channel interpolator and decimator.
@@ -37,6 +45,19 @@ public:
     // One host-rate sample of one channel.
     void processSample(EngineSample& sample);
 
+    // Newton passes of the LED solve over every circuit-rate sample since
+    // construction: what the clipping costs on a given signal.
+    struct SolveCounts {
+        std::uint64_t samples = 0;
+        std::uint64_t passes = 0;
+        int mostPasses = 0;
+    };
+    const SolveCounts& solveCounts() const { return counts; }
+
+    // The LED pair clips inside the tone network; switching it takes effect
+    // from the next sample.
+    void setLedsEnabled(bool enabled) { solver.ledsEnabled = enabled; }
+
     // The circuit period every section is discretised with.
     double effectivePeriod() const
     {
@@ -44,7 +65,14 @@ public:
         return oversample ? period / kOversampling : period;
     }
 
+    const OpAmpStageA& stageASection() const { return stageA; }
+    const OpAmpStageB& stageBSection() const { return stageB; }
     const InputCoupling& inputCouplingSection() const { return inputCoupling; }
+    const solver::CircuitSolver& solverSection() const { return solver; }
+    const DeepNetwork& deepSection() const { return deep; }
+    // The circuit variant as of the last publish of the tone network or the
+    // output filter: whether the display multiplies in the Deep network.
+    int publishedMode() const { return shownMode; }
     const OutputFilter& outputFilterSection() const { return outputFilter; }
 
     // Settings, written by the effect between blocks.
@@ -70,13 +98,27 @@ private:
 
     void processOversampled(EngineSample& sample);
     void processCore(EngineSample& sample);
+    void updateToneNetwork(double period);
+    void countSolve(int passes)
+    {
+        ++counts.samples;
+        counts.passes += static_cast<std::uint64_t>(passes);
+        counts.mostPasses = passes > counts.mostPasses ? passes : counts.mostPasses;
+    }
+    void updateSupply();
 
+    OpAmpStageA stageA;
+    OpAmpStageB stageB;
     InputCoupling inputCoupling;
+    solver::CircuitSolver solver;
+    DeepNetwork deep;
     OutputFilter outputFilter;
     Resampler8x upsamplers[2];
     Resampler8x downsamplers[2];
     NoiseGenerator oversampledNoise;
     NoiseGenerator plainNoise;
+    int shownMode = 1;
+    SolveCounts counts;
 };
 
 }  // namespace quenchbox::engine

@@ -20,7 +20,9 @@ public:
 
     void setPeriod(double period);
     void publish();
-    const Display& display() const { return published; }
+    // |H|^2 at v = |1 - 1/z|^2 = 4 sin^2(w/2), from the published values:
+    // |1 - p/z|^2 = (1 - p)^2 + p v for the pole p.
+    float power(float v) const { return published.num * v / (published.pole * v + published.poleTerm); }
 
     // High-pass of one sample of one channel (0 or 1).
     double process(double x, int channel)

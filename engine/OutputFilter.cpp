@@ -46,4 +46,11 @@ void OutputFilter::setCoefficients(double period, double level, bool bright, int
     b1 = b * (dcRatio - q + e * q);
 }
 
+float OutputFilter::response(std::complex<float> z) const
+{
+    const std::complex<float> h = shown.b1 / std::complex<float>(z.real() - shown.a, z.imag());
+    const float re = h.real() + shown.b0;
+    return re * re + h.imag() * h.imag();
+}
+
 }  // namespace quenchbox::engine

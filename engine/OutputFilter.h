@@ -1,6 +1,8 @@
 #ifndef QUENCHBOX_ENGINE_OUTPUTFILTER_H
 #define QUENCHBOX_ENGINE_OUTPUTFILTER_H
 
+#include <complex>
+
 namespace quenchbox::engine {
 
 // The output network: the Level pot as source impedance into the output
@@ -13,7 +15,17 @@ struct OutputFilter {
     double b1 = 0.0;
     double b0 = 0.0;
 
+    // Single-precision coefficients as of the last publish, for the display.
+    struct Display {
+        float a = 0.0f;
+        float b1 = 0.0f;
+        float b0 = 0.0f;
+    };
+
     void setCoefficients(double period, double level, bool bright, int mode);
+    void publish() { shown = {static_cast<float>(a), static_cast<float>(b1), static_cast<float>(b0)}; }
+    // |b0 + b1 / (z - a)|^2 from the published coefficients.
+    float response(std::complex<float> z) const;
 
     double process(double x, int channel)
     {
@@ -21,6 +33,8 @@ struct OutputFilter {
         state[channel] = b1 * x + a * state[channel];
         return y;
     }
+
+    Display shown;
 };
 
 }  // namespace quenchbox::engine

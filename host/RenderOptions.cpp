@@ -18,6 +18,8 @@ const char* const kRenderUsage =
     "  --double             process 64-bit samples\n"
     "  --stereo             stereo processing: sets \"Channels\" and announces two channels\n"
     "  --list               print the plug-in's names, parameters and programs, then exit\n"
+    "  --response FILE      also write the response display's pre and post curves (dB) as CSV\n"
+    "  --plot FILE.png      also draw those curves with the input and output spectra (gnuplot)\n"
     "  -h, --help           this text\n";
 
 namespace {
@@ -72,6 +74,10 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv)
             options.doublePrecision = true;
         else if (arg == "--stereo")
             options.stereo = true;
+        else if (arg == "--response")
+            options.responsePath = value();
+        else if (arg == "--plot")
+            options.plotPath = value();
         else if (arg == "--list")
             options.list = true;
         else if (arg == "-h" || arg == "--help")

@@ -18,6 +18,8 @@ struct RenderOptions {
     bool help = false;
     std::string inputPath;   // empty: the built-in demo phrase
     std::string outputPath;  // empty: derived from the input
+    std::string responsePath;  // CSV of the response display's curves
+    std::string plotPath;      // PNG of the curves and the render's spectra
 };
 
 // Throws std::invalid_argument with a one-line message on a bad command line.

@@ -10,8 +10,6 @@ namespace quenchbox::host {
 
 namespace {
 
-using EntryPoint = AEffect* (*)(audioMasterCallback);
-
 // What this host tells a plug-in about itself. Plug-ins ask for a few host
 // facts; everything else is answered 0 (not supported).
 VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/,
@@ -33,11 +31,11 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, VstInt32 opcode, VstInt3
     }
 }
 
-EntryPoint findEntryPoint(void* library)
+VstPlugin::EntryPoint findEntryPoint(void* library)
 {
     for (const char* name : {"VSTPluginMain", "main"}) {
         if (void* symbol = dlsym(library, name))
-            return reinterpret_cast<EntryPoint>(symbol);
+            return reinterpret_cast<VstPlugin::EntryPoint>(symbol);
     }
     return nullptr;
 }
@@ -59,12 +57,21 @@ std::unique_ptr<VstPlugin> VstPlugin::load(const std::string& path)
     return std::unique_ptr<VstPlugin>(new VstPlugin(library, effect));
 }
 
+std::unique_ptr<VstPlugin> VstPlugin::create(EntryPoint entry)
+{
+    AEffect* effect = entry(hostCallback);
+    if (effect == nullptr)
+        throw std::runtime_error("the built-in plug-in did not create an instance");
+    return std::unique_ptr<VstPlugin>(new VstPlugin(nullptr, effect));
+}
+
 VstPlugin::VstPlugin(void* lib, AEffect* instance) : library(lib), effect(instance) { dispatch(effOpen); }
 
 VstPlugin::~VstPlugin()
 {
     dispatch(effClose);
-    dlclose(library);
+    if (library)
+        dlclose(library);
 }
 
 VstIntPtr VstPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)

@@ -14,8 +14,14 @@ namespace quenchbox::host {
 // instance and unloading the library happen in the destructor.
 class VstPlugin {
 public:
+    using EntryPoint = AEffect* (*)(audioMasterCallback);
+
     // Throws std::runtime_error with a message a user can act on.
     static std::unique_ptr<VstPlugin> load(const std::string& path);
+    // An instance of a plug-in linked into this program, entered the same way.
+    static std::unique_ptr<VstPlugin> create(EntryPoint entry);
+
+    AEffect* record() const { return effect; }
     ~VstPlugin();
 
     VstPlugin(const VstPlugin&) = delete;

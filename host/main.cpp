@@ -6,6 +6,7 @@
 #include "host/DemoPhrase.h"
 #include "host/RenderOptions.h"
 #include "host/Renderer.h"
+#include "host/ResponseReport.h"
 #include "host/VstPlugin.h"
 
 #include <unistd.h>
@@ -122,6 +123,23 @@ void printSummary(VstPlugin& plugin, const std::string& inputName, const AudioDa
     std::printf("time:    %.3f s, %.1f x real time\n", seconds, seconds > 0.0 ? audioSeconds / seconds : 0.0);
 }
 
+// The curves come from the circuit model linked into this program, set up
+// exactly as the rendered plug-in was.
+void writeResponse(const RenderOptions& options, const std::string& programName, const AudioData& input,
+                   const AudioData& output)
+{
+    const ResponseTable table =
+        modelResponse([&](VstPlugin& model) { configure(model, options, input.sampleRate); }, input.sampleRate);
+    if (!options.responsePath.empty()) {
+        writeResponseCsv(options.responsePath, table);
+        std::printf("curves:  %s\n", options.responsePath.c_str());
+    }
+    if (!options.plotPath.empty()) {
+        plotResponse(options.plotPath, "Quenchbox RZ, program " + programName, table, &input, &output);
+        std::printf("plot:    %s\n", options.plotPath.c_str());
+    }
+}
+
 int run(const RenderOptions& options)
 {
     const auto plugin = VstPlugin::load(options.pluginPath.empty() ? pluginBesideExecutable() : options.pluginPath);
@@ -152,6 +170,8 @@ int run(const RenderOptions& options)
     writeFloatWav(outputPath, output);
     printSummary(*plugin, options.inputPath.empty() ? "built-in demo phrase" : options.inputPath, input, output,
                  outputPath, seconds);
+    if (!options.responsePath.empty() || !options.plotPath.empty())
+        writeResponse(options, plugin->programName(), input, output);
     return 0;
 }
 

@@ -74,12 +74,17 @@ TEST(ProcessEntry, ChannelLayouts)
     const auto left = sine<double>(300.0, 0.5, kFrames);
     const std::vector<double> silence(kFrames, 0.0);
 
-    // Stereo: "Channels" 2 and a two-channel host; each channel on its own.
+    // Stereo: "Channels" 2 and a two-channel host; each channel on its own,
+    // so a silent left channel sounds as if the right did not exist.
     EffectHarness stereo;
     stereo.set(fx::kChannels, 1.0f);
     stereo.set(fx::kMix, 0.5f);
     auto out = stereo.run(silence, left);
-    EXPECT_LT(rms(out[0]), 1e-12);
+    EffectHarness silent;
+    silent.set(fx::kMix, 0.5f);
+    const auto alone = silent.run(silence, silence)[0];
+    for (int n = 0; n < kFrames; ++n)
+        ASSERT_NEAR(out[0][n], alone[n], 1e-12) << n;
     EXPECT_GT(rms(out[1]), 0.05);
 
     // Mono to both: the left input feeds both outputs, the right is ignored.
@@ -92,10 +97,12 @@ TEST(ProcessEntry, ChannelLayouts)
     // "Channels" 0.5 selects stereo, but a host announcing one channel gets mono to both.
     EffectHarness announcedMono;
     announcedMono.set(fx::kChannels, 0.5f);
+    announcedMono.set(fx::kMix, 0.5f);
     announcedMono.announceChannels(1);
     out = announcedMono.run(silence, left);
     EXPECT_EQ(out[0], out[1]);
-    EXPECT_LT(rms(out[0]), 1e-12);
+    for (int n = 0; n < kFrames; ++n)
+        ASSERT_NEAR(out[0][n], alone[n], 1e-12) << n;
 }
 
 TEST(ProcessEntry, SingleChannelHostsAndInPlaceBuffers)

@@ -169,6 +169,18 @@ TEST_F(RenderHost, UnreadableInputsAndPluginsFailWithoutOutput)
     }
 }
 
+TEST_F(RenderHost, LoadsAnotherVendorsPluginThroughItsMainEntry)
+{
+    const char* zamTube = "/usr/lib/vst/ZamTube-vst.so";  // Debian's zam-plugins
+    if (!fs::exists(zamTube))
+        GTEST_SKIP() << zamTube << " is not installed";
+    const std::string input = writeSine("in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, 4410);
+    ASSERT_EQ(render(std::string("--plugin ") + zamTube + " -o " + at("zam.wav") + " " + input), 0) << err;
+    EXPECT_EQ(readAudioFile(at("zam.wav")).frames(), 4410);
+    ASSERT_EQ(render(std::string("--plugin ") + zamTube + " --list"), 0) << err;
+    EXPECT_NE(out.find("ZamTube"), std::string::npos) << out;
+}
+
 TEST_F(RenderHost, AnUnwritableOutputLeavesNoPartialFile)
 {
     EXPECT_EQ(render("-o " + at("no/such/dir/out.wav")), 1);

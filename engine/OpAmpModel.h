@@ -1,0 +1,136 @@
+#ifndef QUENCHBOX_ENGINE_OPAMPMODEL_H
+#define QUENCHBOX_ENGINE_OPAMPMODEL_H
+
+#include "engine/OpAmp.h"
+
+namespace quenchbox::engine {
+
+// An op-amp whose open-loop gain falls off as its output approaches the
+// rails, G = A (1 + c2 u^2 + c4 u^4) at output voltage u, inside a linear
+// feedback network supplied by the derived stage.
+//
+// The stage's implicit loop (the output depends on the inverting input,
+// which depends on the output) is solved ahead of time: for the part v of
+// the input that does not depend on the output, a 257-point closed-loop
+// table holds the output y solving the stage's loop equation. Per sample
+// that is one lookup with at most three bound comparisons and no iteration;
+// all Newton and bisection work happens when the rails, the gain or the
+// network change.
+//
+// The input offset must be set before the network coefficients, because it
+// enters the closed-loop table when that is rebuilt.
+class OpAmpModel : public OpAmp {
+public:
+    OpAmpModel();
+
+    // Rails and gain each rebuild the gain curve, the open-loop table and the
+    // closed-loop table; the network and its state are left untouched.
+    void setRails(double low, double high) override;
+    void setOpenLoopGain(double gain) override;
+    void setInputOffset(double volts) override { inputOffset = volts; }
+    void setSupply(double gain, double low, double high);
+
+    // The open-loop curve from the 257-point table.
+    double evaluate(double vPlus, double vMinus) override;
+
+    // 0 while the stage is linear, rising toward 1 as it compresses.
+    double indicator() const { return driveIndicator; }
+
+    // Bounds b0..b4 of the closed-loop table's segments; b0 is the input
+    // that gives zero output.
+    double loopBound(int k) const { return loopBounds[k]; }
+    // Closed-loop slope of the first segment: the stage's small-signal gain
+    // from v to the output.
+    double smallSignalSlope() const { return firstSegmentSlope; }
+
+protected:
+    double gain() const { return openLoopGain; }
+
+    // The stage's loop equation: zero where y is the output for input x.
+    virtual double residual(double x, double y) const = 0;
+
+    // y - G(d) d with d = x + offset - feedback * y: the op-amp's own
+    // equation when a fraction `feedback` of the output reaches the
+    // inverting input.
+    double loopResidual(double x, double y, double feedback) const;
+
+    void rebuildLoopTable();
+
+    // Output for v from the closed-loop table. The op-amp curve is odd about
+    // the offset-shifted zero b0, so inputs below b0 use the point
+    // reflection y(v) = -y(2 b0 - v).
+    double closedLoopOutput(double v) const
+    {
+        return v >= loopBounds[0] ? loopLookup(v) : -loopLookup(2.0 * loopBounds[0] - v);
+    }
+
+    // Compression relative to the small-signal line through (b0, 0).
+    void updateIndicator(double y, double v)
+    {
+        const double compression = 1.0 - y / (firstSegmentSlope * (v - loopBounds[0]));
+        driveIndicator = compression >= 0.0 ? compression : 0.0;  // also 0 for NaN at v = b0
+    }
+
+private:
+    struct CurvePoint {
+        double x = 0.0;      // differential input
+        double y = 0.0;      // output relative to the midpoint
+        double slope = 0.0;  // towards the next point
+    };
+
+    static constexpr int kCurveSteps = 256;
+    static constexpr int kSegmentSteps = 64;
+    static constexpr int kLoopSteps = 4 * kSegmentSteps;
+    // The output's rest point lies halfway between the rails.
+    static constexpr double kMidRatio = 0.5;
+
+    double curveGain(double x) const;
+    void rebuildTables();
+    void buildOpAmpTable();
+    double openLoopOutput(double d) const;
+
+    // For v >= b0.
+    double loopLookup(double v) const
+    {
+        int k;
+        if (v < loopBounds[2]) {
+            k = v < loopBounds[1] ? 0 : 1;
+        } else if (v < loopBounds[3]) {
+            k = 2;
+        } else if (v < loopBounds[4]) {
+            k = 3;
+        } else {
+            return loopTable[kLoopSteps];
+        }
+        const double t = (v - loopBounds[k]) * segmentScale[k];
+        const int j = static_cast<int>(t);
+        const int p = kSegmentSteps * k + j;
+        const double phi = t - j;
+        return phi > 1e-10 ? phi * loopTable[p + 1] + (1.0 - phi) * loopTable[p] : loopTable[p];
+    }
+
+    double driveIndicator = 0.0;
+    double railLow = -2.5;
+    double railHigh = 2.5;
+    double openLoopGain = 1e6;
+    double inputOffset = 0.0;
+    double swing = 1.5;  // output range of the curve: the rails less 3.5 V of headroom
+    double midpoint = 0.0;
+    double curveC2 = 0.0;
+    double curveC4 = 0.0;
+
+    double satLogOffset = 0.0;
+    double satLogScale = 0.0;
+    double satMinInput = 0.0;
+    double satMaxInput = 0.0;
+    CurvePoint satTable[kCurveSteps + 1];
+
+    double loopBounds[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
+    double segmentScale[4] = {0.0, 0.0, 0.0, 0.0};  // table steps per volt in each segment
+    double firstSegmentSlope = 0.0;
+    double loopTable[kLoopSteps + 1] = {};
+};
+
+}  // namespace quenchbox::engine
+
+#endif
