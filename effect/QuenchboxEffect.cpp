@@ -1,6 +1,9 @@
 #include "effect/QuenchboxEffect.h"
 
 #include "effect/Programs.h"
+#if defined(_WIN32)
+#include "editor/QuenchboxEditor.h"
+#endif
 #include "shell/StringCopy.h"
 
 #include <algorithm>
@@ -47,11 +50,14 @@ QuenchboxEffect::~QuenchboxEffect()
     { std::lock_guard<EffectLock> wait(displayLock); }
 }
 
+// The Windows build creates its editor here; the editor attaches itself to
+// the effect and sets the has-editor flag. Other builds have none, and hosts
+// show their generic controls.
 void QuenchboxEffect::attachEditor()
 {
-    // The Windows build creates its editor here; the editor attaches itself
-    // to the effect and sets the has-editor flag. Other builds have none, and
-    // hosts show their generic controls.
+#if defined(_WIN32)
+    editor = new editor::QuenchboxEditor(this);
+#endif
 }
 
 void QuenchboxEffect::setSampleRate(float rate)

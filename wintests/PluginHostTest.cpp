@@ -100,7 +100,7 @@ WINTEST(RefusesHostsThatDoNotAnswerTheVersionQuery)
     CHECK(plugin.entry("main")(nullptr) == nullptr);
 }
 
-WINTEST(AnInstanceDescribesItselfWithoutAnEditorYet)
+WINTEST(AnInstanceDescribesItselfAndItsEditor)
 {
     LoadedPlugin plugin;
     REQUIRE(plugin.loaded());
@@ -111,8 +111,13 @@ WINTEST(AnInstanceDescribesItselfWithoutAnEditorYet)
     CHECK_EQ(effect->numInputs, 2);
     CHECK_EQ(effect->numOutputs, 2);
     CHECK_EQ(effect->numParams, 16);
-    CHECK_EQ(effect->flags, effFlagsCanReplacing | effFlagsCanDoubleReplacing);
-    CHECK_EQ(dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(1)), 0);
+    CHECK_EQ(effect->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsCanDoubleReplacing);
+    ERect* rect = nullptr;
+    CHECK_EQ(dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
+    REQUIRE(rect != nullptr);
+    CHECK_EQ(rect->right - rect->left, 677);
+    CHECK_EQ(rect->bottom - rect->top, 480);
+    CHECK_EQ(dispatch(effect, effEditOpen, 0, 0, nullptr), 0);
 
     char name[kVstMaxEffectNameLen + 1] = {};
     CHECK_EQ(dispatch(effect, effGetEffectName, 0, 0, name), 1);
