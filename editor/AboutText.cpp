@@ -18,7 +18,7 @@ constexpr UINT kWrapped = DT_NOPREFIX | DT_WORDBREAK;
 constexpr UINT kCentredWrapped = DT_NOPREFIX | DT_CENTER | DT_WORDBREAK;
 
 constexpr const char* kDescription =
-    "Virtual-analog guitar distortion\n\r\nmodelled on a classic op-amp overdrive with LED clipping";
+    "Virtual-analog guitar distortion\n\r\nop-amp overdrive";
 constexpr const char* kTerms =
     "This plug-in may be used free of charge in any music production, commercial or not, and passed on "
     "unchanged. It comes as it is, without warranty of any kind. Tell us how it sounds to you and what you "
@@ -51,7 +51,7 @@ void drawSmallTexts(HDC dc)
     drawText(dc, version, kGrey, kCentred, 450, 80, 650, 140);
     drawText(dc, kDescription, kGrey, kCentred, 20, 80, 220, 140);
     drawText(dc, kTerms, kLightGrey, kCentredWrapped, 20, 200, 657, 300);
-    drawCredit(dc, 400, 180, "Programming and circuit modelling:", 330, "ZUK");
+    drawCredit(dc, 400, 180, "Programming:", 330, "ZUK");
     drawCredit(dc, 420, 105, "All product names and trademarks belong to", 422, "their respective owners.");
     drawCredit(dc, 440, 235, "VST Plug-In Technology by", 385, "Steinberg");
 }

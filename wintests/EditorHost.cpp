@@ -1,0 +1,228 @@
+#include "EditorHost.h"
+
+#include "TestPaths.h"
+
+#include <cmath>
+
+namespace wintest {
+
+namespace {
+
+constexpr const char* kHostClass = "QuenchboxTestHost";
+constexpr const char* kEditorClass = "ZUKVelamorRZWndClass";
+constexpr int kBlock = 256;
+
+VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    if (opcode == audioMasterAutomate) {
+        std::lock_guard<std::mutex> guard(automationLog().lock);
+        automationLog().entries.push_back({index, opt});
+    }
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+HWND createHostWindow()
+{
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExA(GetModuleHandleA(nullptr), kHostClass, &existing)) {
+        WNDCLASSEXA windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kHostClass;
+        RegisterClassExA(&windowClass);
+    }
+    return CreateWindowExA(0, kHostClass, "Quenchbox RZ host", WS_POPUP | WS_VISIBLE, 0, 0, 677, 480, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct ChildSearch {
+    HWND parent;
+    POINT corner;
+    HWND found;
+};
+
+BOOL CALLBACK matchCorner(HWND child, LPARAM argument)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(argument);
+    if (GetParent(child) != search->parent)
+        return TRUE;
+    RECT place = {};
+    GetWindowRect(child, &place);
+    MapWindowPoints(HWND_DESKTOP, search->parent, reinterpret_cast<POINT*>(&place), 2);
+    if (place.left == search->corner.x && place.top == search->corner.y) {
+        search->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::pair<int, float>> AutomationLog::take()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<std::pair<int, float>> taken;
+    taken.swap(entries);
+    return taken;
+}
+
+AutomationLog& automationLog()
+{
+    static AutomationLog log;
+    return log;
+}
+
+void pumpMessages(int milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(1);
+    } while (GetTickCount64() < end);
+}
+
+EditorSession::EditorSession(const std::string& libraryName)
+    : library(LoadLibraryA(besideThisProgram(libraryName.c_str()).c_str()))
+{
+    if (library == nullptr)
+        return;
+    using EntryPoint = AEffect* (*)(audioMasterCallback);
+    auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(library, "VSTPluginMain")));
+    record = entry ? entry(testHost) : nullptr;
+    host = createHostWindow();
+}
+
+EditorSession::~EditorSession()
+{
+    destroyInstance();
+    if (host != nullptr)
+        DestroyWindow(host);
+    if (library != nullptr)
+        FreeLibrary(library);
+}
+
+VstIntPtr EditorSession::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    return record->dispatcher(record, opcode, index, value, ptr, opt);
+}
+
+bool EditorSession::open()
+{
+    if (record == nullptr || dispatch(effEditOpen, 0, 0, host) == 0)
+        return false;
+    pumpMessages(50);
+    return true;
+}
+
+void EditorSession::close()
+{
+    if (record != nullptr)
+        dispatch(effEditClose);
+}
+
+void EditorSession::destroyInstance()
+{
+    stopAudio();
+    if (record == nullptr)
+        return;
+    close();
+    dispatch(effClose);
+    record = nullptr;
+}
+
+HWND EditorSession::editorWindow() const { return FindWindowExA(host, nullptr, kEditorClass, nullptr); }
+
+HWND EditorSession::widgetAt(int x, int y) const
+{
+    ChildSearch search{editorWindow(), {x, y}, nullptr};
+    if (search.parent != nullptr)
+        EnumChildWindows(search.parent, matchCorner, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void EditorSession::startAudio(float amplitude)
+{
+    level = amplitude;
+    if (running.exchange(true))
+        return;
+    audio = std::thread([this] { audioLoop(); });
+}
+
+void EditorSession::stopAudio()
+{
+    running = false;
+    if (audio.joinable())
+        audio.join();
+}
+
+// A 441 Hz sine, a block about every 5.8 ms as a real-time host would call.
+void EditorSession::audioLoop()
+{
+    std::vector<float> in(kBlock);
+    std::vector<float> left(kBlock);
+    std::vector<float> right(kBlock);
+    long phase = 0;
+    while (running) {
+        for (float& x : in)
+            x = level * static_cast<float>(std::sin(2.0 * 3.14159265358979 * 441.0 * static_cast<double>(phase++) / 44100.0));
+        float* inputs[2] = {in.data(), in.data()};
+        float* outputs[2] = {left.data(), right.data()};
+        record->processReplacing(record, inputs, outputs, kBlock);
+        Sleep(5);
+    }
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer() : watcher([this] { watch(); }) {}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    stopping = true;
+    watcher.join();
+}
+
+void MessageBoxAnswerer::watch()
+{
+    while (!stopping) {
+        HWND box = FindWindowA("#32770", "ZUK Quenchbox RZ");
+        if (box == nullptr) {
+            Sleep(5);
+            continue;
+        }
+        char text[256] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));  // the message's static text
+        const int answer = GetDlgItem(box, IDNO) != nullptr ? IDNO : IDOK;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+        while (IsWindow(box) && !stopping)
+            Sleep(5);
+        std::lock_guard<std::mutex> guard(lock);
+        texts.push_back(text);
+    }
+}
+
+std::string MessageBoxAnswerer::nextText(int timeoutMs)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (GetTickCount64() < end) {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (consumed < texts.size())
+                return texts[consumed++];
+        }
+        pumpMessages(10);
+    }
+    return "";
+}
+
+int MessageBoxAnswerer::answered()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return static_cast<int>(texts.size());
+}
+
+}  // namespace wintest

@@ -1,0 +1,105 @@
+#ifndef QUENCHBOX_WINTESTS_EDITORHOST_H
+#define QUENCHBOX_WINTESTS_EDITORHOST_H
+
+// A host that behaves like a DAW towards the plug-in's editor: it loads the
+// library with LoadLibraryA, creates instances through VSTPluginMain, opens
+// the editor inside a window of its own, pumps messages, and runs audio
+// blocks on a second thread while the editor is open.
+
+#include "shell/Vst2.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace wintest {
+
+// The library the editor tests load: the plug-in built with its update
+// server on loopback.
+constexpr const char* kEditorTestLibrary = "QuenchboxRZ-loopback.dll";
+constexpr unsigned short kUpdateServerPort = 18731;
+
+// Everything the plug-in told its host through audioMasterAutomate.
+struct AutomationLog {
+    std::mutex lock;
+    std::vector<std::pair<int, float>> entries;
+
+    std::vector<std::pair<int, float>> take();
+};
+AutomationLog& automationLog();
+
+// Runs the window messages of this thread for the given time.
+void pumpMessages(int milliseconds);
+
+class EditorSession {
+public:
+    explicit EditorSession(const std::string& library = kEditorTestLibrary);
+    ~EditorSession();
+    EditorSession(const EditorSession&) = delete;
+    EditorSession& operator=(const EditorSession&) = delete;
+
+    AEffect* effect() const { return record; }
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f);
+    void setParameter(int index, float value) { record->setParameter(record, index, value); }
+    float parameter(int index) { return record->getParameter(record, index); }
+
+    bool open();
+    void close();
+    // The instance goes (effClose) with its editor; the session keeps the
+    // host window and the library.
+    void destroyInstance();
+    HWND hostWindow() const { return host; }
+    HWND editorWindow() const;
+    // The widget whose window sits at (x, y) in the editor, or null.
+    HWND widgetAt(int x, int y) const;
+
+    // Audio blocks on a second thread: a sine of the given amplitude (0 is silence).
+    void startAudio(float amplitude);
+    void setAmplitude(float amplitude) { level = amplitude; }
+    void stopAudio();
+
+private:
+    void audioLoop();
+
+    HMODULE library = nullptr;
+    AEffect* record = nullptr;
+    HWND host = nullptr;
+    std::atomic<bool> running{false};
+    std::atomic<float> level{0.0f};
+    std::thread audio;
+};
+
+// Answers every message box of the plug-in's update check ("ZUK Quenchbox
+// RZ") as soon as it appears, with No where it asks, otherwise OK, and keeps
+// their texts.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer();
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    // Waits (pumping this thread's messages) for the next box and answers
+    // its text, or "" after the time-out.
+    std::string nextText(int timeoutMs = 8000);
+    int answered();
+
+private:
+    void watch();
+
+    std::mutex lock;
+    std::vector<std::string> texts;
+    std::size_t consumed = 0;
+    std::atomic<bool> stopping{false};
+    std::thread watcher;
+};
+
+}  // namespace wintest
+
+#endif
