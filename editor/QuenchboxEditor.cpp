@@ -178,10 +178,7 @@ QuenchboxEditor::~QuenchboxEditor()
     close();
     DeleteObject(mainPanel);
     DeleteObject(aboutPanel);
-    if (updateOwner != nullptr) {
-        updateOwner->forgetWindow();
-        updateOwner->release();
-    }
+    releaseUpdateOwner();
     if (updateThread != nullptr)
         CloseHandle(updateThread);
     LeaveCriticalSection(&editorLock);
@@ -238,12 +235,24 @@ bool QuenchboxEditor::open(void* parentWindow)
     return true;
 }
 
+// A check still running shows its answer without an owner from now on.
+void QuenchboxEditor::releaseUpdateOwner()
+{
+    if (updateOwner == nullptr)
+        return;
+    updateOwner->forgetWindow();
+    updateOwner->release();
+    updateOwner = nullptr;
+}
+
 void QuenchboxEditor::close()
 {
     if (window != nullptr && timerId != 0)
         KillTimer(window, kTimerId);
     timerId = 0;
     destroyWidgets();
+    if (updateOwner != nullptr)
+        updateOwner->forgetWindow();
     if (window != nullptr)
         DestroyWindow(window);
     window = nullptr;
@@ -392,8 +401,8 @@ void QuenchboxEditor::checkForUpdates()
     if (!running) {
         if (updateThread != nullptr)
             CloseHandle(updateThread);
-        if (updateOwner == nullptr)
-            updateOwner = new UpdateOwner(window);
+        releaseUpdateOwner();
+        updateOwner = new UpdateOwner(window);
         updateThread = startUpdateCheck(updateOwner);
     }
     buttons[kUpdateButton - kOversampleButton].setState(0);

@@ -65,6 +65,7 @@ private:
     void onWidgetNotification(unsigned id, bool on);
     void toggleAboutView(bool on);
     void checkForUpdates();
+    void releaseUpdateOwner();
 
     effect::QuenchboxEffect* quenchbox;
     ERect rect{};

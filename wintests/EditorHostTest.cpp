@@ -317,6 +317,11 @@ WINTEST(TheUpdateCheckAnswersForEveryVersionFile)
     CHECK_EQ(check(404, versionFile({{"YLPT", 1001}})), std::string(kNoInformation));
     server.reset();  // nothing listens any more: the connection is refused
     CHECK_EQ(press(), std::string(kNoInformation));
+
+    // A reopened editor has a new window; its checks still answer.
+    session.close();
+    REQUIRE(session.open());
+    CHECK_EQ(press(), std::string(kNoInformation));
 }
 
 WINTEST(ASecondPressDuringACheckStartsNothingAndSpringsBack)
