@@ -160,6 +160,26 @@ engine::EngineSample runChannel(engine::DriveEngine& engine, Sample input, int c
 
 }  // namespace
 
+// Both channels of every frame together; each input sample is read before
+// the outputs of its frame are written, so in-place buffers work.
+template <typename Sample>
+void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
+{
+    for (VstInt32 n = 0; n < sampleFrames; ++n) {
+        engine::EngineSample left;
+        left.input = static_cast<double>(inputs[0][n]);
+        engine::EngineSample right;
+        right.input = static_cast<double>(inputs[1][n]);
+        right.channel = 1;
+        engine.processFrame(left, right);
+        outputs[0][n] = static_cast<Sample>(left.output);
+        outputs[1][n] = static_cast<Sample>(right.output);
+        meters.follow(std::max(left.solverMonitor, right.solverMonitor),
+                      std::max(left.stageAMonitor, right.stageAMonitor),
+                      std::max(left.stageBMonitor, right.stageBMonitor));
+    }
+}
+
 template <typename Sample>
 void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
@@ -178,17 +198,14 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
 
     const bool singleChannel = inputs[1] == nullptr || outputs[1] == nullptr;
     const bool stereo = !singleChannel && channelMode == 2 && hostChannels.load(std::memory_order_relaxed) == 2;
+    if (stereo) {
+        processStereo(inputs, outputs, sampleFrames);
+        handOffMeters();
+        return;
+    }
     for (VstInt32 n = 0; n < sampleFrames; ++n) {
         const engine::EngineSample left = runChannel(engine, inputs[0][n], 0);
         outputs[0][n] = static_cast<Sample>(left.output);
-        if (stereo) {
-            const engine::EngineSample right = runChannel(engine, inputs[1][n], 1);
-            outputs[1][n] = static_cast<Sample>(right.output);
-            meters.follow(std::max(left.solverMonitor, right.solverMonitor),
-                          std::max(left.stageAMonitor, right.stageAMonitor),
-                          std::max(left.stageBMonitor, right.stageBMonitor));
-            continue;
-        }
         if (!singleChannel)
             outputs[1][n] = static_cast<Sample>(left.output);
         meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);

@@ -2,10 +2,13 @@
 #define QUENCHBOX_SOLVER_CIRCUITSOLVER_H
 
 #include "solver/CircuitCoefficients.h"
+#include "solver/ExponentialPair.h"
 
 #include <Eigen/Dense>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <complex>
 
 namespace quenchbox::solver {
@@ -71,13 +74,56 @@ public:
     // One sample of one channel (0 or 1): returns the output voltage for the
     // input voltage u; ledCurrent receives the LED current in amperes (0 with
     // LEDs off).
-    double process(double u, double& ledCurrent, int channel);
+    double process(double u, double& ledCurrent, int channel)
+    {
+        u = limitInput(u);
+        ledCurrent = 0.0;
+        newtonPasses = 0;
+        if (ledsEnabled) {
+            const double p = openCircuitVoltage(u, channel);
+            record(finish(firstPass(startVoltage(p), p), p), ledCurrent);
+        }
+        return advance(u, ledCurrent, channel);
+    }
+
+    // One sample of both channels, u[c] replaced by the output of channel c:
+    // the same arithmetic as process() on channel 0 then 1, with the two
+    // solves' first passes side by side so that their chains overlap.
+    void processPair(double u[2], double ledCurrent[2], int passes[2])
+    {
+        u[0] = limitInput(u[0]);
+        u[1] = limitInput(u[1]);
+        ledCurrent[0] = ledCurrent[1] = 0.0;
+        passes[0] = passes[1] = newtonPasses = 0;
+        if (ledsEnabled) {
+            const double p0 = openCircuitVoltage(u[0], 0);
+            const double p1 = openCircuitVoltage(u[1], 1);
+            const LedPass first0 = firstPass(startVoltage(p0), p0);
+            const LedPass first1 = firstPass(startVoltage(p1), p1);
+            passes[0] = record(finish(first0, p0), ledCurrent[0]);
+            passes[1] = record(finish(first1, p1), ledCurrent[1]);
+        }
+        u[0] = advance(u[0], ledCurrent[0], 0);
+        u[1] = advance(u[1], ledCurrent[1], 1);
+    }
 
     // LED current for the open-circuit voltage p (finite), Newton's method
     // seeded by the previous LED voltage.
     double solveLed(double p);
     // Starting current for p from the table (odd in p, held beyond 9 V).
     double lookupGuess(double p) const;
+    // The LED voltage a solve for p starts from: within the table, the one
+    // the table's current implies through the linear side, p + K guess(p)
+    // (a straight line in p on each table step); beyond it, a point on the
+    // LED curve just above the root.
+    double startVoltage(double p) const
+    {
+        const double magnitude = std::fabs(p);
+        if (magnitude > guessSpan)
+            return beyondTableStart(p);
+        const StartLine& line = startLines[static_cast<int>(magnitude * stepsPerVolt)];
+        return line.slope * p + std::copysign(1.0, p) * line.offset;
+    }
 
     // Copies the discrete model for the response display.
     void publishDisplay();
@@ -93,6 +139,97 @@ public:
 
 private:
     static constexpr int guessTableSize = 64;
+    // The table covers open-circuit voltages 0 to 9 V in steps of 1/7 V.
+    static constexpr double guessSpan = 9.0;
+    static constexpr double stepsPerVolt = 7.0;
+
+    struct LedSolution {
+        double current;
+        double voltage;  // the last iterate
+        int passes;
+    };
+
+    // v = slope p + sign(p) offset on one step of the table.
+    struct StartLine {
+        double slope = 1.0;
+        double offset = 0.0;
+    };
+
+    // Anything the op-amps can deliver passes unchanged; NaN counts as
+    // silence, and a larger (or infinite) voltage is held at the limit.
+    static double limitInput(double u)
+    {
+        if (std::fabs(u) <= maxInputVoltage) return u;
+        if (std::isnan(u)) return 0.0;
+        return std::copysign(maxInputVoltage, u);
+    }
+
+    // One Newton pass from v: the current and residual at v, and the next
+    // iterate.
+    struct LedPass {
+        double voltage;
+        double current;
+        double residual;
+        double next;
+        bool converged() const { return residual >= -ledTolerance && residual <= ledTolerance; }
+    };
+
+    LedPass newtonPass(double v, double p) const
+    {
+        const double k = ledSlope;
+        const double K = discreteModel.dd[3];
+        const auto [e, r] = exponentials.of(k * v);
+        const double i = ledSaturationCurrent * (e - r);
+        const double residual = (v - p) - K * i;
+        const double slope = 1.0 - (r + e) * (K * ledSaturationCurrent * k);
+        return {v, i, residual, std::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage)};
+    }
+
+    LedPass firstPass(double start, double p) const
+    {
+        return newtonPass(std::clamp(start, -maxLedVoltage, maxLedVoltage), p);
+    }
+
+    // Passes until the residual is within the tolerance or the pass limit is
+    // reached; the current is that of the last pass's starting voltage.
+    LedSolution finish(LedPass pass, double p) const
+    {
+        for (int count = 1;; ++count) {
+            if (pass.converged() || count == maxNewtonPasses) return {pass.current, pass.next, count};
+            pass = newtonPass(pass.next, p);
+        }
+    }
+
+    int record(const LedSolution& s, double& ledCurrent)
+    {
+        ledVoltage = s.voltage;
+        newtonPasses = s.passes;
+        ledCurrent = s.current;
+        return s.passes;
+    }
+
+    // p = P u + gd w, with gd w kept up to date by advance().
+    double openCircuitVoltage(double u, int channel) const
+    {
+        return discreteModel.dd[2] * u + openVoltage[channel];
+    }
+
+    // Output and LED voltage see the state before the step; the step uses
+    // this sample's LED current. The state's share of the next sample's LED
+    // voltage comes from the same old state, so only its LED term waits for
+    // the solve.
+    double advance(double u, double ledCurrent, int channel)
+    {
+        StateColumn& w = channelState[channel];
+        const DiscreteModel& d = discreteModel;
+        const double y = (d.dd[0] * u + d.cd.dot(w)) + d.dd[1] * ledCurrent;
+        openVoltage[channel] = (openVoltageStep.dot(w) + openVoltageInput * u) + openVoltageLed * ledCurrent;
+        const StateColumn next = d.Ad * w;
+        for (int n = 0; n < stateCount; ++n) w[n] = (next[n] + u * d.bd[n]) + ledCurrent * d.fd[n];
+        return y;
+    }
+
+    double beyondTableStart(double p) const;
 
     // Single-precision copies for the response display, evaluated on the unit
     // circle.
@@ -102,6 +239,7 @@ private:
 
     void discretise();
     void buildGuessTable();
+    void buildStartLines();
 
     int mode = 0;
     double bassValue = 0.0;
@@ -109,11 +247,18 @@ private:
     double trebleValue = 0.0;
     double period = 1.0 / 44100.0;
     std::array<double, guessTableSize> guessTable{};
+    std::array<StartLine, guessTableSize> startLines{};
     double ledVoltage = 0.0;
     int newtonPasses = 0;
     std::array<StateColumn, 2> channelState{StateColumn::Zero(), StateColumn::Zero()};
-    StateColumn scratch = StateColumn::Zero();
+    // gd w of each channel's state: its share of the LED's open-circuit
+    // voltage, advanced with the state by gd Ad, gd bd and gd fd.
+    std::array<double, 2> openVoltage{};
+    StateRow openVoltageStep = StateRow::Zero();
+    double openVoltageInput = 0.0;
+    double openVoltageLed = 0.0;
 
+    ExponentialPair exponentials;
     ContinuousModel continuousModel;
     DiscreteModel discreteModel;
 
