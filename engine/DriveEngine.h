@@ -51,10 +51,10 @@ public:
             return;
         }
         if (enabled == 0) {
-            sample.output = sample.input;
+            sample.output = bypassed(sample.input);
             return;
         }
-        sample.input = finiteOrZero(sample.input) + plainNoise.next();
+        sample.input = admissible(sample.input) + plainNoise.next();
         processCore(sample);
     }
 
@@ -68,12 +68,12 @@ public:
             return;
         }
         if (enabled == 0) {
-            left.output = left.input;
-            right.output = right.input;
+            left.output = bypassed(left.input);
+            right.output = bypassed(right.input);
             return;
         }
-        left.input = finiteOrZero(left.input) + plainNoise.next();
-        right.input = finiteOrZero(right.input) + plainNoise.next();
+        left.input = admissible(left.input) + plainNoise.next();
+        right.input = admissible(right.input) + plainNoise.next();
         double x[2] = {left.input, right.input};
         processCorePair(x, left, right);
         readStageMonitors(left, right);
@@ -133,8 +133,19 @@ private:
     static constexpr int kOversampling = 8;
 
     // A non-finite sample would poison every filter state for the rest of
-    // the session; it enters the circuit as silence instead.
-    static double finiteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
+    // the session; it enters the circuit as silence instead. A finite one
+    // 120 dB above full scale is no audio either, and beyond about 1e307 it
+    // would overflow the interpolator to the same effect: it enters the
+    // circuit held at that level.
+    static constexpr double kInputLimit = 1e6;
+    static double admissible(double x)
+    {
+        if (std::fabs(x) <= kInputLimit)
+            return x;
+        return std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
+    }
+    // Bypass passes every finite sample on unchanged.
+    static double bypassed(double x) { return std::isfinite(x) ? x : 0.0; }
 
     // Bypass keeps the resamplers in the path, so switching Enable with
     // oversampling on changes neither the delay nor the colour of the signal.
@@ -142,7 +153,7 @@ private:
     {
         const int channel = sample.channel;
         double circuitRate[kOversampling];
-        upsamplers[channel].upsample(finiteOrZero(sample.input) + oversampledNoise.next(), circuitRate);
+        upsamplers[channel].upsample(admissible(sample.input) + oversampledNoise.next(), circuitRate);
         if (enabled != 0) {
             for (double& x : circuitRate)
                 x = processCore(x, channel, sample.solverMonitor);
@@ -155,8 +166,8 @@ private:
     void processOversampledFrame(EngineSample& left, EngineSample& right)
     {
         double circuitRate[2][kOversampling];
-        upsamplers[0].upsample(finiteOrZero(left.input) + oversampledNoise.next(), circuitRate[0]);
-        upsamplers[1].upsample(finiteOrZero(right.input) + oversampledNoise.next(), circuitRate[1]);
+        upsamplers[0].upsample(admissible(left.input) + oversampledNoise.next(), circuitRate[0]);
+        upsamplers[1].upsample(admissible(right.input) + oversampledNoise.next(), circuitRate[1]);
         if (enabled != 0) {
             for (int k = 0; k < kOversampling; ++k) {
                 double x[2] = {circuitRate[0][k], circuitRate[1][k]};
