@@ -7,6 +7,7 @@
 
 #include "EffectHarness.h"
 #include "effect/ParameterMapping.h"
+#include "effect/Programs.h"
 #include "engine/MixLaw.h"
 #include "engine/ResponseCurves.h"
 
@@ -114,6 +115,30 @@ private:
     quenchbox::engine::ResponseCurves curves;
 };
 
+// The program table is one per process: the stress edits and renames it, and
+// the tests after this one expect the factory programs.
+class ProgramTableGuard {
+public:
+    ProgramTableGuard()
+    {
+        for (int p = 0; p < fx::kProgramCount; ++p) {
+            fx::programs::readValues(p, values[p]);
+            fx::programs::copyName(p, names[p]);
+        }
+    }
+    ~ProgramTableGuard()
+    {
+        for (int p = 0; p < fx::kProgramCount; ++p) {
+            fx::programs::storeValues(p, values[p]);
+            fx::programs::rename(p, names[p]);
+        }
+    }
+
+private:
+    float values[fx::kProgramCount][fx::kParameterCount];
+    char names[fx::kProgramCount][32];
+};
+
 // The engine's settings are exactly the mapping of the last values written.
 void expectEngineFollows(Instance& instance)
 {
@@ -140,6 +165,7 @@ void expectEngineFollows(Instance& instance)
 
 TEST(ConcurrencyStress, AudioAndInterfaceThreadsOnTwoInstancesLoseNothing)
 {
+    const ProgramTableGuard factoryPrograms;
     Instance instances[2] = {Instance(1), Instance(2)};
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
