@@ -83,11 +83,15 @@ void CircuitSolver::buildGuessTable()
 void CircuitSolver::buildStartLines()
 {
     const double K = discreteModel.dd[3];
-    for (int j = 0; j + 1 < guessTableSize; ++j) {
-        const double rise = guessTable[j + 1] - guessTable[j];
-        startLines[j] = {1.0 + stepsPerVolt * K * rise, K * (guessTable[j] - rise * j)};
+    const double exponentStepsPerVolt = ledSlope * ExponentialPair::stepsPerUnit;
+    for (int j = 0; j < guessTableSize; ++j) {
+        const double rise = j + 1 < guessTableSize ? guessTable[j + 1] - guessTable[j] : 0.0;
+        StartLine& line = startLines[j];
+        line.slope = 1.0 + guessStepsPerVolt * K * rise;
+        line.offset = K * (guessTable[j] - rise * j);
+        line.stepSlope = line.slope * exponentStepsPerVolt;
+        line.stepOffset = line.offset * exponentStepsPerVolt;
     }
-    startLines[guessTableSize - 1] = {1.0, K * guessTable[guessTableSize - 1]};
 }
 
 // Beyond the table the start held at 9 V lies far above the root, and each

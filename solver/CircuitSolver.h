@@ -81,7 +81,7 @@ public:
         newtonPasses = 0;
         if (ledsEnabled) {
             const double p = openCircuitVoltage(u, channel);
-            record(finish(firstPass(startVoltage(p), p), p), ledCurrent);
+            record(finish(seededPass(p), p), ledCurrent);
         }
         return advance(u, ledCurrent, channel);
     }
@@ -98,8 +98,8 @@ public:
         if (ledsEnabled) {
             const double p0 = openCircuitVoltage(u[0], 0);
             const double p1 = openCircuitVoltage(u[1], 1);
-            const LedPass first0 = firstPass(startVoltage(p0), p0);
-            const LedPass first1 = firstPass(startVoltage(p1), p1);
+            const LedPass first0 = seededPass(p0);
+            const LedPass first1 = seededPass(p1);
             passes[0] = record(finish(first0, p0), ledCurrent[0]);
             passes[1] = record(finish(first1, p1), ledCurrent[1]);
         }
@@ -112,19 +112,6 @@ public:
     double solveLed(double p);
     // Starting current for p from the table (odd in p, held beyond 9 V).
     double lookupGuess(double p) const;
-    // The LED voltage a solve for p starts from: within the table, the one
-    // the table's current implies through the linear side, p + K guess(p)
-    // (a straight line in p on each table step); beyond it, a point on the
-    // LED curve just above the root.
-    double startVoltage(double p) const
-    {
-        const double magnitude = std::fabs(p);
-        if (magnitude > guessSpan)
-            return beyondTableStart(p);
-        const StartLine& line = startLines[static_cast<int>(magnitude * stepsPerVolt)];
-        return line.slope * p + std::copysign(1.0, p) * line.offset;
-    }
-
     // Copies the discrete model for the response display.
     void publishDisplay();
     // |H(z)|^2 of the network with the LED current held at 0 (the small-signal
@@ -141,7 +128,7 @@ private:
     static constexpr int guessTableSize = 64;
     // The table covers open-circuit voltages 0 to 9 V in steps of 1/7 V.
     static constexpr double guessSpan = 9.0;
-    static constexpr double stepsPerVolt = 7.0;
+    static constexpr double guessStepsPerVolt = 7.0;
 
     struct LedSolution {
         double current;
@@ -149,10 +136,13 @@ private:
         int passes;
     };
 
-    // v = slope p + sign(p) offset on one step of the table.
+    // The start voltage v = slope p + sign(p) offset on one step of the
+    // table, and k v in steps of ln2/64 likewise.
     struct StartLine {
         double slope = 1.0;
         double offset = 0.0;
+        double stepSlope = 0.0;
+        double stepOffset = 0.0;
     };
 
     // Anything the op-amps can deliver passes unchanged; NaN counts as
@@ -174,11 +164,13 @@ private:
         bool converged() const { return residual >= -ledTolerance && residual <= ledTolerance; }
     };
 
-    LedPass newtonPass(double v, double p) const
+    LedPass newtonPass(double v, double p) const { return newtonPass(v, p, exponentials.of(ledSlope * v)); }
+
+    LedPass newtonPass(double v, double p, ExponentialPair::Result exponential) const
     {
         const double k = ledSlope;
         const double K = discreteModel.dd[3];
-        const auto [e, r] = exponentials.of(k * v);
+        const auto [e, r] = exponential;
         const double i = ledSaturationCurrent * (e - r);
         const double residual = (v - p) - K * i;
         const double slope = 1.0 - (r + e) * (K * ledSaturationCurrent * k);
@@ -188,6 +180,23 @@ private:
     LedPass firstPass(double start, double p) const
     {
         return newtonPass(std::clamp(start, -maxLedVoltage, maxLedVoltage), p);
+    }
+
+    // The first pass of a solve for p. Within the table it starts where the
+    // table's current implies through the linear side, p + K guess(p), a
+    // straight line in p on each table step; the exponential's range
+    // reduction starts from p too, rather than waiting for that voltage.
+    // Beyond the table it starts on the LED curve just above the root.
+    LedPass seededPass(double p) const
+    {
+        const double magnitude = std::fabs(p);
+        if (magnitude > guessSpan)
+            return firstPass(beyondTableStart(p), p);
+        const StartLine& line = startLines[static_cast<int>(magnitude * guessStepsPerVolt)];
+        const double sign = std::copysign(1.0, p);
+        const double v = line.slope * p + sign * line.offset;
+        const double steps = line.stepSlope * p + sign * line.stepOffset;
+        return newtonPass(v, p, exponentials.of(ledSlope * v, steps));
     }
 
     // Passes until the residual is within the tolerance or the pass limit is

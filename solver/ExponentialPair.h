@@ -23,32 +23,40 @@ public:
         double falling;  // e^-x
     };
 
+    // Steps of ln2/64 per unit of x.
+    static constexpr double stepsPerUnit = 92.33248261689366;  // 64 / ln2
+
     ExponentialPair();
 
-    Result of(double x) const
+    Result of(double x) const { return of(x, x * stepsPerUnit); }
+
+    // The same with x in steps of ln2/64 already at hand (steps close to
+    // x stepsPerUnit; it only picks the range reduction, so a caller that
+    // can form it earlier than x shortens the chain).
+    Result of(double x, double steps) const
     {
         // Rounded to the nearest whole step by the shift.
-        const double shifted = x * kStepsPerLn2 + kRoundingShift;
-        std::uint64_t steps;
-        std::memcpy(&steps, &shifted, sizeof steps);
+        const double shifted = steps + kRoundingShift;
+        std::uint64_t wholeSteps;
+        std::memcpy(&wholeSteps, &shifted, sizeof wholeSteps);
         const double m = shifted - kRoundingShift;
         // Two-part ln2/64: m times the high part is exact.
         const double r = (x - m * kLn2High) - m * kLn2Low;
 
-        // Even and odd parts less 1, with Estrin's grouping for a short chain.
+        // Even part less 1 and odd part, grouped for a short chain.
         const double r2 = r * r;
+        const double r3 = r2 * r;
         const double r4 = r2 * r2;
         const double evenMinusOne = r2 * 0.5 + r4 * (1.0 / 24.0 + r2 * (1.0 / 720.0));
-        const double odd = r + r * (r2 * (1.0 / 6.0) + r4 * (1.0 / 120.0));
-        const double up = scale(steps);
-        const double down = scale(0 - steps);
+        const double odd = r + r3 * (1.0 / 6.0 + r2 * (1.0 / 120.0));
+        const double up = scale(wholeSteps);
+        const double down = scale(0 - wholeSteps);
         return {up + up * (evenMinusOne + odd), down + down * (evenMinusOne - odd)};
     }
 
 private:
     static constexpr int kTableBits = 6;
     static constexpr std::uint64_t kTableMask = (1u << kTableBits) - 1;
-    static constexpr double kStepsPerLn2 = 92.33248261689366;     // 64 / ln2
     static constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
     static constexpr double kLn2High = 0.010830424696223417;      // ln2/64, 36 significant bits
     static constexpr double kLn2Low = 2.572804622327669e-14;      // ln2/64 - kLn2High
