@@ -80,31 +80,30 @@ public:
         ledCurrent = 0.0;
         newtonPasses = 0;
         if (ledsEnabled) {
-            const double p = openCircuitVoltage(u, channel);
-            record(finish(seededPass(p), p), ledCurrent);
+            const double p = discreteModel.dd[2] * u + openVoltage[channel];
+            const LedSolution s = finish(seededPass(p), p);
+            record(s);
+            ledCurrent = s.current;
         }
-        return advance(u, ledCurrent, channel);
+        return advanceOne(StepState{&channelState[0][channel], &openVoltage[channel]}, u, ledCurrent);
     }
 
-    // One sample of both channels, u[c] replaced by the output of channel c:
-    // the same arithmetic as process() on channel 0 then 1, with the two
-    // solves' first passes side by side so that their chains overlap.
+    // One sample of both channels in lock-step, u[c] replaced by the output
+    // of channel c: the same arithmetic, and the same bits, as process() on
+    // channel 0 and then on channel 1. A solve that needs more than the one
+    // pass finishes on its own channel.
     void processPair(double u[2], double ledCurrent[2], int passes[2])
     {
-        u[0] = limitInput(u[0]);
-        u[1] = limitInput(u[1]);
-        ledCurrent[0] = ledCurrent[1] = 0.0;
+        using dsp::ChannelPair;
+        const ChannelPair input(limitInput(u[0]), limitInput(u[1]));
+        ChannelPair current(0.0);
         passes[0] = passes[1] = newtonPasses = 0;
         if (ledsEnabled) {
-            const double p0 = openCircuitVoltage(u[0], 0);
-            const double p1 = openCircuitVoltage(u[1], 1);
-            const LedPass first0 = seededPass(p0);
-            const LedPass first1 = seededPass(p1);
-            passes[0] = record(finish(first0, p0), ledCurrent[0]);
-            passes[1] = record(finish(first1, p1), ledCurrent[1]);
+            const ChannelPair p = stepPair.inputToLed * input + ChannelPair::load(openVoltage.data());
+            current = solvePair(p, passes);
         }
-        u[0] = advance(u[0], ledCurrent[0], 0);
-        u[1] = advance(u[1], ledCurrent[1], 1);
+        current.store(ledCurrent);
+        advance(stepPair, StepState{&channelState[0][0], openVoltage.data()}, input, current).store(u);
     }
 
     // LED current for the open-circuit voltage p (finite), Newton's method
@@ -120,7 +119,12 @@ public:
 
     const ContinuousModel& continuous() const { return continuousModel; }
     const DiscreteModel& discrete() const { return discreteModel; }
-    const StateColumn& state(int channel) const { return channelState[channel]; }
+    StateColumn state(int channel) const
+    {
+        StateColumn w;
+        for (int n = 0; n < stateCount; ++n) w[n] = channelState[n][channel];
+        return w;
+    }
     // Newton passes of the last solve (0 with LEDs off).
     int lastNewtonPasses() const { return newtonPasses; }
 
@@ -138,12 +142,14 @@ private:
 
     // The start voltage v = slope p + sign(p) offset on one step of the
     // table, and k v in steps of ln2/64 likewise.
-    struct StartLine {
-        double slope = 1.0;
-        double offset = 0.0;
-        double stepSlope = 0.0;
-        double stepOffset = 0.0;
+    template <typename T>
+    struct StartLineOf {
+        T slope;
+        T offset;
+        T stepSlope;
+        T stepOffset;
     };
+    using StartLine = StartLineOf<double>;
 
     // Anything the op-amps can deliver passes unchanged; NaN counts as
     // silence, and a larger (or infinite) voltage is held at the limit.
@@ -156,26 +162,29 @@ private:
 
     // One Newton pass from v: the current and residual at v, and the next
     // iterate.
-    struct LedPass {
-        double voltage;
-        double current;
-        double residual;
-        double next;
-        bool converged() const { return residual >= -ledTolerance && residual <= ledTolerance; }
+    template <typename T>
+    struct LedPassOf {
+        T voltage;
+        T current;
+        T residual;
+        T next;
+        auto converged() const { return residual >= -ledTolerance && residual <= ledTolerance; }
     };
+    using LedPass = LedPassOf<double>;
 
-    LedPass newtonPass(double v, double p) const { return newtonPass(v, p, exponentials.of(ledSlope * v)); }
-
-    LedPass newtonPass(double v, double p, ExponentialPair::Result exponential) const
+    template <typename T>
+    LedPassOf<T> newtonPass(T v, T p, ExponentialPair::Result<T> exponential) const
     {
         const double k = ledSlope;
         const double K = discreteModel.dd[3];
         const auto [e, r] = exponential;
-        const double i = ledSaturationCurrent * (e - r);
-        const double residual = (v - p) - K * i;
-        const double slope = 1.0 - (r + e) * (K * ledSaturationCurrent * k);
-        return {v, i, residual, std::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage)};
+        const T i = ledSaturationCurrent * (e - r);
+        const T residual = (v - p) - K * i;
+        const T slope = 1.0 - (r + e) * (K * ledSaturationCurrent * k);
+        return {v, i, residual, dsp::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage)};
     }
+
+    LedPass newtonPass(double v, double p) const { return newtonPass(v, p, exponentials.of(ledSlope * v)); }
 
     LedPass firstPass(double start, double p) const
     {
@@ -189,14 +198,66 @@ private:
     // Beyond the table it starts on the LED curve just above the root.
     LedPass seededPass(double p) const
     {
-        const double magnitude = std::fabs(p);
-        if (magnitude > guessSpan)
+        if (std::fabs(p) > guessSpan)
             return firstPass(beyondTableStart(p), p);
-        const StartLine& line = startLines[static_cast<int>(magnitude * guessStepsPerVolt)];
-        const double sign = std::copysign(1.0, p);
-        const double v = line.slope * p + sign * line.offset;
-        const double steps = line.stepSlope * p + sign * line.stepOffset;
+        return passFromLine(p, lineFor(p));
+    }
+
+    template <typename T>
+    LedPassOf<T> passFromLine(T p, const StartLineOf<T>& line) const
+    {
+        const T sign = dsp::signOf(p);
+        const T v = line.slope * p + sign * line.offset;
+        const T steps = line.stepSlope * p + sign * line.stepOffset;
         return newtonPass(v, p, exponentials.of(ledSlope * v, steps));
+    }
+
+    const StartLine& lineFor(double p) const
+    {
+        return startLines[static_cast<int>(std::fabs(p) * guessStepsPerVolt)];
+    }
+
+    StartLineOf<dsp::ChannelPair> lineFor(dsp::ChannelPair p) const
+    {
+        const StartLine& a = lineFor(p.first());
+        const StartLine& b = lineFor(p.second());
+        return {{a.slope, b.slope}, {a.offset, b.offset}, {a.stepSlope, b.stepSlope}, {a.stepOffset, b.stepOffset}};
+    }
+
+    // Both channels' solves side by side, pass for pass until both have
+    // converged; each keeps the current of the pass that met the tolerance.
+    // A start beyond the table is rare and solves channel by channel.
+    dsp::ChannelPair solvePair(dsp::ChannelPair p, int passes[2])
+    {
+        using dsp::ChannelPair;
+        const double p0 = p.first();
+        const double p1 = p.second();
+        if (std::fabs(p0) > guessSpan || std::fabs(p1) > guessSpan)
+            return solveEach(finish(seededPass(p0), p0), finish(seededPass(p1), p1), passes);
+        LedPassOf<ChannelPair> pass = passFromLine(p, lineFor(p));
+        auto done = pass.converged();
+        ChannelPair current = pass.current;
+        ChannelPair voltage = pass.next;
+        passes[0] = passes[1] = 1;
+        for (int count = 2; !dsp::allOf(done); ++count) {
+            pass = newtonPass(pass.next, p, exponentials.of(ledSlope * pass.next));
+            const auto now = count == maxNewtonPasses ? !done : pass.converged() && !done;
+            current = dsp::select(now, pass.current, current);
+            voltage = dsp::select(now, pass.next, voltage);
+            passes[0] = dsp::firstOf(now) ? count : passes[0];
+            passes[1] = dsp::secondOf(now) ? count : passes[1];
+            done = done || now;
+        }
+        record({current.second(), voltage.second(), passes[1]});
+        return current;
+    }
+
+    dsp::ChannelPair solveEach(const LedSolution& s0, const LedSolution& s1, int passes[2])
+    {
+        passes[0] = s0.passes;
+        passes[1] = s1.passes;
+        record(s1);
+        return {s0.current, s1.current};
     }
 
     // Passes until the residual is within the tolerance or the pass limit is
@@ -209,34 +270,95 @@ private:
         }
     }
 
-    int record(const LedSolution& s, double& ledCurrent)
+    void record(const LedSolution& s)
     {
         ledVoltage = s.voltage;
         newtonPasses = s.passes;
-        ledCurrent = s.current;
-        return s.passes;
     }
 
-    // p = P u + gd w, with gd w kept up to date by advance().
-    double openCircuitVoltage(double u, int channel) const
-    {
-        return discreteModel.dd[2] * u + openVoltage[channel];
-    }
+    // The per-sample step's coefficients, as doubles for one channel and as
+    // pairs for both: the discrete model, and the row that advances the
+    // state's share of the open-circuit voltage, gd w, with the state.
+    template <typename T>
+    struct StepCoefficients {
+        T Ad[stateCount][stateCount];
+        T bd[stateCount];
+        T fd[stateCount];
+        T cd[stateCount];
+        T openVoltageStep[stateCount];  // gd Ad
+        T direct;                       // D
+        T ledToOutput;                  // E
+        T inputToLed;                   // P
+        T openVoltageInput;             // gd bd
+        T openVoltageLed;               // gd fd
+    };
+
+    // Where a step finds its channel's state, or the first of both: element n
+    // at state[2 n] (the channels' states lie side by side), gd w at
+    // openVoltage[0].
+    struct StepState {
+        double* state;
+        double* openVoltage;
+    };
 
     // Output and LED voltage see the state before the step; the step uses
     // this sample's LED current. The state's share of the next sample's LED
     // voltage comes from the same old state, so only its LED term waits for
     // the solve.
-    double advance(double u, double ledCurrent, int channel)
+    template <typename T>
+    static T advance(const StepCoefficients<T>& c, StepState at, T u, T ledCurrent)
     {
-        StateColumn& w = channelState[channel];
-        const DiscreteModel& d = discreteModel;
-        const double y = (d.dd[0] * u + d.cd.dot(w)) + d.dd[1] * ledCurrent;
-        openVoltage[channel] = (openVoltageStep.dot(w) + openVoltageInput * u) + openVoltageLed * ledCurrent;
-        const StateColumn next = d.Ad * w;
-        for (int n = 0; n < stateCount; ++n) w[n] = (next[n] + u * d.bd[n]) + ledCurrent * d.fd[n];
-        return y;
+        T w[stateCount];
+        for (int n = 0; n < stateCount; ++n) w[n] = loadState<T>(at.state + 2 * n);
+        T y = c.cd[0] * w[0];
+        T open = c.openVoltageStep[0] * w[0];
+        for (int n = 1; n < stateCount; ++n) {
+            y = y + c.cd[n] * w[n];
+            open = open + c.openVoltageStep[n] * w[n];
+        }
+        storeState(at.openVoltage, (open + c.openVoltageInput * u) + c.openVoltageLed * ledCurrent);
+        for (int r = 0; r < stateCount; ++r) {
+            T next = c.Ad[r][0] * w[0];
+            for (int n = 1; n < stateCount; ++n) next = next + c.Ad[r][n] * w[n];
+            storeState(at.state + 2 * r, (next + u * c.bd[r]) + ledCurrent * c.fd[r]);
+        }
+        return (c.direct * u + y) + c.ledToOutput * ledCurrent;
     }
+
+    // One channel's step with the rows of the state update taken two at a
+    // time, and the output and open-voltage rows side by side: per row the
+    // same products summed in the same order as advance() above, so the
+    // same bits, in half the instructions.
+    struct RowPairCoefficients {
+        dsp::ChannelPair Ad[stateCount / 2][stateCount];  // rows 2q and 2q + 1
+        dsp::ChannelPair bd[stateCount / 2];
+        dsp::ChannelPair fd[stateCount / 2];
+        dsp::ChannelPair outputAndOpenVoltage[stateCount];  // (cd, gd Ad)
+    };
+
+    double advanceOne(StepState at, double u, double ledCurrent)
+    {
+        using dsp::ChannelPair;
+        const RowPairCoefficients& c = stepRows;
+        ChannelPair w[stateCount];
+        for (int n = 0; n < stateCount; ++n) w[n] = at.state[2 * n];
+        ChannelPair rows = c.outputAndOpenVoltage[0] * w[0];
+        for (int n = 1; n < stateCount; ++n) rows = rows + c.outputAndOpenVoltage[n] * w[n];
+        *at.openVoltage = (rows.second() + stepOne.openVoltageInput * u) + stepOne.openVoltageLed * ledCurrent;
+        for (int q = 0; q < stateCount / 2; ++q) {
+            ChannelPair next = c.Ad[q][0] * w[0];
+            for (int n = 1; n < stateCount; ++n) next = next + c.Ad[q][n] * w[n];
+            next = (next + u * c.bd[q]) + ledCurrent * c.fd[q];
+            at.state[4 * q] = next.first();
+            at.state[4 * q + 2] = next.second();
+        }
+        return (stepOne.direct * u + rows.first()) + stepOne.ledToOutput * ledCurrent;
+    }
+
+    template <typename T>
+    static T loadState(const double* at);
+    static void storeState(double* at, double x) { *at = x; }
+    static void storeState(double* at, dsp::ChannelPair x) { x.store(at); }
 
     double beyondTableStart(double p) const;
 
@@ -249,6 +371,7 @@ private:
     void discretise();
     void buildGuessTable();
     void buildStartLines();
+    void buildStepCoefficients();
 
     int mode = 0;
     double bassValue = 0.0;
@@ -259,13 +382,15 @@ private:
     std::array<StartLine, guessTableSize> startLines{};
     double ledVoltage = 0.0;
     int newtonPasses = 0;
-    std::array<StateColumn, 2> channelState{StateColumn::Zero(), StateColumn::Zero()};
+    // The channels' states side by side, element n of channel c at
+    // channelState[n][c], so that both load as one pair.
+    alignas(16) double channelState[stateCount][2] = {};
     // gd w of each channel's state: its share of the LED's open-circuit
-    // voltage, advanced with the state by gd Ad, gd bd and gd fd.
-    std::array<double, 2> openVoltage{};
-    StateRow openVoltageStep = StateRow::Zero();
-    double openVoltageInput = 0.0;
-    double openVoltageLed = 0.0;
+    // voltage, advanced with the state.
+    alignas(16) std::array<double, 2> openVoltage{};
+    StepCoefficients<double> stepOne{};
+    StepCoefficients<dsp::ChannelPair> stepPair{};
+    RowPairCoefficients stepRows{};
 
     ExponentialPair exponentials;
     ContinuousModel continuousModel;
@@ -276,6 +401,18 @@ private:
     DisplayRow cdDisplay = DisplayRow::Zero();
     float directDisplay = 0.0f;  // D, the input-to-output direct term
 };
+
+template <>
+inline double CircuitSolver::loadState<double>(const double* at)
+{
+    return *at;
+}
+
+template <>
+inline dsp::ChannelPair CircuitSolver::loadState<dsp::ChannelPair>(const double* at)
+{
+    return dsp::ChannelPair::load(at);
+}
 
 }  // namespace quenchbox::solver
 
