@@ -64,47 +64,38 @@ void CircuitSolver::discretise()
     buildGuessTable();
 }
 
-// The per-sample step's copies of the model, and the states' shares of the
+// The per-sample steps' copies of the model, and the states' shares of the
 // open-circuit voltage under the new row gd.
 void CircuitSolver::buildStepCoefficients()
 {
     const DiscreteModel& d = discreteModel;
     const StateRow openVoltageStep = d.gd * d.Ad;
-    StepCoefficients<double>& c = stepOne;
-    for (int r = 0; r < stateCount; ++r) {
-        for (int n = 0; n < stateCount; ++n) c.Ad[r][n] = d.Ad(r, n);
-        c.bd[r] = d.bd[r];
-        c.fd[r] = d.fd[r];
-        c.cd[r] = d.cd[r];
-        c.openVoltageStep[r] = openVoltageStep[r];
-    }
-    c.direct = d.dd[0];
-    c.ledToOutput = d.dd[1];
-    c.inputToLed = d.dd[2];
-    c.openVoltageInput = d.gd.dot(d.bd);
-    c.openVoltageLed = d.gd.dot(d.fd);
+    const double openVoltageInput = d.gd.dot(d.bd);
+    const double openVoltageLed = d.gd.dot(d.fd);
 
-    StepCoefficients<dsp::ChannelPair>& pair = stepPair;
-    for (int r = 0; r < stateCount; ++r) {
-        for (int n = 0; n < stateCount; ++n) pair.Ad[r][n] = c.Ad[r][n];
-        pair.bd[r] = c.bd[r];
-        pair.fd[r] = c.fd[r];
-        pair.cd[r] = c.cd[r];
-        pair.openVoltageStep[r] = c.openVoltageStep[r];
-    }
-    pair.direct = c.direct;
-    pair.ledToOutput = c.ledToOutput;
-    pair.inputToLed = c.inputToLed;
-    pair.openVoltageInput = c.openVoltageInput;
-    pair.openVoltageLed = c.openVoltageLed;
-
-    RowPairCoefficients& rows = stepRows;
+    RowPairStep& rows = rowStep;
     for (int q = 0; q < stateCount / 2; ++q) {
-        for (int n = 0; n < stateCount; ++n) rows.Ad[q][n] = {c.Ad[2 * q][n], c.Ad[2 * q + 1][n]};
-        rows.bd[q] = {c.bd[2 * q], c.bd[2 * q + 1]};
-        rows.fd[q] = {c.fd[2 * q], c.fd[2 * q + 1]};
+        for (int n = 0; n < stateCount; ++n) rows.Ad[q][n] = {d.Ad(2 * q, n), d.Ad(2 * q + 1, n)};
+        rows.bd[q] = {d.bd[2 * q], d.bd[2 * q + 1]};
+        rows.fd[q] = {d.fd[2 * q], d.fd[2 * q + 1]};
     }
-    for (int n = 0; n < stateCount; ++n) rows.outputAndOpenVoltage[n] = {c.cd[n], c.openVoltageStep[n]};
+    for (int n = 0; n < stateCount; ++n) rows.outputAndOpenVoltage[n] = {d.cd[n], openVoltageStep[n]};
+    rows.openVoltageInput = openVoltageInput;
+    rows.openVoltageLed = openVoltageLed;
+
+    PairStep& pair = pairStep;
+    for (int r = 0; r < stateCount; ++r) {
+        for (int n = 0; n < stateCount; ++n) pair.Ad[r][n] = d.Ad(r, n);
+        pair.bd[r] = d.bd[r];
+        pair.fd[r] = d.fd[r];
+        pair.cd[r] = d.cd[r];
+        pair.openVoltageStep[r] = openVoltageStep[r];
+    }
+    pair.direct = d.dd[0];
+    pair.ledToOutput = d.dd[1];
+    pair.inputToLed = d.dd[2];
+    pair.openVoltageInput = openVoltageInput;
+    pair.openVoltageLed = openVoltageLed;
 
     for (int channel = 0; channel < 2; ++channel) openVoltage[channel] = d.gd.dot(state(channel));
 }

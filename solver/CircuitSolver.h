@@ -39,6 +39,14 @@ struct DiscreteModel {
 // inverse. Channel states are never cleared: the network keeps its charge
 // across knob movements and rate changes.
 //
+// Per sample the work is arranged for a short chain of dependent operations,
+// the results unchanged but for rounding: the state's share of the LED's
+// open-circuit voltage is carried from step to step, so that the solve waits
+// only for the previous LED current; the start voltage and the exponential's
+// argument come straight from p through one straight line per table step;
+// e^(kv) and e^(-kv) come together. processPair() runs both stereo channels
+// in lock-step as SSE2 pairs, each channel getting the bits it gets alone.
+//
 // All storage is fixed-size, so neither update() nor process() allocates;
 // both run on the audio thread. publishDisplay() copies the model for the
 // editor under the caller's display lock, and response() reads only those
@@ -85,13 +93,12 @@ public:
             record(s);
             ledCurrent = s.current;
         }
-        return advanceOne(StepState{&channelState[0][channel], &openVoltage[channel]}, u, ledCurrent);
+        return advanceOne(&channelState[0][channel], &openVoltage[channel], u, ledCurrent);
     }
 
     // One sample of both channels in lock-step, u[c] replaced by the output
     // of channel c: the same arithmetic, and the same bits, as process() on
-    // channel 0 and then on channel 1. A solve that needs more than the one
-    // pass finishes on its own channel.
+    // channel 0 and then on channel 1.
     void processPair(double u[2], double ledCurrent[2], int passes[2])
     {
         using dsp::ChannelPair;
@@ -99,11 +106,11 @@ public:
         ChannelPair current(0.0);
         passes[0] = passes[1] = newtonPasses = 0;
         if (ledsEnabled) {
-            const ChannelPair p = stepPair.inputToLed * input + ChannelPair::load(openVoltage.data());
+            const ChannelPair p = pairStep.inputToLed * input + ChannelPair::load(openVoltage.data());
             current = solvePair(p, passes);
         }
         current.store(ledCurrent);
-        advance(stepPair, StepState{&channelState[0][0], openVoltage.data()}, input, current).store(u);
+        advancePair(input, current).store(u);
     }
 
     // LED current for the open-circuit voltage p (finite), Newton's method
@@ -276,89 +283,78 @@ private:
         newtonPasses = s.passes;
     }
 
-    // The per-sample step's coefficients, as doubles for one channel and as
-    // pairs for both: the discrete model, and the row that advances the
-    // state's share of the open-circuit voltage, gd w, with the state.
-    template <typename T>
-    struct StepCoefficients {
-        T Ad[stateCount][stateCount];
-        T bd[stateCount];
-        T fd[stateCount];
-        T cd[stateCount];
-        T openVoltageStep[stateCount];  // gd Ad
-        T direct;                       // D
-        T ledToOutput;                  // E
-        T inputToLed;                   // P
-        T openVoltageInput;             // gd bd
-        T openVoltageLed;               // gd fd
-    };
-
-    // Where a step finds its channel's state, or the first of both: element n
-    // at state[2 n] (the channels' states lie side by side), gd w at
-    // openVoltage[0].
-    struct StepState {
-        double* state;
-        double* openVoltage;
-    };
-
     // Output and LED voltage see the state before the step; the step uses
     // this sample's LED current. The state's share of the next sample's LED
-    // voltage comes from the same old state, so only its LED term waits for
-    // the solve.
-    template <typename T>
-    static T advance(const StepCoefficients<T>& c, StepState at, T u, T ledCurrent)
-    {
-        T w[stateCount];
-        for (int n = 0; n < stateCount; ++n) w[n] = loadState<T>(at.state + 2 * n);
-        T y = c.cd[0] * w[0];
-        T open = c.openVoltageStep[0] * w[0];
-        for (int n = 1; n < stateCount; ++n) {
-            y = y + c.cd[n] * w[n];
-            open = open + c.openVoltageStep[n] * w[n];
-        }
-        storeState(at.openVoltage, (open + c.openVoltageInput * u) + c.openVoltageLed * ledCurrent);
-        for (int r = 0; r < stateCount; ++r) {
-            T next = c.Ad[r][0] * w[0];
-            for (int n = 1; n < stateCount; ++n) next = next + c.Ad[r][n] * w[n];
-            storeState(at.state + 2 * r, (next + u * c.bd[r]) + ledCurrent * c.fd[r]);
-        }
-        return (c.direct * u + y) + c.ledToOutput * ledCurrent;
-    }
-
-    // One channel's step with the rows of the state update taken two at a
-    // time, and the output and open-voltage rows side by side: per row the
-    // same products summed in the same order as advance() above, so the
-    // same bits, in half the instructions.
-    struct RowPairCoefficients {
+    // voltage, gd w, comes from the same old state (through gd Ad), so that
+    // only its LED term waits for the solve.
+    //
+    // One channel's step takes the rows of the state update two at a time,
+    // and the output and open-voltage rows side by side; both channels' step
+    // takes each row for both at once. Either way every row sums the same
+    // products in the same order, so the bits agree.
+    struct RowPairStep {
         dsp::ChannelPair Ad[stateCount / 2][stateCount];  // rows 2q and 2q + 1
         dsp::ChannelPair bd[stateCount / 2];
         dsp::ChannelPair fd[stateCount / 2];
         dsp::ChannelPair outputAndOpenVoltage[stateCount];  // (cd, gd Ad)
+        double openVoltageInput;                           // gd bd
+        double openVoltageLed;                             // gd fd
     };
 
-    double advanceOne(StepState at, double u, double ledCurrent)
+    struct PairStep {
+        dsp::ChannelPair Ad[stateCount][stateCount];
+        dsp::ChannelPair bd[stateCount];
+        dsp::ChannelPair fd[stateCount];
+        dsp::ChannelPair cd[stateCount];
+        dsp::ChannelPair openVoltageStep[stateCount];  // gd Ad
+        dsp::ChannelPair direct;                       // D
+        dsp::ChannelPair ledToOutput;                  // E
+        dsp::ChannelPair inputToLed;                   // P
+        dsp::ChannelPair openVoltageInput;             // gd bd
+        dsp::ChannelPair openVoltageLed;               // gd fd
+    };
+
+    // Channel c's state element n lies at state[2 n] from &channelState[0][c].
+    double advanceOne(double* state, double* openVoltageOut, double u, double ledCurrent)
     {
         using dsp::ChannelPair;
-        const RowPairCoefficients& c = stepRows;
+        const RowPairStep& c = rowStep;
+        const DiscreteModel& d = discreteModel;
         ChannelPair w[stateCount];
-        for (int n = 0; n < stateCount; ++n) w[n] = at.state[2 * n];
+        for (int n = 0; n < stateCount; ++n) w[n] = state[2 * n];
         ChannelPair rows = c.outputAndOpenVoltage[0] * w[0];
         for (int n = 1; n < stateCount; ++n) rows = rows + c.outputAndOpenVoltage[n] * w[n];
-        *at.openVoltage = (rows.second() + stepOne.openVoltageInput * u) + stepOne.openVoltageLed * ledCurrent;
+        *openVoltageOut = (rows.second() + c.openVoltageInput * u) + c.openVoltageLed * ledCurrent;
         for (int q = 0; q < stateCount / 2; ++q) {
             ChannelPair next = c.Ad[q][0] * w[0];
             for (int n = 1; n < stateCount; ++n) next = next + c.Ad[q][n] * w[n];
             next = (next + u * c.bd[q]) + ledCurrent * c.fd[q];
-            at.state[4 * q] = next.first();
-            at.state[4 * q + 2] = next.second();
+            state[4 * q] = next.first();
+            state[4 * q + 2] = next.second();
         }
-        return (stepOne.direct * u + rows.first()) + stepOne.ledToOutput * ledCurrent;
+        return (d.dd[0] * u + rows.first()) + d.dd[1] * ledCurrent;
     }
 
-    template <typename T>
-    static T loadState(const double* at);
-    static void storeState(double* at, double x) { *at = x; }
-    static void storeState(double* at, dsp::ChannelPair x) { x.store(at); }
+    dsp::ChannelPair advancePair(dsp::ChannelPair u, dsp::ChannelPair ledCurrent)
+    {
+        using dsp::ChannelPair;
+        const PairStep& c = pairStep;
+        ChannelPair w[stateCount];
+        for (int n = 0; n < stateCount; ++n) w[n] = ChannelPair::load(channelState[n]);
+        ChannelPair y = c.cd[0] * w[0];
+        ChannelPair open = c.openVoltageStep[0] * w[0];
+        for (int n = 1; n < stateCount; ++n) {
+            y = y + c.cd[n] * w[n];
+            open = open + c.openVoltageStep[n] * w[n];
+        }
+        ((open + c.openVoltageInput * u) + c.openVoltageLed * ledCurrent).store(openVoltage.data());
+        for (int r = 0; r < stateCount; ++r) {
+            ChannelPair next = c.Ad[r][0] * w[0];
+            for (int n = 1; n < stateCount; ++n) next = next + c.Ad[r][n] * w[n];
+            ((next + u * c.bd[r]) + ledCurrent * c.fd[r]).store(channelState[r]);
+        }
+        return (c.direct * u + y) + c.ledToOutput * ledCurrent;
+    }
 
     double beyondTableStart(double p) const;
 
@@ -388,9 +384,8 @@ private:
     // gd w of each channel's state: its share of the LED's open-circuit
     // voltage, advanced with the state.
     alignas(16) std::array<double, 2> openVoltage{};
-    StepCoefficients<double> stepOne{};
-    StepCoefficients<dsp::ChannelPair> stepPair{};
-    RowPairCoefficients stepRows{};
+    RowPairStep rowStep{};
+    PairStep pairStep{};
 
     ExponentialPair exponentials;
     ContinuousModel continuousModel;
@@ -401,18 +396,6 @@ private:
     DisplayRow cdDisplay = DisplayRow::Zero();
     float directDisplay = 0.0f;  // D, the input-to-output direct term
 };
-
-template <>
-inline double CircuitSolver::loadState<double>(const double* at)
-{
-    return *at;
-}
-
-template <>
-inline dsp::ChannelPair CircuitSolver::loadState<dsp::ChannelPair>(const double* at)
-{
-    return dsp::ChannelPair::load(at);
-}
 
 }  // namespace quenchbox::solver
 
