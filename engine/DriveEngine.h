@@ -132,6 +132,8 @@ public:
 private:
     static constexpr int kOversampling = 8;
 
+    void updateToneNetwork(double period);
+
     // A non-finite sample would poison every filter state for the rest of
     // the session; it enters the circuit as silence instead. A finite one
     // 120 dB above full scale is no audio either, and beyond about 1e307 it
@@ -202,7 +204,7 @@ private:
         u = outputFilter.process(u, channel);
         return u * level * wetGain + dryGain * x;
     }
-    void updateToneNetwork(double period);
+
     // processCore on both channels, x[c] replaced by channel c's output; the
     // monitors of the two samples go to left and right.
     void processCorePair(double x[2], EngineSample& left, EngineSample& right)
