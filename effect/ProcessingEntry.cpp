@@ -148,35 +148,54 @@ void QuenchboxEffect::handOffMeters()
 
 namespace {
 
-template <typename Sample>
-engine::EngineSample runChannel(engine::DriveEngine& engine, Sample input, int channel)
-{
-    engine::EngineSample sample;
-    sample.input = static_cast<double>(input);
-    sample.channel = channel;
-    engine.processSample(sample);
-    return sample;
-}
+// Frames handed to the engine at a time, their records on the stack.
+constexpr VstInt32 kRunFrames = 64;
 
 }  // namespace
 
-// Both channels of every frame together; each input sample is read before
-// the outputs of its frame are written, so in-place buffers work.
+// The left input on engine channel 0 into the left output, and into the right
+// one as well when asked. A run's inputs are all read before its outputs are
+// written, so in-place buffers work.
+template <typename Sample>
+void QuenchboxEffect::processMono(Sample** inputs, Sample** outputs, VstInt32 sampleFrames, bool toBoth)
+{
+    engine::EngineSample run[kRunFrames];
+    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+        for (VstInt32 n = 0; n < count; ++n)
+            run[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
+        engine.processSamples(run, count);
+        for (VstInt32 n = 0; n < count; ++n) {
+            const engine::EngineSample& left = run[n];
+            outputs[0][start + n] = static_cast<Sample>(left.output);
+            if (toBoth)
+                outputs[1][start + n] = static_cast<Sample>(left.output);
+            meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);
+        }
+    }
+}
+
+// Both channels of every frame together, each on its own engine channel.
 template <typename Sample>
 void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
-    for (VstInt32 n = 0; n < sampleFrames; ++n) {
-        engine::EngineSample left;
-        left.input = static_cast<double>(inputs[0][n]);
-        engine::EngineSample right;
-        right.input = static_cast<double>(inputs[1][n]);
-        right.channel = 1;
-        engine.processFrame(left, right);
-        outputs[0][n] = static_cast<Sample>(left.output);
-        outputs[1][n] = static_cast<Sample>(right.output);
-        meters.follow(std::max(left.solverMonitor, right.solverMonitor),
-                      std::max(left.stageAMonitor, right.stageAMonitor),
-                      std::max(left.stageBMonitor, right.stageBMonitor));
+    engine::EngineSample left[kRunFrames];
+    engine::EngineSample right[kRunFrames];
+    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+        for (VstInt32 n = 0; n < count; ++n) {
+            left[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
+            right[n] = engine::EngineSample{static_cast<double>(inputs[1][start + n])};
+            right[n].channel = 1;
+        }
+        engine.processFrames(left, right, count);
+        for (VstInt32 n = 0; n < count; ++n) {
+            outputs[0][start + n] = static_cast<Sample>(left[n].output);
+            outputs[1][start + n] = static_cast<Sample>(right[n].output);
+            meters.follow(std::max(left[n].solverMonitor, right[n].solverMonitor),
+                          std::max(left[n].stageAMonitor, right[n].stageAMonitor),
+                          std::max(left[n].stageBMonitor, right[n].stageBMonitor));
+        }
     }
 }
 
@@ -198,18 +217,10 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
 
     const bool singleChannel = inputs[1] == nullptr || outputs[1] == nullptr;
     const bool stereo = !singleChannel && channelMode == 2 && hostChannels.load(std::memory_order_relaxed) == 2;
-    if (stereo) {
+    if (stereo)
         processStereo(inputs, outputs, sampleFrames);
-        handOffMeters();
-        return;
-    }
-    for (VstInt32 n = 0; n < sampleFrames; ++n) {
-        const engine::EngineSample left = runChannel(engine, inputs[0][n], 0);
-        outputs[0][n] = static_cast<Sample>(left.output);
-        if (!singleChannel)
-            outputs[1][n] = static_cast<Sample>(left.output);
-        meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);
-    }
+    else
+        processMono(inputs, outputs, sampleFrames, !singleChannel);
     handOffMeters();
 }
 

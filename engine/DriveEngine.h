@@ -44,42 +44,17 @@ public:
     // the caller holds the display lock.
     void publish(int mask);
     // One host-rate sample of one channel.
-    void processSample(EngineSample& sample)
-    {
-        if (oversample) {
-            processOversampled(sample);
-            return;
-        }
-        if (enabled == 0) {
-            sample.output = bypassed(sample.input);
-            return;
-        }
-        sample.input = admissible(sample.input) + plainNoise.next();
-        processCore(sample);
-    }
+    void processSample(EngineSample& sample) { processSamples(&sample, 1); }
+    // Consecutive host-rate samples of one channel: the same as
+    // processSample on each in turn.
+    void processSamples(EngineSample* samples, int count);
 
     // One host-rate sample of both channels (channel 0 in left, 1 in right):
-    // the same as processSample on left and then on right, with the two
-    // channels' sections run side by side so that their work overlaps.
-    void processFrame(EngineSample& left, EngineSample& right)
-    {
-        if (oversample) {
-            processOversampledFrame(left, right);
-            return;
-        }
-        if (enabled == 0) {
-            left.output = bypassed(left.input);
-            right.output = bypassed(right.input);
-            return;
-        }
-        left.input = admissible(left.input) + plainNoise.next();
-        right.input = admissible(right.input) + plainNoise.next();
-        double x[2] = {left.input, right.input};
-        processCorePair(x, left, right);
-        readStageMonitors(left, right);
-        left.output = x[0];
-        right.output = x[1];
-    }
+    // the same as processSample on left and then on right.
+    void processFrame(EngineSample& left, EngineSample& right) { processFrames(&left, &right, 1); }
+    // Consecutive frames of both channels, left[n] and right[n] the samples
+    // of frame n: the same as processFrame on each in turn.
+    void processFrames(EngineSample* left, EngineSample* right, int count);
 
     // Newton passes of the LED solve over every circuit-rate sample since
     // construction: what the clipping costs on a given signal.
@@ -134,6 +109,10 @@ private:
 
     void updateToneNetwork(double period);
 
+    // Host frames run through the chain at a time: the circuit-rate samples
+    // of one run stay on the stack.
+    static constexpr int kRunFrames = 32;
+
     // A non-finite sample would poison every filter state for the rest of
     // the session; it enters the circuit as silence instead. A finite one
     // 120 dB above full scale is no audio either, and beyond about 1e307 it
@@ -149,92 +128,20 @@ private:
     // Bypass passes every finite sample on unchanged.
     static double bypassed(double x) { return std::isfinite(x) ? x : 0.0; }
 
-    // Bypass keeps the resamplers in the path, so switching Enable with
-    // oversampling on changes neither the delay nor the colour of the signal.
-    void processOversampled(EngineSample& sample)
+    void processRun(EngineSample* samples, int count);
+    void processRun(EngineSample* left, EngineSample* right, int count);
+    int circuitInputs(EngineSample* samples, int count, double* circuitRate);
+    void circuitInputs(EngineSample* left, EngineSample* right, int count, double* circuitRate[2]);
+    void circuitOutputs(EngineSample* samples, int count, const double* circuitRate, int channel);
+    void runChain(double* circuitRate, int count, int perFrame, EngineSample* frames);
+    void runChain(double* circuitRate[2], int count, int perFrame, EngineSample* left, EngineSample* right);
+    double front(double x, int channel);
+    double back(double u, double x, int channel, double& ledCurrent);
+    void backPair(const double u[2], double x[2], double ledCurrent[2]);
+    void readStageMonitors(EngineSample& sample, int channel) const
     {
-        const int channel = sample.channel;
-        double circuitRate[kOversampling];
-        upsamplers[channel].upsample(admissible(sample.input) + oversampledNoise.next(), circuitRate);
-        if (enabled != 0) {
-            for (double& x : circuitRate)
-                x = processCore(x, channel, sample.solverMonitor);
-            sample.stageAMonitor = stageA.indicator();
-            sample.stageBMonitor = stageB.indicator();
-        }
-        sample.output = downsamplers[channel].downsample(circuitRate);
-    }
-
-    void processOversampledFrame(EngineSample& left, EngineSample& right)
-    {
-        double circuitRate[2][kOversampling];
-        upsamplers[0].upsample(admissible(left.input) + oversampledNoise.next(), circuitRate[0]);
-        upsamplers[1].upsample(admissible(right.input) + oversampledNoise.next(), circuitRate[1]);
-        if (enabled != 0) {
-            for (int k = 0; k < kOversampling; ++k) {
-                double x[2] = {circuitRate[0][k], circuitRate[1][k]};
-                processCorePair(x, left, right);
-                circuitRate[0][k] = x[0];
-                circuitRate[1][k] = x[1];
-            }
-            readStageMonitors(left, right);
-        }
-        left.output = downsamplers[0].downsample(circuitRate[0]);
-        right.output = downsamplers[1].downsample(circuitRate[1]);
-    }
-
-    void processCore(EngineSample& sample)
-    {
-        sample.output = processCore(sample.input, sample.channel, sample.solverMonitor);
-        sample.stageAMonitor = stageA.indicator();
-        sample.stageBMonitor = stageB.indicator();
-    }
-
-    // One circuit-rate sample x of one channel through the chain; the LED
-    // current goes to ledCurrent.
-    double processCore(double x, int channel, double& ledCurrent)
-    {
-        double u = inputCoupling.process(x, channel);
-        u = stageA.process(u, channel);
-        u = stageB.process(u, channel);
-        u = solver.process(u, ledCurrent, channel);
-        countSolve(solver.lastNewtonPasses());
-        if (mode == 1)
-            u = deep.process(u, channel);
-        u = outputFilter.process(u, channel);
-        return u * level * wetGain + dryGain * x;
-    }
-
-    // processCore on both channels, x[c] replaced by channel c's output; the
-    // monitors of the two samples go to left and right.
-    void processCorePair(double x[2], EngineSample& left, EngineSample& right)
-    {
-        double u[2] = {inputCoupling.process(x[0], 0), inputCoupling.process(x[1], 1)};
-        u[0] = stageA.process(u[0], 0);
-        u[1] = stageA.process(u[1], 1);
-        u[0] = stageB.process(u[0], 0);
-        u[1] = stageB.process(u[1], 1);
-        double ledCurrent[2];
-        int passes[2];
-        solver.processPair(u, ledCurrent, passes);
-        left.solverMonitor = ledCurrent[0];
-        right.solverMonitor = ledCurrent[1];
-        countSolve(passes[0]);
-        countSolve(passes[1]);
-        for (int channel = 0; channel < 2; ++channel) {
-            if (mode == 1)
-                u[channel] = deep.process(u[channel], channel);
-            u[channel] = outputFilter.process(u[channel], channel);
-            x[channel] = u[channel] * level * wetGain + dryGain * x[channel];
-        }
-    }
-
-    void readStageMonitors(EngineSample& left, EngineSample& right) const
-    {
-        left.stageAMonitor = stageA.indicator(0);
-        left.stageBMonitor = stageB.indicator(0);
-        right.stageAMonitor = stageA.indicator(1);
-        right.stageBMonitor = stageB.indicator(1);
+        sample.stageAMonitor = stageA.indicator(channel);
+        sample.stageBMonitor = stageB.indicator(channel);
     }
 
     void countSolve(int passes)
