@@ -120,7 +120,7 @@ void DriveEngine::processRun(EngineSample* samples, int count)
     double circuitRate[kRunFrames * kOversampling];
     const int perFrame = circuitInputs(samples, count, circuitRate);
     if (enabled != 0)
-        runChain(circuitRate, count * perFrame, perFrame, samples);
+        runChain(circuitRate, count, perFrame, samples);
     circuitOutputs(samples, count, circuitRate, channel);
 }
 
@@ -138,7 +138,7 @@ void DriveEngine::processRun(EngineSample* left, EngineSample* right, int count)
     circuitInputs(left, right, count, channels);
     const int perFrame = oversample ? kOversampling : 1;
     if (enabled != 0)
-        runChain(channels, count * perFrame, perFrame, left, right);
+        runChain(channels, count, perFrame, left, right);
     circuitOutputs(left, count, circuitRate[0], 0);
     circuitOutputs(right, count, circuitRate[1], 1);
 }
@@ -191,42 +191,48 @@ void DriveEngine::circuitOutputs(EngineSample* samples, int count, const double*
 // sample handed over, so the processor works on one while the other's long
 // chain (the LED solve) waits for its results. A frame's monitors are those
 // of its last circuit-rate sample.
-void DriveEngine::runChain(double* circuitRate, int count, int perFrame, EngineSample* frames)
+void DriveEngine::runChain(double* circuitRate, int frameCount, int perFrame, EngineSample* frames)
 {
     const int channel = frames[0].channel;
+    const int last = frameCount * perFrame - 1;
     double ahead = front(circuitRate[0], channel);
-    for (int k = 0; k < count; ++k) {
-        EngineSample& frame = frames[k / perFrame];
-        const double u = ahead;
-        if (k % perFrame == perFrame - 1)
-            readStageMonitors(frame, channel);
-        if (k + 1 < count)
-            ahead = front(circuitRate[k + 1], channel);
-        circuitRate[k] = back(u, circuitRate[k], channel, frame.solverMonitor);
+    for (int n = 0, k = 0; n < frameCount; ++n) {
+        EngineSample& frame = frames[n];
+        for (int j = 0; j < perFrame; ++j, ++k) {
+            const double u = ahead;
+            if (j + 1 == perFrame)
+                readStageMonitors(frame, channel);
+            if (k < last)
+                ahead = front(circuitRate[k + 1], channel);
+            circuitRate[k] = back(u, circuitRate[k], channel, frame.solverMonitor);
+        }
     }
 }
 
-void DriveEngine::runChain(double* circuitRate[2], int count, int perFrame, EngineSample* left,
+void DriveEngine::runChain(double* circuitRate[2], int frameCount, int perFrame, EngineSample* left,
                            EngineSample* right)
 {
+    const int last = frameCount * perFrame - 1;
     double ahead[2] = {front(circuitRate[0][0], 0), front(circuitRate[1][0], 1)};
-    for (int k = 0; k < count; ++k) {
-        const double u[2] = {ahead[0], ahead[1]};
-        if (k % perFrame == perFrame - 1) {
-            readStageMonitors(left[k / perFrame], 0);
-            readStageMonitors(right[k / perFrame], 1);
+    for (int n = 0, k = 0; n < frameCount; ++n) {
+        for (int j = 0; j < perFrame; ++j, ++k) {
+            const double u[2] = {ahead[0], ahead[1]};
+            if (j + 1 == perFrame) {
+                readStageMonitors(left[n], 0);
+                readStageMonitors(right[n], 1);
+            }
+            if (k < last) {
+                ahead[0] = front(circuitRate[0][k + 1], 0);
+                ahead[1] = front(circuitRate[1][k + 1], 1);
+            }
+            double x[2] = {circuitRate[0][k], circuitRate[1][k]};
+            double ledCurrent[2];
+            backPair(u, x, ledCurrent);
+            circuitRate[0][k] = x[0];
+            circuitRate[1][k] = x[1];
+            left[n].solverMonitor = ledCurrent[0];
+            right[n].solverMonitor = ledCurrent[1];
         }
-        if (k + 1 < count) {
-            ahead[0] = front(circuitRate[0][k + 1], 0);
-            ahead[1] = front(circuitRate[1][k + 1], 1);
-        }
-        double x[2] = {circuitRate[0][k], circuitRate[1][k]};
-        double ledCurrent[2];
-        backPair(u, x, ledCurrent);
-        circuitRate[0][k] = x[0];
-        circuitRate[1][k] = x[1];
-        left[k / perFrame].solverMonitor = ledCurrent[0];
-        right[k / perFrame].solverMonitor = ledCurrent[1];
     }
 }
 

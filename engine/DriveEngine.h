@@ -133,8 +133,8 @@ private:
     int circuitInputs(EngineSample* samples, int count, double* circuitRate);
     void circuitInputs(EngineSample* left, EngineSample* right, int count, double* circuitRate[2]);
     void circuitOutputs(EngineSample* samples, int count, const double* circuitRate, int channel);
-    void runChain(double* circuitRate, int count, int perFrame, EngineSample* frames);
-    void runChain(double* circuitRate[2], int count, int perFrame, EngineSample* left, EngineSample* right);
+    void runChain(double* circuitRate, int frameCount, int perFrame, EngineSample* frames);
+    void runChain(double* circuitRate[2], int frameCount, int perFrame, EngineSample* left, EngineSample* right);
     double front(double x, int channel);
     double back(double u, double x, int channel, double& ledCurrent);
     void backPair(const double u[2], double x[2], double ledCurrent[2]);
