@@ -12,3 +12,13 @@ elseif(QUENCHBOX_SANITIZE STREQUAL "thread")
 elseif(NOT QUENCHBOX_SANITIZE STREQUAL "")
   message(FATAL_ERROR "QUENCHBOX_SANITIZE must be empty, address or thread")
 endif()
+
+# QUENCHBOX_FUZZ: builds the libFuzzer target (clang only); every target is
+# instrumented for the fuzzer's coverage feedback.
+option(QUENCHBOX_FUZZ "Build the libFuzzer target tests/fuzz (needs clang)" OFF)
+if(QUENCHBOX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUENCHBOX_FUZZ needs clang (libFuzzer)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

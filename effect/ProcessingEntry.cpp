@@ -148,17 +148,56 @@ void QuenchboxEffect::handOffMeters()
 
 namespace {
 
-template <typename Sample>
-engine::EngineSample runChannel(engine::DriveEngine& engine, Sample input, int channel)
-{
-    engine::EngineSample sample;
-    sample.input = static_cast<double>(input);
-    sample.channel = channel;
-    engine.processSample(sample);
-    return sample;
-}
+// Frames handed to the engine at a time, their records on the stack.
+constexpr VstInt32 kRunFrames = 64;
 
 }  // namespace
+
+// The left input on engine channel 0 into the left output, and into the right
+// one as well when asked. A run's inputs are all read before its outputs are
+// written, so in-place buffers work.
+template <typename Sample>
+void QuenchboxEffect::processMono(Sample** inputs, Sample** outputs, VstInt32 sampleFrames, bool toBoth)
+{
+    engine::EngineSample run[kRunFrames];
+    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+        for (VstInt32 n = 0; n < count; ++n)
+            run[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
+        engine.processSamples(run, count);
+        for (VstInt32 n = 0; n < count; ++n) {
+            const engine::EngineSample& left = run[n];
+            outputs[0][start + n] = static_cast<Sample>(left.output);
+            if (toBoth)
+                outputs[1][start + n] = static_cast<Sample>(left.output);
+            meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);
+        }
+    }
+}
+
+// Both channels of every frame together, each on its own engine channel.
+template <typename Sample>
+void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
+{
+    engine::EngineSample left[kRunFrames];
+    engine::EngineSample right[kRunFrames];
+    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+        for (VstInt32 n = 0; n < count; ++n) {
+            left[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
+            right[n] = engine::EngineSample{static_cast<double>(inputs[1][start + n])};
+            right[n].channel = 1;
+        }
+        engine.processFrames(left, right, count);
+        for (VstInt32 n = 0; n < count; ++n) {
+            outputs[0][start + n] = static_cast<Sample>(left[n].output);
+            outputs[1][start + n] = static_cast<Sample>(right[n].output);
+            meters.follow(std::max(left[n].solverMonitor, right[n].solverMonitor),
+                          std::max(left[n].stageAMonitor, right[n].stageAMonitor),
+                          std::max(left[n].stageBMonitor, right[n].stageBMonitor));
+        }
+    }
+}
 
 template <typename Sample>
 void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
@@ -178,21 +217,10 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
 
     const bool singleChannel = inputs[1] == nullptr || outputs[1] == nullptr;
     const bool stereo = !singleChannel && channelMode == 2 && hostChannels.load(std::memory_order_relaxed) == 2;
-    for (VstInt32 n = 0; n < sampleFrames; ++n) {
-        const engine::EngineSample left = runChannel(engine, inputs[0][n], 0);
-        outputs[0][n] = static_cast<Sample>(left.output);
-        if (stereo) {
-            const engine::EngineSample right = runChannel(engine, inputs[1][n], 1);
-            outputs[1][n] = static_cast<Sample>(right.output);
-            meters.follow(std::max(left.solverMonitor, right.solverMonitor),
-                          std::max(left.stageAMonitor, right.stageAMonitor),
-                          std::max(left.stageBMonitor, right.stageBMonitor));
-            continue;
-        }
-        if (!singleChannel)
-            outputs[1][n] = static_cast<Sample>(left.output);
-        meters.follow(left.solverMonitor, left.stageAMonitor, left.stageBMonitor);
-    }
+    if (stereo)
+        processStereo(inputs, outputs, sampleFrames);
+    else
+        processMono(inputs, outputs, sampleFrames, !singleChannel);
     handOffMeters();
 }
 

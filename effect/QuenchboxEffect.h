@@ -63,6 +63,10 @@ private:
 
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    template <typename Sample>
+    void processMono(Sample** inputs, Sample** outputs, VstInt32 sampleFrames, bool toBoth);
+    template <typename Sample>
+    void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     std::uint32_t takeChanges(float snapshot[kParameterCount], float& rate);
     void applyChanges(std::uint32_t changes, const float snapshot[kParameterCount], float rate);
     void publishDisplay();

@@ -2,15 +2,12 @@
 
 #include "engine/TableLookup.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quenchbox::engine {
 
 namespace {
-
-// A non-finite sample would poison every filter state for the rest of the
-// session; it enters the circuit as silence instead.
-double finiteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
 
 
 // Pot fractions of the tone controls at knob positions 0, 0.1, ... 1, one row
@@ -98,51 +95,182 @@ void DriveEngine::publish(int mask)
         inputCoupling.publish();
 }
 
-void DriveEngine::processSample(EngineSample& sample)
+void DriveEngine::processSamples(EngineSample* samples, int count)
 {
-    if (oversample) {
-        processOversampled(sample);
-        return;
-    }
-    if (enabled == 0) {
-        sample.output = sample.input;
-        return;
-    }
-    sample.input = finiteOrZero(sample.input) + plainNoise.next();
-    processCore(sample);
+    for (int done = 0; done < count; done += kRunFrames)
+        processRun(samples + done, std::min(kRunFrames, count - done));
 }
 
-// Bypass keeps the resamplers in the path, so switching Enable with
-// oversampling on changes neither the delay nor the colour of the signal.
-void DriveEngine::processOversampled(EngineSample& sample)
+void DriveEngine::processFrames(EngineSample* left, EngineSample* right, int count)
 {
-    const int channel = sample.channel;
-    double circuitRate[kOversampling];
-    upsamplers[channel].upsample(finiteOrZero(sample.input) + oversampledNoise.next(), circuitRate);
-    if (enabled != 0) {
-        for (double& x : circuitRate) {
-            sample.input = x;
-            processCore(sample);
-            x = sample.output;
+    for (int done = 0; done < count; done += kRunFrames)
+        processRun(left + done, right + done, std::min(kRunFrames, count - done));
+}
+
+// Bypass keeps the resamplers in the path when oversampling, so switching
+// Enable then changes neither the delay nor the colour of the signal.
+void DriveEngine::processRun(EngineSample* samples, int count)
+{
+    const int channel = samples[0].channel;
+    if (!oversample && enabled == 0) {
+        for (int n = 0; n < count; ++n)
+            samples[n].output = bypassed(samples[n].input);
+        return;
+    }
+    double circuitRate[kRunFrames * kOversampling];
+    const int perFrame = circuitInputs(samples, count, circuitRate);
+    if (enabled != 0)
+        runChain(circuitRate, count, perFrame, samples);
+    circuitOutputs(samples, count, circuitRate, channel);
+}
+
+void DriveEngine::processRun(EngineSample* left, EngineSample* right, int count)
+{
+    if (!oversample && enabled == 0) {
+        for (int n = 0; n < count; ++n) {
+            left[n].output = bypassed(left[n].input);
+            right[n].output = bypassed(right[n].input);
+        }
+        return;
+    }
+    double circuitRate[2][kRunFrames * kOversampling];
+    double* channels[2] = {circuitRate[0], circuitRate[1]};
+    circuitInputs(left, right, count, channels);
+    const int perFrame = oversample ? kOversampling : 1;
+    if (enabled != 0)
+        runChain(channels, count, perFrame, left, right);
+    circuitOutputs(left, count, circuitRate[0], 0);
+    circuitOutputs(right, count, circuitRate[1], 1);
+}
+
+// The circuit-rate inputs of the run, with the anti-denormal noise: eight per
+// host sample from the interpolator when oversampling, else the host samples
+// themselves (which the record's input then holds). Returns the samples per
+// host frame.
+int DriveEngine::circuitInputs(EngineSample* samples, int count, double* circuitRate)
+{
+    const int channel = samples[0].channel;
+    if (oversample) {
+        for (int n = 0; n < count; ++n)
+            upsamplers[channel].upsample(admissible(samples[n].input) + oversampledNoise.next(),
+                                         circuitRate + kOversampling * n);
+        return kOversampling;
+    }
+    for (int n = 0; n < count; ++n)
+        circuitRate[n] = samples[n].input = admissible(samples[n].input) + plainNoise.next();
+    return 1;
+}
+
+// Both channels, frame by frame, so that the noise goes to them in turn.
+void DriveEngine::circuitInputs(EngineSample* left, EngineSample* right, int count, double* circuitRate[2])
+{
+    for (int n = 0; n < count; ++n) {
+        EngineSample* frame[2] = {&left[n], &right[n]};
+        for (int channel = 0; channel < 2; ++channel) {
+            EngineSample& sample = *frame[channel];
+            if (oversample) {
+                upsamplers[channel].upsample(admissible(sample.input) + oversampledNoise.next(),
+                                             circuitRate[channel] + kOversampling * n);
+            } else {
+                circuitRate[channel][n] = sample.input = admissible(sample.input) + plainNoise.next();
+            }
         }
     }
-    sample.output = downsamplers[channel].downsample(circuitRate);
 }
 
-void DriveEngine::processCore(EngineSample& sample)
+void DriveEngine::circuitOutputs(EngineSample* samples, int count, const double* circuitRate, int channel)
 {
-    const int channel = sample.channel;
-    double u = inputCoupling.process(sample.input, channel);
-    u = stageA.process(u, channel);
-    u = stageB.process(u, channel);
-    sample.stageAMonitor = stageA.indicator();
-    sample.stageBMonitor = stageB.indicator();
-    u = solver.process(u, sample.solverMonitor, channel);
+    for (int n = 0; n < count; ++n)
+        samples[n].output = oversample ? downsamplers[channel].downsample(circuitRate + kOversampling * n)
+                                       : circuitRate[n];
+}
+
+// The chain over the run's circuit-rate samples, in place, with the input
+// coupling and both op-amp stages one sample ahead of the solver and the
+// sections after it. The two halves depend on each other only through the
+// sample handed over, so the processor works on one while the other's long
+// chain (the LED solve) waits for its results. A frame's monitors are those
+// of its last circuit-rate sample.
+void DriveEngine::runChain(double* circuitRate, int frameCount, int perFrame, EngineSample* frames)
+{
+    const int channel = frames[0].channel;
+    const int last = frameCount * perFrame - 1;
+    double ahead = front(circuitRate[0], channel);
+    for (int n = 0, k = 0; n < frameCount; ++n) {
+        EngineSample& frame = frames[n];
+        for (int j = 0; j < perFrame; ++j, ++k) {
+            const double u = ahead;
+            if (j + 1 == perFrame)
+                readStageMonitors(frame, channel);
+            if (k < last)
+                ahead = front(circuitRate[k + 1], channel);
+            circuitRate[k] = back(u, circuitRate[k], channel, frame.solverMonitor);
+        }
+    }
+}
+
+void DriveEngine::runChain(double* circuitRate[2], int frameCount, int perFrame, EngineSample* left,
+                           EngineSample* right)
+{
+    const int last = frameCount * perFrame - 1;
+    double ahead[2] = {front(circuitRate[0][0], 0), front(circuitRate[1][0], 1)};
+    for (int n = 0, k = 0; n < frameCount; ++n) {
+        for (int j = 0; j < perFrame; ++j, ++k) {
+            const double u[2] = {ahead[0], ahead[1]};
+            if (j + 1 == perFrame) {
+                readStageMonitors(left[n], 0);
+                readStageMonitors(right[n], 1);
+            }
+            if (k < last) {
+                ahead[0] = front(circuitRate[0][k + 1], 0);
+                ahead[1] = front(circuitRate[1][k + 1], 1);
+            }
+            double x[2] = {circuitRate[0][k], circuitRate[1][k]};
+            double ledCurrent[2];
+            backPair(u, x, ledCurrent);
+            circuitRate[0][k] = x[0];
+            circuitRate[1][k] = x[1];
+            left[n].solverMonitor = ledCurrent[0];
+            right[n].solverMonitor = ledCurrent[1];
+        }
+    }
+}
+
+// Input coupling and the two op-amp stages.
+double DriveEngine::front(double x, int channel)
+{
+    const double u = stageA.process(inputCoupling.process(x, channel), channel);
+    return stageB.process(u, channel);
+}
+
+// The tone network with the LEDs, the Deep network in the second variant,
+// the output filter, level and mix, for the stages' output u of the
+// circuit-rate input x.
+double DriveEngine::back(double u, double x, int channel, double& ledCurrent)
+{
+    u = solver.process(u, ledCurrent, channel);
     countSolve(solver.lastNewtonPasses());
     if (mode == 1)
         u = deep.process(u, channel);
     u = outputFilter.process(u, channel);
-    sample.output = u * level * wetGain + dryGain * sample.input;
+    return u * level * wetGain + dryGain * x;
+}
+
+// back() on both channels, x[c] replaced by channel c's output, with the
+// tone network's two solves in lock-step.
+void DriveEngine::backPair(const double u[2], double x[2], double ledCurrent[2])
+{
+    double v[2] = {u[0], u[1]};
+    int passes[2];
+    solver.processPair(v, ledCurrent, passes);
+    countSolve(passes[0]);
+    countSolve(passes[1]);
+    for (int channel = 0; channel < 2; ++channel) {
+        if (mode == 1)
+            v[channel] = deep.process(v[channel], channel);
+        v[channel] = outputFilter.process(v[channel], channel);
+        x[channel] = v[channel] * level * wetGain + dryGain * x[channel];
+    }
 }
 
 }  // namespace quenchbox::engine

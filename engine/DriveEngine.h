@@ -11,6 +11,7 @@
 #include "engine/Resampler8x.h"
 #include "solver/CircuitSolver.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace quenchbox::engine {
@@ -43,7 +44,17 @@ public:
     // the caller holds the display lock.
     void publish(int mask);
     // One host-rate sample of one channel.
-    void processSample(EngineSample& sample);
+    void processSample(EngineSample& sample) { processSamples(&sample, 1); }
+    // Consecutive host-rate samples of one channel: the same as
+    // processSample on each in turn.
+    void processSamples(EngineSample* samples, int count);
+
+    // One host-rate sample of both channels (channel 0 in left, 1 in right):
+    // the same as processSample on left and then on right.
+    void processFrame(EngineSample& left, EngineSample& right) { processFrames(&left, &right, 1); }
+    // Consecutive frames of both channels, left[n] and right[n] the samples
+    // of frame n: the same as processFrame on each in turn.
+    void processFrames(EngineSample* left, EngineSample* right, int count);
 
     // Newton passes of the LED solve over every circuit-rate sample since
     // construction: what the clipping costs on a given signal.
@@ -96,9 +107,43 @@ public:
 private:
     static constexpr int kOversampling = 8;
 
-    void processOversampled(EngineSample& sample);
-    void processCore(EngineSample& sample);
     void updateToneNetwork(double period);
+
+    // Host frames run through the chain at a time: the circuit-rate samples
+    // of one run stay on the stack.
+    static constexpr int kRunFrames = 32;
+
+    // A non-finite sample would poison every filter state for the rest of
+    // the session; it enters the circuit as silence instead. A finite one
+    // 120 dB above full scale is no audio either, and beyond about 1e307 it
+    // would overflow the interpolator to the same effect: it enters the
+    // circuit held at that level.
+    static constexpr double kInputLimit = 1e6;
+    static double admissible(double x)
+    {
+        if (std::fabs(x) <= kInputLimit)
+            return x;
+        return std::isfinite(x) ? std::copysign(kInputLimit, x) : 0.0;
+    }
+    // Bypass passes every finite sample on unchanged.
+    static double bypassed(double x) { return std::isfinite(x) ? x : 0.0; }
+
+    void processRun(EngineSample* samples, int count);
+    void processRun(EngineSample* left, EngineSample* right, int count);
+    int circuitInputs(EngineSample* samples, int count, double* circuitRate);
+    void circuitInputs(EngineSample* left, EngineSample* right, int count, double* circuitRate[2]);
+    void circuitOutputs(EngineSample* samples, int count, const double* circuitRate, int channel);
+    void runChain(double* circuitRate, int frameCount, int perFrame, EngineSample* frames);
+    void runChain(double* circuitRate[2], int frameCount, int perFrame, EngineSample* left, EngineSample* right);
+    double front(double x, int channel);
+    double back(double u, double x, int channel, double& ledCurrent);
+    void backPair(const double u[2], double x[2], double ledCurrent[2]);
+    void readStageMonitors(EngineSample& sample, int channel) const
+    {
+        sample.stageAMonitor = stageA.indicator(channel);
+        sample.stageBMonitor = stageB.indicator(channel);
+    }
+
     void countSolve(int passes)
     {
         ++counts.samples;

@@ -133,8 +133,9 @@ double OpAmpModel::evaluate(double vPlus, double vMinus)
     } else if (d < 0.0) {
         y = -openLoopOutput(-d);
     }
-    const double compression = 1.0 - y / (openLoopGain * d);
-    driveIndicator = compression >= 0.0 ? compression : 0.0;  // also 0 for NaN at d = 0
+    lastChannel = 0;
+    lastOutput[0] = y;
+    linearOutput[0] = openLoopGain * d;
     return y + midpoint;
 }
 

@@ -33,8 +33,16 @@ public:
     // The open-loop curve from the 257-point table.
     double evaluate(double vPlus, double vMinus) override;
 
-    // 0 while the stage is linear, rising toward 1 as it compresses.
-    double indicator() const { return driveIndicator; }
+    // 0 while the stage is linear, rising toward 1 as it compresses: how far
+    // the output of the last sample falls short of the linear one. Worked
+    // out only when asked, since the engine reads it once per host sample.
+    double indicator() const { return indicator(lastChannel); }
+    // The same for the last sample of one channel.
+    double indicator(int channel) const
+    {
+        const double compression = 1.0 - lastOutput[channel] / linearOutput[channel];
+        return compression >= 0.0 ? compression : 0.0;  // also 0 for NaN at zero input
+    }
 
     // Bounds b0..b4 of the closed-loop table's segments; b0 is the input
     // that gives zero output.
@@ -65,10 +73,11 @@ protected:
     }
 
     // Compression relative to the small-signal line through (b0, 0).
-    void updateIndicator(double y, double v)
+    void updateIndicator(double y, double v, int channel)
     {
-        const double compression = 1.0 - y / (firstSegmentSlope * (v - loopBounds[0]));
-        driveIndicator = compression >= 0.0 ? compression : 0.0;  // also 0 for NaN at v = b0
+        lastChannel = channel;
+        lastOutput[channel] = y;
+        linearOutput[channel] = firstSegmentSlope * (v - loopBounds[0]);
     }
 
 private:
@@ -109,7 +118,9 @@ private:
         return phi > 1e-10 ? phi * loopTable[p + 1] + (1.0 - phi) * loopTable[p] : loopTable[p];
     }
 
-    double driveIndicator = 0.0;
+    int lastChannel = 0;
+    double lastOutput[2] = {0.0, 0.0};
+    double linearOutput[2] = {0.0, 0.0};
     double railLow = -2.5;
     double railHigh = 2.5;
     double openLoopGain = 1e6;

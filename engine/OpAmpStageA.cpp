@@ -23,14 +23,6 @@ void OpAmpStageA::setCoefficients(double period, double drive)
     rebuildLoopTable();
 }
 
-void OpAmpStageA::updateState(double, double y, int channel)
-{
-    Vector<double, 2>& s = state[channel];
-    s = multiply(ad, s);
-    s[0] += bd[0] * y;
-    s[1] += bd[1] * y;
-}
-
 void OpAmpStageA::publish()
 {
     shown.ad = toDisplay(ad);

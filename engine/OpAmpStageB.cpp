@@ -28,14 +28,6 @@ void OpAmpStageB::setCoefficients(double period, double drive)
     rebuildLoopTable();
 }
 
-void OpAmpStageB::updateState(double x, double y, int channel)
-{
-    Vector<double, 2>& s = state[channel];
-    s = multiply(ad, s);
-    s[0] += bxd[0] * x + byd[0] * y;
-    s[1] += bxd[1] * x + byd[1] * y;
-}
-
 void OpAmpStageB::publish()
 {
     shown.ad = toDisplay(ad);

@@ -36,12 +36,18 @@ public:
         const Vector<double, 2>& s = state[channel];
         const double v = -(dot(k, s) + dx * x);
         const double y = closedLoopOutput(v);
-        updateIndicator(y, v);
+        updateIndicator(y, v, channel);
         updateState(x, y, channel);
         return y;
     }
 
-    void updateState(double x, double y, int channel) override;
+    void updateState(double x, double y, int channel) override
+    {
+        Vector<double, 2>& s = state[channel];
+        s = multiply(ad, s);
+        s[0] += bxd[0] * x + byd[0] * y;
+        s[1] += bxd[1] * x + byd[1] * y;
+    }
 
     void publish();
     // |H|^2 at z of the stage with the op-amp taken as linear, scaled by the

@@ -7,19 +7,8 @@ namespace quenchbox::solver {
 
 namespace {
 
-// The starting-point table covers open-circuit voltages 0 to 9 V in steps of
-// 1/7 V.
-constexpr double guessStep = 0.14285714285714285;         // 1/7 V
-constexpr double inverseGuessSpan = 0.1111111111111111;   // 1/9 per volt
-
-// Anything the op-amps can deliver passes unchanged; NaN counts as silence,
-// and a larger (or infinite) voltage is held at the limit.
-double limitInput(double u)
-{
-    if (std::fabs(u) <= CircuitSolver::maxInputVoltage) return u;
-    if (std::isnan(u)) return 0.0;
-    return std::copysign(CircuitSolver::maxInputVoltage, u);
-}
+constexpr double guessStep = 0.14285714285714285;        // 1/7 V
+constexpr double inverseGuessSpan = 0.1111111111111111;  // 1/9 per volt
 
 }  // namespace
 
@@ -71,7 +60,44 @@ void CircuitSolver::discretise()
     d.dd[3] = d.gd.dot(c.fc) + c.dc[3];
     d.gd *= s;
 
+    buildStepCoefficients();
     buildGuessTable();
+}
+
+// The per-sample steps' copies of the model, and the states' shares of the
+// open-circuit voltage under the new row gd.
+void CircuitSolver::buildStepCoefficients()
+{
+    const DiscreteModel& d = discreteModel;
+    const StateRow openVoltageStep = d.gd * d.Ad;
+    const double openVoltageInput = d.gd.dot(d.bd);
+    const double openVoltageLed = d.gd.dot(d.fd);
+
+    RowPairStep& rows = rowStep;
+    for (int q = 0; q < stateCount / 2; ++q) {
+        for (int n = 0; n < stateCount; ++n) rows.Ad[q][n] = {d.Ad(2 * q, n), d.Ad(2 * q + 1, n)};
+        rows.bd[q] = {d.bd[2 * q], d.bd[2 * q + 1]};
+        rows.fd[q] = {d.fd[2 * q], d.fd[2 * q + 1]};
+    }
+    for (int n = 0; n < stateCount; ++n) rows.outputAndOpenVoltage[n] = {d.cd[n], openVoltageStep[n]};
+    rows.openVoltageInput = openVoltageInput;
+    rows.openVoltageLed = openVoltageLed;
+
+    PairStep& pair = pairStep;
+    for (int r = 0; r < stateCount; ++r) {
+        for (int n = 0; n < stateCount; ++n) pair.Ad[r][n] = d.Ad(r, n);
+        pair.bd[r] = d.bd[r];
+        pair.fd[r] = d.fd[r];
+        pair.cd[r] = d.cd[r];
+        pair.openVoltageStep[r] = openVoltageStep[r];
+    }
+    pair.direct = d.dd[0];
+    pair.ledToOutput = d.dd[1];
+    pair.inputToLed = d.dd[2];
+    pair.openVoltageInput = openVoltageInput;
+    pair.openVoltageLed = openVoltageLed;
+
+    for (int channel = 0; channel < 2; ++channel) openVoltage[channel] = d.gd.dot(state(channel));
 }
 
 // The table holds the solved LED current for p = j/7 V; each solve starts from
@@ -80,6 +106,39 @@ void CircuitSolver::buildGuessTable()
 {
     ledVoltage = 0.0;
     for (int j = 0; j < guessTableSize; ++j) guessTable[j] = solveLed(static_cast<double>(j) * guessStep);
+    buildStartLines();
+}
+
+// On table step j the start current is t[j] + (t[j+1] - t[j]) (7|p| - j), so
+// the start voltage p + K sign(p) guess(|p|) is a straight line in p.
+void CircuitSolver::buildStartLines()
+{
+    const double K = discreteModel.dd[3];
+    const double exponentStepsPerVolt = ledSlope * ExponentialPair::stepsPerUnit;
+    for (int j = 0; j < guessTableSize; ++j) {
+        const double rise = j + 1 < guessTableSize ? guessTable[j + 1] - guessTable[j] : 0.0;
+        StartLine& line = startLines[j];
+        line.slope = 1.0 + guessStepsPerVolt * K * rise;
+        line.offset = K * (guessTable[j] - rise * j);
+        line.stepSlope = line.slope * exponentStepsPerVolt;
+        line.stepOffset = line.offset * exponentStepsPerVolt;
+    }
+}
+
+// Beyond the table the start held at 9 V lies far above the root, and each
+// pass would descend only about 1/k (42.5 mV). Instead: the current the
+// linear side would drive if the LEDs stayed at their 9 V voltage, and the
+// voltage at which the LED curve carries it, which lies just above the root
+// (the LEDs' voltage only grows with the current), so the solve converges
+// from above in a pass or two.
+double CircuitSolver::beyondTableStart(double p) const
+{
+    const double K = discreteModel.dd[3];
+    const double edgeCurrent = guessTable[guessTableSize - 1];
+    const double edgeVoltage = guessSpan + K * edgeCurrent;
+    const double current = (std::fabs(p) - edgeVoltage) / -K;
+    const double voltage = edgeVoltage + std::log(current / edgeCurrent) / ledSlope;
+    return std::copysign(std::clamp(voltage, edgeVoltage, maxLedVoltage), p);
 }
 
 double CircuitSolver::lookupGuess(double p) const
@@ -108,50 +167,9 @@ double CircuitSolver::lookupGuess(double p) const
 // finite voltage.
 double CircuitSolver::solveLed(double p)
 {
-    const double k = ledSlope;
-    const double K = discreteModel.dd[3];
-    const double slopeFactor = K * ledSaturationCurrent * k;
-
-    double v = std::clamp(ledVoltage, -maxLedVoltage, maxLedVoltage);
-    for (int pass = 1;; ++pass) {
-        const double e = std::exp(k * v);
-        const double r = 1.0 / e;
-        const double i = ledSaturationCurrent * (e - r);
-        const double residual = (v - p) - K * i;
-        const double slope = 1.0 - (r + e) * slopeFactor;
-        v = std::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage);
-
-        const bool converged = residual >= -ledTolerance && residual <= ledTolerance;
-        if (converged || pass == maxNewtonPasses) {
-            ledVoltage = v;
-            newtonPasses = pass;
-            return i;
-        }
-    }
-}
-
-double CircuitSolver::process(double u, double& ledCurrent, int channel)
-{
-    u = limitInput(u);
-    StateColumn& w = channelState[channel];
-    const DiscreteModel& d = discreteModel;
-    const auto [D, E, P, K] = d.dd;
-
-    ledCurrent = 0.0;
-    newtonPasses = 0;
-    if (ledsEnabled) {
-        const double p = P * u + d.gd.dot(w);
-        // The table current implies this LED voltage through the linear side.
-        ledVoltage = lookupGuess(p) * K + p;
-        ledCurrent = solveLed(p);
-    }
-
-    // Output and LED voltage see the state before the step; the step uses
-    // this sample's LED current.
-    const double y = (D * u + d.cd.dot(w)) + E * ledCurrent;
-    scratch.noalias() = d.Ad * w;
-    for (int n = 0; n < stateCount; ++n) w[n] = (scratch[n] + u * d.bd[n]) + ledCurrent * d.fd[n];
-    return y;
+    const LedSolution s = finish(firstPass(ledVoltage, p), p);
+    record(s);
+    return s.current;
 }
 
 void CircuitSolver::publishDisplay()

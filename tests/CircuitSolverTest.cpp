@@ -499,6 +499,33 @@ TEST(CircuitSolverState, LedsOffFollowsTheAnalogResponse)
     }
 }
 
+// Stereo runs both channels in lock-step; each channel must get exactly the
+// bits it gets alone, through one-pass and multi-pass solves, starts beyond
+// the table, and the LEDs switched out.
+TEST(CircuitSolverState, PairedChannelsGiveTheBitsOfSingleOnes)
+{
+    for (int mode = 0; mode <= 1; ++mode) {
+        CircuitSolver paired = solverAt({0.3, 0.8, 0.6}, mode);
+        CircuitSolver single = solverAt({0.3, 0.8, 0.6}, mode);
+        for (int n = 0; n < 6000; ++n) {
+            paired.ledsEnabled = single.ledsEnabled = n < 5000;
+            const double a = 14.0 * std::sin(0.013 * n) + 3.0 * std::sin(0.21 * n);
+            const double b = 2.0 * std::sin(0.029 * n + 1.0);
+            double u[2] = {a, b};
+            double pairedCurrent[2];
+            int passes[2];
+            paired.processPair(u, pairedCurrent, passes);
+            double current = 0.0;
+            ASSERT_EQ(u[0], single.process(a, current, 0)) << mode << " n " << n;
+            ASSERT_EQ(pairedCurrent[0], current);
+            ASSERT_EQ(passes[0], single.lastNewtonPasses());
+            ASSERT_EQ(u[1], single.process(b, current, 1)) << mode << " n " << n;
+            ASSERT_EQ(pairedCurrent[1], current);
+            ASSERT_EQ(passes[1], single.lastNewtonPasses());
+        }
+    }
+}
+
 // Channels share nothing but scratch values that each sample overwrites.
 TEST(CircuitSolverState, ChannelsAreIndependent)
 {

@@ -245,6 +245,36 @@ TEST(ProcessEntry, NonFiniteInputEntersTheCircuitAsSilence)
     }
 }
 
+// A finite sample far beyond any audio level would overflow the 8x
+// interpolator and leave NaN in its history for good; such samples are held
+// at the input limit, and a bypassed plug-in passes NaN and infinities on as
+// silence.
+TEST(ProcessEntry, AbsurdSamplesLeaveNoLastingTrace)
+{
+    const auto clean = sine<double>(200.0, 0.5, 44100);
+    for (float oversample : {0.0f, 1.0f}) {
+        EffectHarness h;
+        h.set(fx::kOversample, oversample);
+        h.set(fx::kMix, 0.5f);
+        std::vector<double> absurd(kFrames, 1e300);
+        absurd[7] = -1e308;
+        const auto spike = h.run(absurd, absurd)[0];
+        for (double sample : spike)
+            ASSERT_TRUE(std::isfinite(sample)) << "oversample " << oversample;
+        const auto out = h.run(clean, clean)[0];
+        for (double sample : out)
+            ASSERT_TRUE(std::isfinite(sample)) << "oversample " << oversample;
+        EXPECT_LT(std::fabs(out.back()), 2.0) << "oversample " << oversample;
+    }
+
+    EffectHarness bypassed;
+    bypassed.set(fx::kEnable, 0.0f);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto out = bypassed.run(std::vector<double>{0.25, nan, inf, -inf, 1e300}, {0.0, 0.0, 0.0, 0.0, 0.0});
+    EXPECT_EQ(out[0], (std::vector<double>{0.25, 0.0, 0.0, 0.0, 1e300}));
+}
+
 TEST(ProcessEntry, OutOfRangeParameterValuesKeepTheOutputFinite)
 {
     EffectHarness h;
