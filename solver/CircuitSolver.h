@@ -167,11 +167,10 @@ private:
         return std::copysign(maxInputVoltage, u);
     }
 
-    // One Newton pass from v: the current and residual at v, and the next
-    // iterate.
+    // One Newton pass: the current and residual at its voltage, and the
+    // next iterate.
     template <typename T>
     struct LedPassOf {
-        T voltage;
         T current;
         T residual;
         T next;
@@ -188,7 +187,7 @@ private:
         const T i = ledSaturationCurrent * (e - r);
         const T residual = (v - p) - K * i;
         const T slope = 1.0 - (r + e) * (K * ledSaturationCurrent * k);
-        return {v, i, residual, dsp::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage)};
+        return {i, residual, dsp::clamp(v - residual / slope, -maxLedVoltage, maxLedVoltage)};
     }
 
     LedPass newtonPass(double v, double p) const { return newtonPass(v, p, exponentials.of(ledSlope * v)); }
