@@ -60,10 +60,8 @@ inline ChannelPair operator+(ChannelPair a, ChannelPair b) { return ChannelPair(
 inline ChannelPair operator-(ChannelPair a, ChannelPair b) { return ChannelPair(_mm_sub_pd(a.v, b.v)); }
 inline ChannelPair operator*(ChannelPair a, ChannelPair b) { return ChannelPair(_mm_mul_pd(a.v, b.v)); }
 inline ChannelPair operator/(ChannelPair a, ChannelPair b) { return ChannelPair(_mm_div_pd(a.v, b.v)); }
-inline ChannelPair operator-(ChannelPair a) { return ChannelPair(_mm_xor_pd(a.v, _mm_set1_pd(-0.0))); }
 inline PairMask operator>=(ChannelPair a, ChannelPair b) { return {_mm_cmpge_pd(a.v, b.v)}; }
 inline PairMask operator<=(ChannelPair a, ChannelPair b) { return {_mm_cmple_pd(a.v, b.v)}; }
-inline PairMask operator>(ChannelPair a, ChannelPair b) { return {_mm_cmpgt_pd(a.v, b.v)}; }
 inline PairMask operator&&(PairMask a, PairMask b) { return {_mm_and_pd(a.bits, b.bits)}; }
 inline PairMask operator||(PairMask a, PairMask b) { return {_mm_or_pd(a.bits, b.bits)}; }
 inline PairMask operator!(PairMask a) { return {_mm_xor_pd(a.bits, _mm_castsi128_pd(_mm_set1_epi32(-1)))}; }
@@ -73,7 +71,6 @@ inline ChannelPair select(PairMask m, ChannelPair a, ChannelPair b)
     return ChannelPair(_mm_or_pd(_mm_and_pd(m.bits, a.v), _mm_andnot_pd(m.bits, b.v)));
 }
 inline bool allOf(PairMask m) { return _mm_movemask_pd(m.bits) == 3; }
-inline bool anyOf(PairMask m) { return _mm_movemask_pd(m.bits) != 0; }
 inline bool firstOf(PairMask m) { return (_mm_movemask_pd(m.bits) & 1) != 0; }
 inline bool secondOf(PairMask m) { return (_mm_movemask_pd(m.bits) & 2) != 0; }
 // std::clamp's result for a number in each channel: lo if x < lo, hi if hi < x.
@@ -81,7 +78,6 @@ inline ChannelPair clamp(ChannelPair x, ChannelPair lo, ChannelPair hi)
 {
     return ChannelPair(_mm_min_pd(_mm_max_pd(lo.v, x.v), hi.v));
 }
-inline ChannelPair abs(ChannelPair x) { return ChannelPair(_mm_andnot_pd(_mm_set1_pd(-0.0), x.v)); }
 // 1 with the sign of x.
 inline ChannelPair signOf(ChannelPair x)
 {
@@ -131,10 +127,8 @@ inline ChannelPair operator+(ChannelPair x, ChannelPair y) { return {x.a + y.a, 
 inline ChannelPair operator-(ChannelPair x, ChannelPair y) { return {x.a - y.a, x.b - y.b}; }
 inline ChannelPair operator*(ChannelPair x, ChannelPair y) { return {x.a * y.a, x.b * y.b}; }
 inline ChannelPair operator/(ChannelPair x, ChannelPair y) { return {x.a / y.a, x.b / y.b}; }
-inline ChannelPair operator-(ChannelPair x) { return {-x.a, -x.b}; }
 inline PairMask operator>=(ChannelPair x, ChannelPair y) { return {x.a >= y.a, x.b >= y.b}; }
 inline PairMask operator<=(ChannelPair x, ChannelPair y) { return {x.a <= y.a, x.b <= y.b}; }
-inline PairMask operator>(ChannelPair x, ChannelPair y) { return {x.a > y.a, x.b > y.b}; }
 inline PairMask operator&&(PairMask x, PairMask y) { return {x.first && y.first, x.second && y.second}; }
 inline PairMask operator||(PairMask x, PairMask y) { return {x.first || y.first, x.second || y.second}; }
 inline PairMask operator!(PairMask x) { return {!x.first, !x.second}; }
@@ -143,7 +137,6 @@ inline ChannelPair select(PairMask m, ChannelPair x, ChannelPair y)
     return {m.first ? x.a : y.a, m.second ? x.b : y.b};
 }
 inline bool allOf(PairMask m) { return m.first && m.second; }
-inline bool anyOf(PairMask m) { return m.first || m.second; }
 inline bool firstOf(PairMask m) { return m.first; }
 inline bool secondOf(PairMask m) { return m.second; }
 inline ChannelPair clamp(ChannelPair x, ChannelPair lo, ChannelPair hi)
@@ -151,16 +144,12 @@ inline ChannelPair clamp(ChannelPair x, ChannelPair lo, ChannelPair hi)
     auto one = [](double v, double l, double h) { return v < l ? l : (h < v ? h : v); };
     return {one(x.a, lo.a, hi.a), one(x.b, lo.b, hi.b)};
 }
-inline ChannelPair abs(ChannelPair x) { return {std::fabs(x.a), std::fabs(x.b)}; }
 inline ChannelPair signOf(ChannelPair x) { return {std::copysign(1.0, x.a), std::copysign(1.0, x.b)}; }
 
 #endif
 
 // The same operations on one channel, so that a kernel reads alike for both.
-inline bool allOf(bool m) { return m; }
-inline bool anyOf(bool m) { return m; }
 inline double clamp(double x, double lo, double hi) { return x < lo ? lo : (hi < x ? hi : x); }
-inline double abs(double x) { return std::fabs(x); }
 inline double signOf(double x) { return std::copysign(1.0, x); }
 
 }  // namespace quenchbox::dsp

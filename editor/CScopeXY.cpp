@@ -1,6 +1,7 @@
 #include "editor/CScopeXY.h"
 
 #include "editor/SkinLoader.h"
+#include "editor/TopDownDib.h"
 #include "resources/SkinIds.h"
 
 #include <cmath>
@@ -14,13 +15,7 @@ namespace {
 
 HBITMAP createTopDownDib(HDC reference, int width, int height, std::uint32_t*& pixels)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownDibInfo(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     pixels = static_cast<std::uint32_t*>(bits);

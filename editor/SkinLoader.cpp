@@ -1,5 +1,7 @@
 #include "editor/SkinLoader.h"
 
+#include "editor/TopDownDib.h"
+
 #include <wincodec.h>
 
 #include <cstdint>
@@ -90,13 +92,7 @@ HBITMAP copyIntoTopDownDib(IWICBitmapSource* source)
     if (stride * height > 0x7FFFFFFF)
         return nullptr;
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // negative: first row at the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownDibInfo(static_cast<LONG>(width), static_cast<LONG>(height));
 
     void* pixels = nullptr;
     HDC screen = GetDC(nullptr);

@@ -118,9 +118,9 @@ void DriveEngine::processRun(EngineSample* samples, int count)
         return;
     }
     double circuitRate[kRunFrames * kOversampling];
-    const int perFrame = circuitInputs(samples, count, circuitRate);
+    circuitInputs(samples, count, circuitRate);
     if (enabled != 0)
-        runChain(circuitRate, count, perFrame, samples);
+        runChain(circuitRate, count, circuitSamplesPerFrame(), samples);
     circuitOutputs(samples, count, circuitRate, channel);
 }
 
@@ -136,29 +136,26 @@ void DriveEngine::processRun(EngineSample* left, EngineSample* right, int count)
     double circuitRate[2][kRunFrames * kOversampling];
     double* channels[2] = {circuitRate[0], circuitRate[1]};
     circuitInputs(left, right, count, channels);
-    const int perFrame = oversample ? kOversampling : 1;
     if (enabled != 0)
-        runChain(channels, count, perFrame, left, right);
+        runChain(channels, count, circuitSamplesPerFrame(), left, right);
     circuitOutputs(left, count, circuitRate[0], 0);
     circuitOutputs(right, count, circuitRate[1], 1);
 }
 
 // The circuit-rate inputs of the run, with the anti-denormal noise: eight per
 // host sample from the interpolator when oversampling, else the host samples
-// themselves (which the record's input then holds). Returns the samples per
-// host frame.
-int DriveEngine::circuitInputs(EngineSample* samples, int count, double* circuitRate)
+// themselves (which the record's input then holds).
+void DriveEngine::circuitInputs(EngineSample* samples, int count, double* circuitRate)
 {
     const int channel = samples[0].channel;
     if (oversample) {
         for (int n = 0; n < count; ++n)
             upsamplers[channel].upsample(admissible(samples[n].input) + oversampledNoise.next(),
                                          circuitRate + kOversampling * n);
-        return kOversampling;
+        return;
     }
     for (int n = 0; n < count; ++n)
         circuitRate[n] = samples[n].input = admissible(samples[n].input) + plainNoise.next();
-    return 1;
 }
 
 // Both channels, frame by frame, so that the noise goes to them in turn.

@@ -130,7 +130,8 @@ private:
 
     void processRun(EngineSample* samples, int count);
     void processRun(EngineSample* left, EngineSample* right, int count);
-    int circuitInputs(EngineSample* samples, int count, double* circuitRate);
+    int circuitSamplesPerFrame() const { return oversample ? kOversampling : 1; }
+    void circuitInputs(EngineSample* samples, int count, double* circuitRate);
     void circuitInputs(EngineSample* left, EngineSample* right, int count, double* circuitRate[2]);
     void circuitOutputs(EngineSample* samples, int count, const double* circuitRate, int channel);
     void runChain(double* circuitRate, int frameCount, int perFrame, EngineSample* frames);

@@ -7,9 +7,8 @@
 //   quenchbox-soak [--seconds N] [PLUGIN]      (default 600 s of audio)
 
 #include "host/DemoPhrase.h"
+#include "host/ResidentMemory.h"
 #include "host/VstPlugin.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,14 +35,6 @@ constexpr double kOversampleToggleSeconds = 0.5;
 // held here within +-2.
 constexpr double kOutputBound = 50.0;
 constexpr double kMemoryBaselineSeconds = 2.0;
-
-long residentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 struct Figures {
     double audioSeconds = 0.0;

@@ -4,17 +4,16 @@
 // reports any leak when the test program ends; in the plain build the
 // resident memory must stay flat.
 
+#include "host/ResidentMemory.h"
 #include "host/VstPlugin.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <fstream>
 #include <vector>
 
 namespace {
 
+using quenchbox::host::residentBytes;
 using quenchbox::host::VstPlugin;
 
 constexpr int kInstances = 1000;
@@ -31,14 +30,6 @@ constexpr bool kThreadSanitized = true;  // one thread: nothing to find, only ti
 #else
 constexpr bool kThreadSanitized = false;
 #endif
-
-long residentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 template <typename Sample>
 void processOneBlock(VstPlugin& plugin)

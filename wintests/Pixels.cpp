@@ -1,5 +1,7 @@
 #include "Pixels.h"
 
+#include "editor/TopDownDib.h"
+
 #include <wincodec.h>
 
 #include <algorithm>
@@ -26,13 +28,7 @@ Image readDib(HBITMAP bitmap)
     if (bitmap == nullptr || GetObjectA(bitmap, sizeof(size), &size) == 0)
         return image;
     // Asked for as a top-down 32-bit DIB, whatever the bitmap's own layout.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size.bmWidth;
-    info.bmiHeader.biHeight = -size.bmHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = quenchbox::editor::topDownDibInfo(size.bmWidth, size.bmHeight);
     image.width = size.bmWidth;
     image.height = size.bmHeight;
     image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
@@ -50,13 +46,7 @@ Image captureWindow(HWND window)
     UpdateWindow(window);
     RECT client = {};
     GetClientRect(window, &client);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = quenchbox::editor::topDownDibInfo(client.right, client.bottom);
 
     HDC windowDC = GetDC(window);
     void* bits = nullptr;
