@@ -130,3 +130,13 @@ VstInt32 AudioEffectX::getPlugCategory()
 {
     return (cEffect.flags & effFlagsIsSynth) ? kPlugCategSynth : kPlugCategUnknown;
 }
+
+bool AudioEffectX::beginEdit(VstInt32 index)
+{
+    return audioMaster != nullptr && audioMaster(&cEffect, audioMasterBeginEdit, index, 0, nullptr, 0.0f) != 0;
+}
+
+bool AudioEffectX::endEdit(VstInt32 index)
+{
+    return audioMaster != nullptr && audioMaster(&cEffect, audioMasterEndEdit, index, 0, nullptr, 0.0f) != 0;
+}

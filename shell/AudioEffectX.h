@@ -25,6 +25,11 @@ public:
     virtual VstInt32 getVendorVersion() { return 0; }
     virtual VstInt32 getVstVersion() { return kVstVersion; }
 
+    // Tell the host that the user takes hold of a parameter and lets it go
+    // again, so that it records the changes in between as one gesture.
+    bool beginEdit(VstInt32 index);
+    bool endEdit(VstInt32 index);
+
 private:
     VstIntPtr dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr dispatchEditorKey(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
