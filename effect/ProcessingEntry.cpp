@@ -9,6 +9,8 @@
 #include "engine/MixLaw.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <mutex>
 
 namespace quenchbox::effect {
@@ -52,65 +54,127 @@ std::uint32_t QuenchboxEffect::takeChanges(float snapshot[kParameterCount], floa
     return changes;
 }
 
+namespace {
+
+// The parameters whose changes glide; the switches and choices change at once.
+constexpr int kGlidingParameters[] = {kDrive, kLevel, kBass, kMiddle, kTreble, kDeep, kVoltage, kOpAmpGain, kScale, kMix};
+
+// A glide lasts 20 steps of about a millisecond: short enough to follow a
+// hand on a knob, long enough that no single coefficient step is heard.
+// "Enable" crosses over in half that time.
+constexpr int kGlideSteps = 20;
+constexpr int kEnableFadeSteps = 10;
+constexpr double kGlideStepSeconds = 0.001;
+
+// The coefficient groups a continuous parameter's engine field feeds.
+constexpr int groupsOf(int parameter)
+{
+    switch (parameter) {
+    case kDrive:
+        return Bits::kStages;
+    case kLevel:
+        return Bits::kOutputFilter;
+    case kVoltage:
+        return Bits::kSupplyVoltage;
+    case kOpAmpGain:
+        return Bits::kOpAmpGain;
+    case kDeep:
+        return Bits::kDeepNetwork;
+    case kBass:
+    case kMiddle:
+    case kTreble:
+        return Bits::kToneNetwork;
+    case kScale:
+        return Bits::kTimeScale;
+    default:
+        return 0;  // Mix: gains only
+    }
+}
+
+int glideStepFramesFor(double samplePeriod)
+{
+    return std::max(1, static_cast<int>(std::lround(kGlideStepSeconds / samplePeriod)));
+}
+
+}  // namespace
+
+// Writes the engine field of a continuous parameter.
+void QuenchboxEffect::applyContinuous(int parameter, float value)
+{
+    switch (parameter) {
+    case kDrive:
+        engine.drive = driveFraction(value);
+        break;
+    case kLevel:
+        engine.level = levelFraction(value);
+        break;
+    case kVoltage:
+        engine.supplyVoltage = supplyVoltage(value);
+        break;
+    case kOpAmpGain:
+        engine.opAmpGain = opAmpGain(value);
+        break;
+    case kDeep:
+        engine.deepAmount = deepFraction(value);
+        break;
+    case kBass:
+        engine.bass = clampUnit(value);
+        break;
+    case kMiddle:
+        engine.middle = clampUnit(value);
+        break;
+    case kTreble:
+        engine.treble = clampUnit(value);
+        break;
+    case kScale:
+        engine.scale = clampUnit(value) - 0.5f;
+        break;
+    case kMix: {
+        const engine::MixGains mix = engine::equalPowerMix(clampUnit(value));
+        engine.dryGain = mix.dry;
+        engine.wetGain = mix.wet;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// The first block, a new sample rate or oversampling, and a resume apply
+// every value at once; otherwise the continuous parameters and "Enable"
+// glide toward their new values from where they are.
 void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParameterCount], float rate)
 {
-    int bits = 0;
+    const bool atOnce = (changes & (changed(kOversample) | kApplyAtOnce)) != 0;
+    int bits = atOnce ? landGlides() : 0;
     if (changes & changed(kOversample)) {  // also every sample-rate change
         engine.samplePeriod = samplePeriodFor(rate, engine.samplePeriod);
         engine.oversample = switchActsOn(s[kOversample]);
+        glideStepFrames = glideStepFramesFor(engine.samplePeriod);
         bits = Bits::kAll;
     }
-    if (changes & changed(kDrive)) {
-        engine.drive = driveFraction(s[kDrive]);
-        bits |= Bits::kStages;
-    }
-    if (changes & changed(kLevel)) {
-        engine.level = levelFraction(s[kLevel]);
-        bits |= Bits::kOutputFilter;
-    }
-    if (changes & changed(kVoltage)) {
-        engine.supplyVoltage = supplyVoltage(s[kVoltage]);
-        bits |= Bits::kSupplyVoltage;
-    }
-    if (changes & changed(kOpAmpGain)) {
-        engine.opAmpGain = opAmpGain(s[kOpAmpGain]);
-        bits |= Bits::kOpAmpGain;
-    }
-    if (changes & changed(kDeep)) {
-        engine.deepAmount = deepFraction(s[kDeep]);
-        bits |= Bits::kDeepNetwork;
-    }
-    if (changes & changed(kBass)) {
-        engine.bass = clampUnit(s[kBass]);
-        bits |= Bits::kToneNetwork;
-    }
-    if (changes & changed(kMiddle)) {
-        engine.middle = clampUnit(s[kMiddle]);
-        bits |= Bits::kToneNetwork;
-    }
-    if (changes & changed(kTreble)) {
-        engine.treble = clampUnit(s[kTreble]);
-        bits |= Bits::kToneNetwork;
+    for (const int parameter : kGlidingParameters) {
+        if ((changes & changed(parameter)) == 0)
+            continue;
+        const float value = clampUnit(s[parameter]);
+        if (atOnce) {
+            glides[parameter].snapTo(value);
+            applyContinuous(parameter, value);
+            bits |= groupsOf(parameter);
+        } else {
+            glides[parameter].glideTo(value, kGlideSteps);
+        }
     }
     if (changes & changed(kRzMode)) {
         engine.mode = twoWayChoice(s[kRzMode]);
         bits |= Bits::kToneNetwork | Bits::kOutputFilter;
     }
-    if (changes & changed(kScale)) {
-        engine.scale = clampUnit(s[kScale]) - 0.5f;
-        bits |= Bits::kTimeScale;
-    }
     if (changes & changed(kBright)) {
         engine.bright = switchActsOn(s[kBright]);
         bits |= Bits::kOutputFilter;
     }
-    if (changes & changed(kMix)) {
-        const engine::MixGains mix = engine::equalPowerMix(clampUnit(s[kMix]));
-        engine.dryGain = mix.dry;
-        engine.wetGain = mix.wet;
-    }
     if (changes & changed(kEnable))
-        engine.enabled = switchActsOn(s[kEnable]) ? 1 : 0;
+        applyEnable(switchActsOn(s[kEnable]), atOnce);
     if (changes & changed(kLeds))
         engine.setLedsEnabled(switchActsOn(s[kLeds]));
     if (changes & changed(kChannels))
@@ -120,6 +184,93 @@ void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParamet
         engine.update(bits);
         publishMask |= static_cast<std::uint32_t>(bits);
     }
+}
+
+// Switching on starts the circuit at once and fades it in from the
+// bypassed signal; switching off fades it out and bypasses once it is gone.
+void QuenchboxEffect::applyEnable(bool on, bool atOnce)
+{
+    const float processed = on ? 1.0f : 0.0f;
+    if (atOnce)
+        enableFade.snapTo(processed);
+    else
+        enableFade.glideTo(processed, kEnableFadeSteps);
+    if (on || atOnce)
+        engine.enabled = on ? 1 : 0;
+}
+
+// Ends every glide on its target; answers the coefficient groups to
+// recompute for them.
+int QuenchboxEffect::landGlides()
+{
+    int bits = 0;
+    for (const int parameter : kGlidingParameters) {
+        if (glides[parameter].moving()) {
+            glides[parameter].finish();
+            applyContinuous(parameter, glides[parameter].value());
+            bits |= groupsOf(parameter);
+        }
+    }
+    enableFade.finish();
+    engine.enabled = enableFade.value() > 0.5f ? 1 : 0;
+    engine.settleOutputGains();
+    glideStepFramesLeft = 0;
+    unpublishedGlideBits = 0;
+    return bits;
+}
+
+bool QuenchboxEffect::glidesMoving() const
+{
+    return enableFade.moving()
+        || std::any_of(std::begin(kGlidingParameters), std::end(kGlidingParameters),
+                       [this](int parameter) { return glides[parameter].moving(); });
+}
+
+// The output gains as the glides stand: the processed signal faded by the
+// Enable crossover against the bypassed one.
+engine::DriveEngine::OutputGains QuenchboxEffect::outputGains() const
+{
+    const double processed = enableFade.value();
+    return {processed * engine.level, engine.wetGain, processed * engine.dryGain + (1.0 - processed)};
+}
+
+// One step of every glide in flight: the coefficient groups move to the
+// step's values at its start, the output gains glide there sample by sample.
+void QuenchboxEffect::beginGlideStep()
+{
+    const engine::DriveEngine::OutputGains from = outputGains();
+    int bits = 0;
+    for (const int parameter : kGlidingParameters) {
+        ParameterGlide& glide = glides[parameter];
+        if (glide.moving()) {
+            glide.step();
+            applyContinuous(parameter, glide.value());
+            bits |= groupsOf(parameter);
+        }
+    }
+    enableFade.step();
+    if (bits != 0)
+        engine.update(bits);
+    engine.glideOutputGains(from, outputGains(), glideStepFrames);
+    unpublishedGlideBits |= static_cast<std::uint32_t>(bits);
+    glideStepFramesLeft = glideStepFrames;
+}
+
+// The display shows a coefficient group again only once no glide moves it:
+// it shows where a knob went, never the way there. A finished fade-out
+// bypasses the circuit.
+void QuenchboxEffect::endGlideStep()
+{
+    std::uint32_t moving = 0;
+    for (const int parameter : kGlidingParameters)
+        if (glides[parameter].moving())
+            moving |= static_cast<std::uint32_t>(groupsOf(parameter));
+    publishMask |= unpublishedGlideBits & ~moving;
+    unpublishedGlideBits &= moving;
+    if (!enableFade.moving())
+        engine.enabled = enableFade.value() > 0.5f ? 1 : 0;
+    if (!glidesMoving())
+        engine.settleOutputGains();
 }
 
 void QuenchboxEffect::publishDisplay()
@@ -157,11 +308,11 @@ constexpr VstInt32 kRunFrames = 64;
 // one as well when asked. A run's inputs are all read before its outputs are
 // written, so in-place buffers work.
 template <typename Sample>
-void QuenchboxEffect::processMono(Sample** inputs, Sample** outputs, VstInt32 sampleFrames, bool toBoth)
+void QuenchboxEffect::processMono(Sample** inputs, Sample** outputs, VstInt32 first, VstInt32 frames, bool toBoth)
 {
     engine::EngineSample run[kRunFrames];
-    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
-        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+    for (VstInt32 start = first; start < first + frames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, first + frames - start);
         for (VstInt32 n = 0; n < count; ++n)
             run[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
         engine.processSamples(run, count);
@@ -177,12 +328,12 @@ void QuenchboxEffect::processMono(Sample** inputs, Sample** outputs, VstInt32 sa
 
 // Both channels of every frame together, each on its own engine channel.
 template <typename Sample>
-void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
+void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 first, VstInt32 frames)
 {
     engine::EngineSample left[kRunFrames];
     engine::EngineSample right[kRunFrames];
-    for (VstInt32 start = 0; start < sampleFrames; start += kRunFrames) {
-        const VstInt32 count = std::min(kRunFrames, sampleFrames - start);
+    for (VstInt32 start = first; start < first + frames; start += kRunFrames) {
+        const VstInt32 count = std::min(kRunFrames, first + frames - start);
         for (VstInt32 n = 0; n < count; ++n) {
             left[n] = engine::EngineSample{static_cast<double>(inputs[0][start + n])};
             right[n] = engine::EngineSample{static_cast<double>(inputs[1][start + n])};
@@ -199,6 +350,8 @@ void QuenchboxEffect::processStereo(Sample** inputs, Sample** outputs, VstInt32 
     }
 }
 
+// The block in pieces that end where a glide step ends, so that a step's
+// coefficients change at the same frame whatever the host's block size.
 template <typename Sample>
 void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
@@ -217,10 +370,22 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
 
     const bool singleChannel = inputs[1] == nullptr || outputs[1] == nullptr;
     const bool stereo = !singleChannel && channelMode == 2 && hostChannels.load(std::memory_order_relaxed) == 2;
-    if (stereo)
-        processStereo(inputs, outputs, sampleFrames);
-    else
-        processMono(inputs, outputs, sampleFrames, !singleChannel);
+    for (VstInt32 first = 0; first < sampleFrames;) {
+        if (glideStepFramesLeft == 0 && glidesMoving())
+            beginGlideStep();
+        const VstInt32 left = sampleFrames - first;
+        const VstInt32 frames = glideStepFramesLeft > 0 ? std::min(glideStepFramesLeft, left) : left;
+        if (stereo)
+            processStereo(inputs, outputs, first, frames);
+        else
+            processMono(inputs, outputs, first, frames, !singleChannel);
+        first += frames;
+        if (glideStepFramesLeft > 0) {
+            glideStepFramesLeft -= frames;
+            if (glideStepFramesLeft == 0)
+                endGlideStep();
+        }
+    }
     handOffMeters();
 }
 

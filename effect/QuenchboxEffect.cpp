@@ -29,6 +29,7 @@ QuenchboxEffect::QuenchboxEffect(audioMasterCallback audioMaster)
     // Program 0 sets every change bit, and the rate bit joins them, so the
     // first block applies every parameter and recomputes the whole engine.
     curProgram = 0;
+    enableFade.snapTo(1.0f);  // the engine starts enabled
     loadProgramValues(0);
     setSampleRate(44100.0f);
 
@@ -67,6 +68,12 @@ void QuenchboxEffect::setSampleRate(float rate)
     std::lock_guard<EffectLock> guard(paramLock);
     sampleRate = rate;
     changeMask |= kSampleRateChanged;
+}
+
+void QuenchboxEffect::resume()
+{
+    std::lock_guard<EffectLock> guard(paramLock);
+    changeMask |= kApplyAtOnce;
 }
 
 void QuenchboxEffect::setParameter(VstInt32 index, float value)

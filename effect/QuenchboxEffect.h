@@ -3,6 +3,7 @@
 
 #include "effect/EffectLock.h"
 #include "effect/MeterHandoff.h"
+#include "effect/ParameterGlide.h"
 #include "effect/Parameters.h"
 #include "effect/StageMeters.h"
 #include "engine/DriveEngine.h"
@@ -22,6 +23,8 @@ public:
     ~QuenchboxEffect() override;
 
     void setSampleRate(float rate) override;
+    // The first block after a resume applies every value at once.
+    void resume() override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
 
@@ -64,11 +67,18 @@ private:
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     template <typename Sample>
-    void processMono(Sample** inputs, Sample** outputs, VstInt32 sampleFrames, bool toBoth);
+    void processMono(Sample** inputs, Sample** outputs, VstInt32 first, VstInt32 frames, bool toBoth);
     template <typename Sample>
-    void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    void processStereo(Sample** inputs, Sample** outputs, VstInt32 first, VstInt32 frames);
     std::uint32_t takeChanges(float snapshot[kParameterCount], float& rate);
     void applyChanges(std::uint32_t changes, const float snapshot[kParameterCount], float rate);
+    void applyContinuous(int parameter, float value);
+    void applyEnable(bool on, bool atOnce);
+    int landGlides();
+    bool glidesMoving() const;
+    engine::DriveEngine::OutputGains outputGains() const;
+    void beginGlideStep();
+    void endGlideStep();
     void publishDisplay();
     void handOffMeters();
 
@@ -79,6 +89,15 @@ private:
     EffectLock paramLock;
     float params[kParameterCount] = {};
     std::uint32_t changeMask = 0;
+    // Beside the sixteen parameter bits: apply every value at once.
+    static constexpr std::uint32_t kApplyAtOnce = 1u << kParameterCount;
+    // The audio thread's glides: the continuous parameters by index (the
+    // switches' entries stay unused) and the Enable crossover, 1 processed.
+    ParameterGlide glides[kParameterCount];
+    ParameterGlide enableFade;
+    int glideStepFrames = 44;
+    int glideStepFramesLeft = 0;
+    std::uint32_t unpublishedGlideBits = 0;
     EffectLock displayLock;
     std::uint32_t publishMask = engine::UpdateBits::kAll;
     std::uint32_t displayDirty = 0;

@@ -95,6 +95,32 @@ void DriveEngine::publish(int mask)
         inputCoupling.publish();
 }
 
+void DriveEngine::glideOutputGains(const OutputGains& from, const OutputGains& to, int frames)
+{
+    const int samples = std::max(1, frames * circuitSamplesPerFrame());
+    outputGlide.active = true;
+    outputGlide.samplesLeft = samples;
+    outputGlide.now = from;
+    outputGlide.to = to;
+    outputGlide.step = {(to.level - from.level) / samples, (to.wet - from.wet) / samples,
+                        (to.dry - from.dry) / samples};
+}
+
+void DriveEngine::skipOutputGlide(int samples)
+{
+    if (!outputGlide.active || outputGlide.samplesLeft == 0)
+        return;
+    if (samples >= outputGlide.samplesLeft) {
+        outputGlide.samplesLeft = 0;
+        outputGlide.now = outputGlide.to;
+        return;
+    }
+    outputGlide.samplesLeft -= samples;
+    outputGlide.now.level += samples * outputGlide.step.level;
+    outputGlide.now.wet += samples * outputGlide.step.wet;
+    outputGlide.now.dry += samples * outputGlide.step.dry;
+}
+
 void DriveEngine::processSamples(EngineSample* samples, int count)
 {
     for (int done = 0; done < count; done += kRunFrames)
@@ -112,6 +138,8 @@ void DriveEngine::processFrames(EngineSample* left, EngineSample* right, int cou
 void DriveEngine::processRun(EngineSample* samples, int count)
 {
     const int channel = samples[0].channel;
+    if (enabled == 0)
+        skipOutputGlide(count * circuitSamplesPerFrame());
     if (!oversample && enabled == 0) {
         for (int n = 0; n < count; ++n)
             samples[n].output = bypassed(samples[n].input);
@@ -126,6 +154,8 @@ void DriveEngine::processRun(EngineSample* samples, int count)
 
 void DriveEngine::processRun(EngineSample* left, EngineSample* right, int count)
 {
+    if (enabled == 0)
+        skipOutputGlide(count * circuitSamplesPerFrame());
     if (!oversample && enabled == 0) {
         for (int n = 0; n < count; ++n) {
             left[n].output = bypassed(left[n].input);
@@ -201,6 +231,7 @@ void DriveEngine::runChain(double* circuitRate, int frameCount, int perFrame, En
                 readStageMonitors(frame, channel);
             if (k < last)
                 ahead = front(circuitRate[k + 1], channel);
+            advanceOutputGlide();
             circuitRate[k] = back(u, circuitRate[k], channel, frame.solverMonitor);
         }
     }
@@ -224,6 +255,7 @@ void DriveEngine::runChain(double* circuitRate[2], int frameCount, int perFrame,
             }
             double x[2] = {circuitRate[0][k], circuitRate[1][k]};
             double ledCurrent[2];
+            advanceOutputGlide();
             backPair(u, x, ledCurrent);
             circuitRate[0][k] = x[0];
             circuitRate[1][k] = x[1];
@@ -250,7 +282,7 @@ double DriveEngine::back(double u, double x, int channel, double& ledCurrent)
     if (mode == 1)
         u = deep.process(u, channel);
     u = outputFilter.process(u, channel);
-    return u * level * wetGain + dryGain * x;
+    return outputStage(u, x);
 }
 
 // back() on both channels, x[c] replaced by channel c's output, with the
@@ -266,7 +298,7 @@ void DriveEngine::backPair(const double u[2], double x[2], double ledCurrent[2])
         if (mode == 1)
             v[channel] = deep.process(v[channel], channel);
         v[channel] = outputFilter.process(v[channel], channel);
-        x[channel] = v[channel] * level * wetGain + dryGain * x[channel];
+        x[channel] = outputStage(v[channel], x[channel]);
     }
 }
 

@@ -65,6 +65,21 @@ public:
     };
     const SolveCounts& solveCounts() const { return counts; }
 
+    // The gains of the output stage: the circuit's output times level times
+    // wet, plus dry times the circuit's input.
+    struct OutputGains {
+        double level;
+        double wet;
+        double dry;
+    };
+    // The output gains glide in a straight line from `from` to `to` over the
+    // next `frames` host frames (one increment per circuit-rate sample, the
+    // last landing on `to`) and stay at `to` until settleOutputGains().
+    // Without a glide the samples use the fields level, wetGain and dryGain.
+    void glideOutputGains(const OutputGains& from, const OutputGains& to, int frames);
+    // Hands the output gains back to the setting fields.
+    void settleOutputGains() { outputGlide.active = false; }
+
     // The LED pair clips inside the tone network; switching it takes effect
     // from the next sample.
     void setLedsEnabled(bool enabled) { solver.ledsEnabled = enabled; }
@@ -152,6 +167,40 @@ private:
         counts.mostPasses = passes > counts.mostPasses ? passes : counts.mostPasses;
     }
     void updateSupply();
+
+    // The output stage of back(): the fields serve unless a glide is on.
+    double outputStage(double u, double x) const
+    {
+        if (!outputGlide.active)
+            return u * level * wetGain + dryGain * x;
+        const OutputGains& g = outputGlide.now;
+        return u * g.level * g.wet + g.dry * x;
+    }
+    // One circuit-rate sample further along the output gains' glide.
+    void advanceOutputGlide()
+    {
+        OutputGlide& glide = outputGlide;
+        if (!glide.active || glide.samplesLeft == 0)
+            return;
+        if (--glide.samplesLeft == 0) {
+            glide.now = glide.to;
+            return;
+        }
+        glide.now.level += glide.step.level;
+        glide.now.wet += glide.step.wet;
+        glide.now.dry += glide.step.dry;
+    }
+    // A bypassed run moves the glide on as the chain would have.
+    void skipOutputGlide(int samples);
+
+    struct OutputGlide {
+        bool active = false;
+        int samplesLeft = 0;
+        OutputGains now{};
+        OutputGains step{};
+        OutputGains to{};
+    };
+    OutputGlide outputGlide;
 
     OpAmpStageA stageA;
     OpAmpStageB stageB;

@@ -27,6 +27,14 @@ std::uint32_t takeDirtyBits(EffectHarness& h)
 
 void runSilence(EffectHarness& h, int frames = 16) { h.run<float>(std::vector<float>(frames), std::vector<float>(frames)); }
 
+// Long enough for every glide to end (20 ms at 44.1 kHz), then one block
+// more, whose start publishes what the glides left.
+void runPastGlides(EffectHarness& h)
+{
+    runSilence(h, 1024);
+    runSilence(h);
+}
+
 TEST(ProcessEntry, BypassIsBitExactInBothFormatsAndInPlace)
 {
     EffectHarness h;
@@ -163,15 +171,15 @@ TEST(ProcessEntry, ChangesReachTheEngineAsTheirCoefficientGroups)
     EXPECT_EQ(takeDirtyBits(h), 0u);
 
     h.set(fx::kScale, 0.7f);
-    runSilence(h);
+    runPastGlides(h);
     EXPECT_EQ(takeDirtyBits(h), 0x6u);
 
     h.set(fx::kDrive, 0.7f);
-    runSilence(h);
+    runPastGlides(h);
     EXPECT_EQ(takeDirtyBits(h), 0x2u);
 
     h.set(fx::kTreble, 0.7f);
-    runSilence(h);
+    runPastGlides(h);
     EXPECT_EQ(takeDirtyBits(h), 0x4u);
 
     h.set(fx::kOversample, 0.0f);
@@ -196,7 +204,7 @@ TEST(ProcessEntry, PublishingWaitsForABusyDisplayLock)
         runSilence(h);
     }
     h.set(fx::kBass, 0.1f);
-    runSilence(h);
+    runPastGlides(h);
     EXPECT_EQ(takeDirtyBits(h), 0x6u);  // both postponed changes published together
 }
 
@@ -223,6 +231,7 @@ TEST(ProcessEntry, ABusyParameterLockPostponesChangesToTheNextBlock)
     holder.join();
     EXPECT_NE(whileBusy, x);
 
+    EXPECT_NE(h.run(x, x)[0], x);  // the crossover to the bypassed signal
     EXPECT_EQ(h.run(x, x)[0], x);  // now bypassed
 }
 
