@@ -65,6 +65,7 @@ constexpr int kGlidingParameters[] = {kDrive, kLevel, kBass, kMiddle, kTreble, k
 constexpr int kGlideSteps = 20;
 constexpr int kEnableFadeSteps = 10;
 constexpr double kGlideStepSeconds = 0.001;
+constexpr double kPi = 3.14159265358979323846;
 
 // The coefficient groups a continuous parameter's engine field feeds.
 constexpr int groupsOf(int parameter)
@@ -140,17 +141,20 @@ void QuenchboxEffect::applyContinuous(int parameter, float value)
     }
 }
 
-// The first block, a new sample rate or oversampling, and a resume apply
-// every value at once; otherwise the continuous parameters and "Enable"
+// The first block, a new sample rate, a switch of oversampling and a resume
+// apply every value at once; otherwise the continuous parameters and "Enable"
 // glide toward their new values from where they are.
 void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParameterCount], float rate)
 {
-    const bool atOnce = (changes & (changed(kOversample) | kApplyAtOnce)) != 0;
+    const bool rateBit = (changes & changed(kOversample)) != 0;  // also every sample-rate change
+    const double period = rateBit ? samplePeriodFor(rate, engine.samplePeriod) : engine.samplePeriod;
+    const bool oversample = rateBit ? switchActsOn(s[kOversample]) : engine.oversample;
+    const bool atOnce = (changes & kApplyAtOnce) != 0 || period != engine.samplePeriod || oversample != engine.oversample;
     int bits = atOnce ? landGlides() : 0;
-    if (changes & changed(kOversample)) {  // also every sample-rate change
-        engine.samplePeriod = samplePeriodFor(rate, engine.samplePeriod);
-        engine.oversample = switchActsOn(s[kOversample]);
-        glideStepFrames = glideStepFramesFor(engine.samplePeriod);
+    if (rateBit) {
+        engine.samplePeriod = period;
+        engine.oversample = oversample;
+        glideStepFrames = glideStepFramesFor(period);
         bits = Bits::kAll;
     }
     for (const int parameter : kGlidingParameters) {
@@ -227,10 +231,11 @@ bool QuenchboxEffect::glidesMoving() const
 }
 
 // The output gains as the glides stand: the processed signal faded by the
-// Enable crossover against the bypassed one.
+// Enable crossover against the bypassed one. The crossover follows a raised
+// cosine, so the gains start and end their way without a kink.
 engine::DriveEngine::OutputGains QuenchboxEffect::outputGains() const
 {
-    const double processed = enableFade.value();
+    const double processed = 0.5 - 0.5 * std::cos(kPi * enableFade.value());
     return {processed * engine.level, engine.wetGain, processed * engine.dryGain + (1.0 - processed)};
 }
 

@@ -31,6 +31,7 @@ QuenchboxEffect::QuenchboxEffect(audioMasterCallback audioMaster)
     curProgram = 0;
     enableFade.snapTo(1.0f);  // the engine starts enabled
     loadProgramValues(0);
+    changeMask |= kApplyAtOnce;
     setSampleRate(44100.0f);
 
     setBlockSize(256);

@@ -89,7 +89,8 @@ private:
     EffectLock paramLock;
     float params[kParameterCount] = {};
     std::uint32_t changeMask = 0;
-    // Beside the sixteen parameter bits: apply every value at once.
+    // Beside the sixteen parameter bits: apply every value at once (set by
+    // construction and by every resume).
     static constexpr std::uint32_t kApplyAtOnce = 1u << kParameterCount;
     // The audio thread's glides: the continuous parameters by index (the
     // switches' entries stay unused) and the Enable crossover, 1 processed.
