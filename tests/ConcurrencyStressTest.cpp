@@ -73,10 +73,12 @@ public:
     }
 
     // One more block takes whatever the stress left pending.
+    // Blocks enough for the glides of the last changes to land (20 ms).
     void settle()
     {
         const std::vector<double> silence(kBlock, 0.0);
-        countNonFinite(h.run(silence, silence));
+        for (int frames = 0; frames < 2048; frames += kBlock)
+            countNonFinite(h.run(silence, silence));
     }
 
     EffectHarness h;
