@@ -4,6 +4,7 @@
 // run), and prints the figures as a table and as JSON.
 
 #include "host/BuiltInPlugin.h"
+#include "host/ChangeFigures.h"
 #include "host/CircuitFloor.h"
 #include "host/DemoPhrase.h"
 #include "host/Renderer.h"
@@ -427,14 +428,20 @@ std::string pluginBesideExecutable()
 struct Options {
     std::string pluginPath;
     std::string jsonPath;  // empty: the JSON follows the table on stdout
+    bool changesOnly = false;
+    bool zipperOnly = false;
 };
 
 Options parseOptions(int argc, char** argv)
 {
-    Options options{pluginBesideExecutable(), ""};
+    Options options{pluginBesideExecutable(), "", false, false};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
             options.jsonPath = argv[++i];
+        else if (std::strcmp(argv[i], "--changes") == 0)
+            options.changesOnly = true;
+        else if (std::strcmp(argv[i], "--zipper") == 0)
+            options.zipperOnly = true;
         else
             options.pluginPath = argv[i];
     }
@@ -447,6 +454,12 @@ int main(int argc, char** argv)
 {
     const Options options = parseOptions(argc, argv);
     try {
+        if (options.changesOnly || options.zipperOnly) {
+            if (options.changesOnly)
+                printKnobTurnFigures(options.pluginPath);
+            printZipperFigures(options.pluginPath);
+            return 0;
+        }
         const double floorBefore = floorNsPerSample();
         std::vector<Figure> figures = measurePrograms(options.pluginPath);
         for (auto group : {measureWorstCases(options.pluginPath), measureSilenceAfterLoud(options.pluginPath)})
@@ -464,6 +477,8 @@ int main(int argc, char** argv)
         printTargets(figures, floorNs);
         printAliasing(options.pluginPath);
         printResamplerLatency(options.pluginPath);
+        printKnobTurnFigures(options.pluginPath);
+        printZipperFigures(options.pluginPath);
 
         const std::string json = toJson(figures, floorNs);
         if (options.jsonPath.empty()) {

@@ -1,0 +1,224 @@
+#include "host/ChangeFigures.h"
+
+#include "host/DemoPhrase.h"
+#include "host/VstPlugin.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+namespace quenchbox::host {
+
+namespace {
+
+constexpr double kSampleRate = 44100.0;
+constexpr int kChangeEvery = 10;  // blocks
+constexpr int kChanges = 200;
+constexpr int kWarmUpBlocks = 50;
+constexpr int kOversample = 13;
+constexpr int kSwitchProgram = -1;
+
+// A control a user turns, between two settings; kSwitchProgram alternates
+// between two programs instead.
+struct Knob {
+    const char* name;
+    int index;
+    float first;
+    float second;
+};
+
+constexpr Knob kKnobs[] = {
+    {"Drive", 1, 0.3f, 0.7f},  {"Level", 2, 0.3f, 0.7f},   {"Bass", 3, 0.3f, 0.7f},      {"Middle", 4, 0.3f, 0.7f},
+    {"Treble", 5, 0.3f, 0.7f}, {"Deep", 6, 0.3f, 0.7f},    {"Voltage", 7, 0.3f, 0.7f},   {"OA Gain", 8, 0.3f, 0.7f},
+    {"Scale", 10, 0.3f, 0.7f}, {"Mix", 15, 0.3f, 0.7f},    {"RZ Mode", 11, 0.0f, 1.0f},  {"Enable", 0, 0.0f, 1.0f},
+    {"Oversample", kOversample, 0.0f, 1.0f}, {"program 0 / 3", kSwitchProgram, 0.0f, 3.0f}};
+
+// The left channel of the demo phrase, as long as asked, looping.
+std::vector<float> phrase(std::size_t frames)
+{
+    const std::vector<double> source = demoPhrase(kSampleRate).channels[0];
+    std::vector<float> x(frames);
+    for (std::size_t n = 0; n < frames; ++n)
+        x[n] = static_cast<float>(source[n % source.size()]);
+    return x;
+}
+
+std::unique_ptr<VstPlugin> prepared(const std::string& path, int block, bool oversample)
+{
+    auto plugin = VstPlugin::load(path);
+    plugin->setSampleRate(kSampleRate);
+    plugin->setBlockSize(block);
+    plugin->setProgram(0);
+    plugin->setParameter(kOversample, oversample ? 1.0f : 0.0f);
+    plugin->resume();
+    return plugin;
+}
+
+void apply(VstPlugin& plugin, const Knob& knob, bool second)
+{
+    const float value = second ? knob.second : knob.first;
+    if (knob.index == kSwitchProgram)
+        plugin.setProgram(static_cast<int>(value));
+    else
+        plugin.setParameter(knob.index, value);
+}
+
+// Microseconds of every block of the run; with a knob, it turns at every
+// tenth block, to the other of its two settings each time.
+std::vector<double> blockTimes(const std::string& path, int block, bool oversample, const Knob* knob)
+{
+    const auto plugin = prepared(path, block, oversample);
+    const int blocks = kWarmUpBlocks + kChanges * kChangeEvery;
+    const std::vector<float> x = phrase(static_cast<std::size_t>(blocks) * block);
+    std::vector<float> in[2] = {std::vector<float>(block), std::vector<float>(block)};
+    std::vector<float> out[2] = {std::vector<float>(block), std::vector<float>(block)};
+    float* inputs[2] = {in[0].data(), in[1].data()};
+    float* outputs[2] = {out[0].data(), out[1].data()};
+    std::vector<double> times;
+    for (int b = 0; b < blocks; ++b) {
+        const bool timed = b >= kWarmUpBlocks;
+        const int k = b - kWarmUpBlocks;
+        if (timed && knob != nullptr && k % kChangeEvery == 0)
+            apply(*plugin, *knob, (k / kChangeEvery) % 2 == 0);
+        std::copy_n(x.begin() + static_cast<long>(b) * block, block, in[0].begin());
+        in[1] = in[0];
+        const auto start = std::chrono::steady_clock::now();
+        plugin->process(inputs, outputs, block);
+        const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+        if (timed)
+            times.push_back(us);
+    }
+    return times;
+}
+
+double median(std::vector<double> x)
+{
+    std::nth_element(x.begin(), x.begin() + static_cast<long>(x.size() / 2), x.end());
+    return x[x.size() / 2];
+}
+
+double mean(const std::vector<double>& x) { return std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(x.size()); }
+
+void printKnobTurnTable(const std::string& path, bool oversample)
+{
+    constexpr int kBlocks[] = {32, 64, 128};
+    std::printf("\nknob turns, oversampling %s: one change every %d blocks, %d changes, 44.1 kHz, mono\n",
+                oversample ? "on" : "off", kChangeEvery, kChanges);
+    std::printf("%-14s", "change");
+    for (int block : kBlocks)
+        std::printf(" | %3d frames (%6.0f us): longest  over  per change", block, block / kSampleRate * 1e6);
+    std::printf("\n");
+    double staticMedian[3];
+    for (int i = 0; i < 3; ++i)
+        staticMedian[i] = median(blockTimes(path, kBlocks[i], oversample, nullptr));
+    std::printf("%-14s", "(none)");
+    for (int i = 0; i < 3; ++i)
+        std::printf(" | median block %8.1f us                        ", staticMedian[i]);
+    std::printf("\n");
+    for (const Knob& knob : kKnobs) {
+        std::printf("%-14s", knob.name);
+        for (int i = 0; i < 3; ++i) {
+            const std::vector<double> times = blockTimes(path, kBlocks[i], oversample, &knob);
+            const double budget = kBlocks[i] / kSampleRate * 1e6;
+            const long over = std::count_if(times.begin(), times.end(), [&](double t) { return t > budget; });
+            // Everything a change adds, wherever in the next blocks it lands.
+            const double perChange = (mean(times) - staticMedian[i]) * kChangeEvery;
+            std::printf(" |                       %8.1f %5ld %8.1f us", *std::max_element(times.begin(), times.end()),
+                        over, perChange);
+        }
+        std::printf("\n");
+    }
+}
+
+// --- Zipper ---------------------------------------------------------------------
+
+constexpr int kZipperBlock = 256;
+constexpr double kZipperTone = 1000.0;
+constexpr double kZipperAmplitude = 0.316;  // -10 dBFS
+// Half a second and a little more: the moves start where the tone is near its
+// negative peak, so that a step of the gain shows.
+constexpr std::size_t kSettleFrames = 88 * kZipperBlock;
+
+// The largest |order-th difference| of y from frame `from` on. A sine of
+// amplitude A has A w^k at order k (w = 0.14 at 1 kHz), a step of size s up
+// to s times the largest binomial coefficient: the fourth difference finds
+// steps some 30 times smaller than the second.
+double largestDifference(const std::vector<float>& y, int order, std::size_t from)
+{
+    std::vector<double> d(y.begin() + static_cast<long>(from), y.end());
+    for (int k = 0; k < order; ++k) {
+        for (std::size_t n = 0; n + 1 < d.size(); ++n)
+            d[n] = d[n + 1] - d[n];
+        d.pop_back();
+    }
+    double most = 0.0;
+    for (double v : d)
+        most = std::max(most, std::fabs(v));
+    return most;
+}
+
+// A 1 kHz sine at -10 dBFS through the plug-in; after half a second at
+// `from` the knob moves to `to` in a straight line over `rampSeconds`, one
+// new value per block (0: at once; below 0: it stays at `from`).
+std::vector<float> rampThrough(const std::string& path, int index, float from, float to, double rampSeconds)
+{
+    const auto plugin = prepared(path, kZipperBlock, false);
+    plugin->setParameter(index, from);
+    plugin->resume();
+    const std::size_t settle = kSettleFrames;
+    const std::size_t frames = settle + static_cast<std::size_t>(std::max(rampSeconds, 0.5) * kSampleRate);
+    std::vector<float> in(frames);
+    for (std::size_t n = 0; n < frames; ++n)
+        in[n] = static_cast<float>(kZipperAmplitude * std::sin(2.0 * 3.14159265358979323846 * kZipperTone * static_cast<double>(n) / kSampleRate));
+    std::vector<float> out(frames);
+    for (std::size_t start = 0; start + kZipperBlock <= frames; start += kZipperBlock) {
+        if (rampSeconds >= 0.0 && start >= settle) {
+            const double t = rampSeconds == 0.0
+                                 ? 1.0
+                                 : std::min(1.0, static_cast<double>(start - settle) / (rampSeconds * kSampleRate));
+            plugin->setParameter(index, static_cast<float>(from + (to - from) * t));
+        }
+        float* inputs[2] = {in.data() + start, in.data() + start};
+        float* outputs[2] = {out.data() + start, nullptr};
+        plugin->process(inputs, outputs, kZipperBlock);
+    }
+    return out;
+}
+
+// The largest second difference while the knob moves from 0.2 to 0.8 over
+// rampSeconds (0: in one block), over the larger of the static signal's at
+// either end.
+double zipperRatio(const std::string& path, int index, double rampSeconds)
+{
+    const std::size_t settle = kSettleFrames;
+    const double moving = largestDifference(rampThrough(path, index, 0.2f, 0.8f, rampSeconds), 2, settle);
+    const double still = std::max(largestDifference(rampThrough(path, index, 0.2f, 0.2f, -1.0), 2, settle / 2),
+                                  largestDifference(rampThrough(path, index, 0.8f, 0.8f, -1.0), 2, settle / 2));
+    return moving / still;
+}
+
+}  // namespace
+
+void printKnobTurnFigures(const std::string& pluginPath)
+{
+    for (bool oversample : {false, true})
+        printKnobTurnTable(pluginPath, oversample);
+    std::printf("(longest: the longest block in us; over: blocks that took longer than they last; per change:\n"
+                " the extra time of all blocks after a change, over the median block without changes)\n");
+}
+
+void printZipperFigures(const std::string& pluginPath)
+{
+    std::printf("\nzipper: largest second difference of the output while the knob moves 0.2 -> 0.8 (1 kHz sine\n"
+                "at -10 dBFS, blocks of 256), over the larger of the static signal's at 0.2 and at 0.8;\n"
+                "1.00: the move bends the signal no more than a fixed setting does\n");
+    std::printf("  %-8s %14s %14s\n", "knob", "ramp over 4 s", "in one block");
+    for (const Knob& knob : {kKnobs[1], kKnobs[0]})
+        std::printf("  %-8s %12.2f x %12.2f x\n", knob.name, zipperRatio(pluginPath, knob.index, 4.0),
+                    zipperRatio(pluginPath, knob.index, 0.0));
+}
+
+}  // namespace quenchbox::host
