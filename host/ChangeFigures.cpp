@@ -136,68 +136,70 @@ void printKnobTurnTable(const std::string& path, bool oversample)
 // --- Zipper ---------------------------------------------------------------------
 
 constexpr int kZipperBlock = 256;
-constexpr double kZipperTone = 1000.0;
-constexpr double kZipperAmplitude = 0.316;  // -10 dBFS
-// Half a second and a little more: the moves start where the tone is near its
-// negative peak, so that a step of the gain shows.
-constexpr std::size_t kSettleFrames = 88 * kZipperBlock;
+// A tone of exactly 44 samples a period (1002.3 Hz) at -10 dBFS: at a fixed
+// setting the output repeats itself every period to the last bit of noise.
+constexpr int kTonePeriod = 44;
+constexpr double kToneAmplitude = 0.316;
+constexpr std::size_t kSettleFrames = 22050;
 
-// The largest |order-th difference| of y from frame `from` on. A sine of
-// amplitude A has A w^k at order k (w = 0.14 at 1 kHz), a step of size s up
-// to s times the largest binomial coefficient: the fourth difference finds
-// steps some 30 times smaller than the second.
-double largestDifference(const std::vector<float>& y, int order, std::size_t from)
+double largestSecondDifference(const std::vector<double>& y, std::size_t from)
 {
-    std::vector<double> d(y.begin() + static_cast<long>(from), y.end());
-    for (int k = 0; k < order; ++k) {
-        for (std::size_t n = 0; n + 1 < d.size(); ++n)
-            d[n] = d[n + 1] - d[n];
-        d.pop_back();
-    }
     double most = 0.0;
-    for (double v : d)
-        most = std::max(most, std::fabs(v));
+    for (std::size_t n = std::max<std::size_t>(from, 1); n + 1 < y.size(); ++n)
+        most = std::max(most, std::fabs(y[n + 1] - 2.0 * y[n] + y[n - 1]));
     return most;
 }
 
-// A 1 kHz sine at -10 dBFS through the plug-in; after half a second at
-// `from` the knob moves to `to` in a straight line over `rampSeconds`, one
-// new value per block (0: at once; below 0: it stays at `from`).
-std::vector<float> rampThrough(const std::string& path, int index, float from, float to, double rampSeconds)
+// The tone through the plug-in; after the settling time at `from` the knob
+// moves to `to` in a straight line over `rampSeconds`, one new value per
+// block (0: in one block; below 0: it stays at `from`).
+std::vector<double> toneThrough(const std::string& path, int index, float from, float to, double rampSeconds)
 {
     const auto plugin = prepared(path, kZipperBlock, false);
     plugin->setParameter(index, from);
     plugin->resume();
-    const std::size_t settle = kSettleFrames;
-    const std::size_t frames = settle + static_cast<std::size_t>(std::max(rampSeconds, 0.5) * kSampleRate);
+    std::size_t frames = kSettleFrames + static_cast<std::size_t>(std::max(rampSeconds, 0.5) * kSampleRate);
+    frames -= frames % kZipperBlock;
     std::vector<float> in(frames);
     for (std::size_t n = 0; n < frames; ++n)
-        in[n] = static_cast<float>(kZipperAmplitude * std::sin(2.0 * 3.14159265358979323846 * kZipperTone * static_cast<double>(n) / kSampleRate));
+        in[n] = static_cast<float>(kToneAmplitude * std::sin(2.0 * 3.14159265358979323846 * static_cast<double>(n % kTonePeriod) / kTonePeriod));
     std::vector<float> out(frames);
     for (std::size_t start = 0; start + kZipperBlock <= frames; start += kZipperBlock) {
-        if (rampSeconds >= 0.0 && start >= settle) {
-            const double t = rampSeconds == 0.0
-                                 ? 1.0
-                                 : std::min(1.0, static_cast<double>(start - settle) / (rampSeconds * kSampleRate));
+        if (rampSeconds >= 0.0 && start >= kSettleFrames) {
+            const double t = rampSeconds == 0.0 ? 1.0
+                                                : std::min(1.0, static_cast<double>(start - kSettleFrames)
+                                                                    / (rampSeconds * kSampleRate));
             plugin->setParameter(index, static_cast<float>(from + (to - from) * t));
         }
         float* inputs[2] = {in.data() + start, in.data() + start};
         float* outputs[2] = {out.data() + start, nullptr};
         plugin->process(inputs, outputs, kZipperBlock);
     }
-    return out;
+    return {out.begin(), out.end()};
 }
 
-// The largest second difference while the knob moves from 0.2 to 0.8 over
-// rampSeconds (0: in one block), over the larger of the static signal's at
-// either end.
-double zipperRatio(const std::string& path, int index, double rampSeconds)
+// What a move adds to the tone beyond its repetition: the output less the
+// output one period earlier. A smooth move changes it slowly; a step of a
+// gain or a coefficient makes it jump, and its second difference shows the
+// jump free of the tone's own curvature.
+std::vector<double> periodChange(const std::vector<double>& y)
 {
-    const std::size_t settle = kSettleFrames;
-    const double moving = largestDifference(rampThrough(path, index, 0.2f, 0.8f, rampSeconds), 2, settle);
-    const double still = std::max(largestDifference(rampThrough(path, index, 0.2f, 0.2f, -1.0), 2, settle / 2),
-                                  largestDifference(rampThrough(path, index, 0.8f, 0.8f, -1.0), 2, settle / 2));
-    return moving / still;
+    std::vector<double> change(y.size(), 0.0);
+    for (std::size_t n = kTonePeriod; n < y.size(); ++n)
+        change[n] = y[n] - y[n - kTonePeriod];
+    return change;
+}
+
+// The zipper figure of a move from 0.2 to 0.8: the largest second
+// difference of what the move adds, over the largest second difference of
+// the static signal at either end, in percent.
+double zipperPercent(const std::string& path, int index, double rampSeconds)
+{
+    const double moving =
+        largestSecondDifference(periodChange(toneThrough(path, index, 0.2f, 0.8f, rampSeconds)), kSettleFrames);
+    const double still = std::max(largestSecondDifference(toneThrough(path, index, 0.2f, 0.2f, -1.0), kSettleFrames),
+                                  largestSecondDifference(toneThrough(path, index, 0.8f, 0.8f, -1.0), kSettleFrames));
+    return 100.0 * moving / still;
 }
 
 }  // namespace
@@ -212,13 +214,13 @@ void printKnobTurnFigures(const std::string& pluginPath)
 
 void printZipperFigures(const std::string& pluginPath)
 {
-    std::printf("\nzipper: largest second difference of the output while the knob moves 0.2 -> 0.8 (1 kHz sine\n"
-                "at -10 dBFS, blocks of 256), over the larger of the static signal's at 0.2 and at 0.8;\n"
-                "1.00: the move bends the signal no more than a fixed setting does\n");
+    std::printf("\nzipper: a knob moves 0.2 -> 0.8 under a 1002 Hz tone at -10 dBFS (44 samples a period, blocks\n"
+                "of 256); the largest second difference of the output less the output one period earlier, in %%\n"
+                "of the largest second difference of the static signal at 0.2 or 0.8 (steps show, the tone not)\n");
     std::printf("  %-8s %14s %14s\n", "knob", "ramp over 4 s", "in one block");
     for (const Knob& knob : {kKnobs[1], kKnobs[0]})
-        std::printf("  %-8s %12.2f x %12.2f x\n", knob.name, zipperRatio(pluginPath, knob.index, 4.0),
-                    zipperRatio(pluginPath, knob.index, 0.0));
+        std::printf("  %-8s %12.2f %% %12.2f %%\n", knob.name, zipperPercent(pluginPath, knob.index, 4.0),
+                    zipperPercent(pluginPath, knob.index, 0.0));
 }
 
 }  // namespace quenchbox::host
