@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_ENGINE_OPAMPMODEL_H
 #define QUENCHBOX_ENGINE_OPAMPMODEL_H
 
+#include "engine/GainCurve.h"
 #include "engine/OpAmp.h"
 
 namespace quenchbox::engine {
@@ -54,13 +55,13 @@ public:
 protected:
     double gain() const { return openLoopGain; }
 
-    // The stage's loop equation: zero where y is the output for input x.
-    virtual double residual(double x, double y) const = 0;
+    // The share of the output that reaches the inverting input within the
+    // same sample, set by the stage's network.
+    virtual double loopFeedback() const = 0;
 
-    // y - G(d) d with d = x + offset - feedback * y: the op-amp's own
-    // equation when a fraction `feedback` of the output reaches the
-    // inverting input.
-    double loopResidual(double x, double y, double feedback) const;
+    // The stage's loop equation, zero where y is the output for input x:
+    // y - G(d) d with d = x + offset - feedback * y.
+    double residual(double x, double y) const;
 
     void rebuildLoopTable();
 
@@ -93,7 +94,6 @@ private:
     // The output's rest point lies halfway between the rails.
     static constexpr double kMidRatio = 0.5;
 
-    double curveGain(double x) const;
     void rebuildTables();
     void buildOpAmpTable();
     double openLoopOutput(double d) const;
@@ -127,8 +127,7 @@ private:
     double inputOffset = 0.0;
     double swing = 1.5;  // output range of the curve: the rails less 3.5 V of headroom
     double midpoint = 0.0;
-    double curveC2 = 0.0;
-    double curveC4 = 0.0;
+    GainCurve curve;
 
     double satLogOffset = 0.0;
     double satLogScale = 0.0;

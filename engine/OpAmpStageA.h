@@ -54,7 +54,7 @@ public:
     float response(std::complex<float> z) const;
 
 private:
-    double residual(double x, double y) const override { return loopResidual(x, y, beta); }
+    double loopFeedback() const override { return beta; }
 
     Matrix<double, 2> ad{};
     Vector<double, 2> bd{};

@@ -56,7 +56,7 @@ public:
     float response(std::complex<float> z) const;
 
 private:
-    double residual(double x, double y) const override { return loopResidual(x, y, dy); }
+    double loopFeedback() const override { return dy; }
 
     Matrix<double, 2> ad{};
     Vector<double, 2> bxd{};
