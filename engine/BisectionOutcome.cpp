@@ -48,6 +48,7 @@ BisectionOutcome::BisectionOutcome(double lo, double hi, double width)
     low = lo;
     cells = std::ldexp(1.0, halvings - 1);
     cell = std::ldexp(hi - lo, 1 - halvings);
+    cellsPerUnit = 1.0 / cell;
 }
 
 // The midpoints tested before the last halving are the inner multiples of
@@ -57,8 +58,8 @@ BisectionOutcome::BisectionOutcome(double lo, double hi, double width)
 bool BisectionOutcome::resultFor(double root, double margin, double& result) const
 {
     if (!exact) return false;
-    const double position = (root - low) / cell;
-    const double slack = margin / cell;
+    const double position = (root - low) * cellsPerUnit;
+    const double slack = margin * cellsPerUnit;
     if (!(position > slack && position < cells - slack)) {
         if (!(position < -slack || position > cells + slack)) return false;  // at an end, or NaN
         result = low + cell * (cells - 0.5);

@@ -13,12 +13,12 @@ namespace quenchbox::engine {
 //
 // Its result depends only on which side of the root each midpoint lies, so
 // once the root is known more precisely by other means, the result follows
-// from the root's position among the midpoints alone: outcome() works it out
+// from the root's position among the midpoints alone: resultFor() works it out
 // without evaluating the function. That is exact, bit for bit, whenever the
 // midpoints are computed without rounding (rails that are whole multiples
 // of a power of two with few significant bits, as every supply voltage the
 // plug-in offers) and the root lies clearly apart from every midpoint the
-// search tests; otherwise outcome() declines and the caller bisects.
+// search tests; otherwise resultFor() declines and the caller bisects.
 class BisectionOutcome {
 public:
     BisectionOutcome(double lo, double hi, double width);
@@ -34,6 +34,7 @@ private:
     double low = 0.0;
     double cell = 0.0;      // the bracket's width before the last halving
     double cells = 0.0;     // the number of such cells between the ends
+    double cellsPerUnit = 0.0;
 };
 
 // The plain search, evaluating f at every midpoint.

@@ -69,12 +69,13 @@ void DriveEngine::updateToneNetwork(double period)
                   interpolateTable(kTrebleTaper[row], 10, treble), period, mode);
 }
 
-// Both op-amps run from one supply: rails at half the voltage either side of ground.
+// Both op-amps run from one supply: rails at half the voltage either side of
+// ground, and one open-loop curve.
 void DriveEngine::updateSupply()
 {
     const double rail = 0.5 * supplyVoltage;
     stageA.setSupply(opAmpGain, -rail, rail);
-    stageB.setSupply(opAmpGain, -rail, rail);
+    stageB.setSupplyLike(stageA);
 }
 
 void DriveEngine::publish(int mask)

@@ -25,14 +25,16 @@ public:
     double gainAt(double d) const;
 
     // A point u of the curve drive = u / (A p(u)) + feedback u, with the
-    // derivative of the right-hand side there (which seeds the next solve).
+    // first two derivatives of the right-hand side there (which seed the
+    // next solve).
     struct Point {
         double output = 0.0;
         double drive = 0.0;
         double slope = 0.0;
+        double curvature = 0.0;
     };
-    // The point at u = 0.
-    Point origin(double feedback) const { return {0.0, 0.0, 1.0 / a + feedback}; }
+    // The point at u = 0 (h is odd, so it has no curvature there).
+    Point origin(double feedback) const { return {0.0, 0.0, 1.0 / a + feedback, 0.0}; }
 
     // The root u for a drive no smaller than from's on the same feedback
     // line (feedback >= 0, so the right-hand side rises and is convex in
@@ -46,6 +48,8 @@ public:
     bool regular() const { return limit > 0.0; }
 
 private:
+    bool pointAt(double u, double feedback, Point& point) const;
+
     double a = 0.0;
     double c2 = 0.0;
     double c4 = 0.0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace quenchbox::engine {
 
@@ -39,6 +40,22 @@ void OpAmpModel::setSupply(double gain, double low, double high)
 {
     openLoopGain = gain;
     setRails(low, high);
+}
+
+void OpAmpModel::setSupplyLike(const OpAmpModel& other)
+{
+    railLow = other.railLow;
+    railHigh = other.railHigh;
+    openLoopGain = other.openLoopGain;
+    swing = other.swing;
+    midpoint = other.midpoint;
+    curve = other.curve;
+    satLogOffset = other.satLogOffset;
+    satLogScale = other.satLogScale;
+    satMinInput = other.satMinInput;
+    satMaxInput = other.satMaxInput;
+    std::copy(std::begin(other.satTable), std::end(other.satTable), std::begin(satTable));
+    rebuildLoopTable();
 }
 
 void OpAmpModel::rebuildTables()

@@ -30,6 +30,10 @@ public:
     void setOpenLoopGain(double gain) override;
     void setInputOffset(double volts) override { inputOffset = volts; }
     void setSupply(double gain, double low, double high);
+    // The supply of another model: its gain and rails, with its gain curve
+    // and open-loop table copied rather than rebuilt (two op-amps on one
+    // supply share them); then the closed-loop table is rebuilt.
+    void setSupplyLike(const OpAmpModel& other);
 
     // The open-loop curve from the 257-point table.
     double evaluate(double vPlus, double vMinus) override;
