@@ -30,10 +30,11 @@ int lowestBitExponent(double x)
 // twice the larger end still fits 53 bits of such multiples, every sum, half
 // and difference the search forms is exact, so its brackets are exactly the
 // binary subdivision of [lo, hi] and its width test sees exact widths.
-BisectionOutcome::BisectionOutcome(double lo, double hi, double width)
+BisectionOutcome::BisectionOutcome(double lo, double hi, double width) : low(lo), high(hi), width(width)
 {
     if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi) || !(width > 0.0))
         return;
+    valid = true;
     int halvings = 0;
     for (double w = hi - lo; halvings == 0 || w > width; w *= 0.5) {
         if (++halvings > kSignificantBits) return;
@@ -45,7 +46,6 @@ BisectionOutcome::BisectionOutcome(double lo, double hi, double width)
     if (!(2.0 * largest < std::ldexp(1.0, unit + kSignificantBits - halvings)))
         return;
     exact = true;
-    low = lo;
     cells = std::ldexp(1.0, halvings - 1);
     cell = std::ldexp(hi - lo, 1 - halvings);
     cellsPerUnit = 1.0 / cell;
@@ -57,7 +57,7 @@ BisectionOutcome::BisectionOutcome(double lo, double hi, double width)
 // on lo's side, so the search climbs to the top cell.
 bool BisectionOutcome::resultFor(double root, double margin, double& result) const
 {
-    if (!exact) return false;
+    if (!exact) return replay(root, margin, result);
     const double position = (root - low) * cellsPerUnit;
     const double slack = margin * cellsPerUnit;
     if (!(position > slack && position < cells - slack)) {
@@ -69,6 +69,28 @@ bool BisectionOutcome::resultFor(double root, double margin, double& result) con
     const double offset = position - index;
     if (offset < slack || offset > 1.0 - slack) return false;
     result = low + cell * (index + 0.5);
+    return true;
+}
+
+// Where rounding may enter the midpoints: the search itself, with each sign
+// taken from the midpoint's side of the root. lo only moves to midpoints on
+// its own side, so its sign never changes.
+bool BisectionOutcome::replay(double root, double margin, double& result) const
+{
+    if (!valid || !(std::fabs(low - root) > margin)) return false;
+    const bool lowIsBelow = low < root;
+    double lo = low;
+    double hi = high;
+    double mid;
+    do {
+        mid = (hi + lo) * 0.5;
+        if (!(std::fabs(mid - root) > margin)) return false;
+        if ((mid < root) == lowIsBelow)
+            lo = mid;
+        else
+            hi = mid;
+    } while (std::fabs(hi - lo) > width);
+    result = mid;
     return true;
 }
 

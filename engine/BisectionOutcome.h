@@ -12,13 +12,14 @@ namespace quenchbox::engine {
 // bracket away from the root.
 //
 // Its result depends only on which side of the root each midpoint lies, so
-// once the root is known more precisely by other means, the result follows
-// from the root's position among the midpoints alone: resultFor() works it out
-// without evaluating the function. That is exact, bit for bit, whenever the
-// midpoints are computed without rounding (rails that are whole multiples
-// of a power of two with few significant bits, as every supply voltage the
-// plug-in offers) and the root lies clearly apart from every midpoint the
-// search tests; otherwise resultFor() declines and the caller bisects.
+// once the root is known more precisely by other means, resultFor() gives
+// the same result, bit for bit, without evaluating the function, as long as
+// the root lies clearly apart from every midpoint the search tests;
+// otherwise it declines and the caller bisects. Where the midpoints are
+// computed without rounding (ends that are multiples of a power of two with
+// few significant bits, as every rail the plug-in sets) the result follows
+// from the root's position in closed form; elsewhere the search is replayed
+// with each midpoint's side of the root for its sign.
 class BisectionOutcome {
 public:
     BisectionOutcome(double lo, double hi, double width);
@@ -30,8 +31,13 @@ public:
     bool resultFor(double root, double margin, double& result) const;
 
 private:
+    bool replay(double root, double margin, double& result) const;
+
+    double low;
+    double high;
+    double width;
+    bool valid = false;     // a bracket and a width the search can run on
     bool exact = false;     // every midpoint is computed without rounding
-    double low = 0.0;
     double cell = 0.0;      // the bracket's width before the last halving
     double cells = 0.0;     // the number of such cells between the ends
     double cellsPerUnit = 0.0;

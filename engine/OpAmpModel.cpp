@@ -23,11 +23,16 @@ OpAmpModel::OpAmpModel() { buildOpAmpTable(); }
 
 void OpAmpModel::setRails(double low, double high)
 {
+    storeRails(low, high);
+    rebuildTables();
+}
+
+void OpAmpModel::storeRails(double low, double high)
+{
     railLow = low;
     railHigh = high;
     midpoint = (low + high) * kMidRatio;
     swing = high - low - 3.5;
-    rebuildTables();
 }
 
 void OpAmpModel::setOpenLoopGain(double gain)
@@ -44,6 +49,26 @@ void OpAmpModel::setSupply(double gain, double low, double high)
 
 void OpAmpModel::setSupplyLike(const OpAmpModel& other)
 {
+    copySupply(other);
+    rebuildLoopTable();
+}
+
+void OpAmpModel::setCoefficientsAndSupply(double period, double drive, double gain, double low, double high)
+{
+    openLoopGain = gain;
+    storeRails(low, high);
+    buildOpAmpTable();
+    setCoefficients(period, drive);
+}
+
+void OpAmpModel::setCoefficientsAndSupplyLike(double period, double drive, const OpAmpModel& other)
+{
+    copySupply(other);
+    setCoefficients(period, drive);
+}
+
+void OpAmpModel::copySupply(const OpAmpModel& other)
+{
     railLow = other.railLow;
     railHigh = other.railHigh;
     openLoopGain = other.openLoopGain;
@@ -55,7 +80,6 @@ void OpAmpModel::setSupplyLike(const OpAmpModel& other)
     satMinInput = other.satMinInput;
     satMaxInput = other.satMaxInput;
     std::copy(std::begin(other.satTable), std::end(other.satTable), std::begin(satTable));
-    rebuildLoopTable();
 }
 
 void OpAmpModel::rebuildTables()

@@ -35,6 +35,15 @@ public:
     // supply share them); then the closed-loop table is rebuilt.
     void setSupplyLike(const OpAmpModel& other);
 
+    // The stage's feedback network at a period and Drive pot fraction; ends
+    // with the closed-loop table.
+    virtual void setCoefficients(double period, double drive) = 0;
+    // Network and supply together, as a rate change sets both, building the
+    // closed-loop table once: the same tables as setCoefficients followed by
+    // setSupply (or setSupplyLike).
+    void setCoefficientsAndSupply(double period, double drive, double gain, double low, double high);
+    void setCoefficientsAndSupplyLike(double period, double drive, const OpAmpModel& other);
+
     // The open-loop curve from the 257-point table.
     double evaluate(double vPlus, double vMinus) override;
 
@@ -99,6 +108,8 @@ private:
     static constexpr double kMidRatio = 0.5;
 
     void rebuildTables();
+    void storeRails(double low, double high);
+    void copySupply(const OpAmpModel& other);
     void buildOpAmpTable();
     double openLoopOutput(double d) const;
 

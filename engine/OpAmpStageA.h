@@ -28,7 +28,7 @@ public:
 
     // Drive is the pot fraction, above 0 (at 0 the feedback gang shorts its
     // capacitor).
-    void setCoefficients(double period, double drive);
+    void setCoefficients(double period, double drive) override;
 
     double process(double x, int channel)
     {

@@ -29,7 +29,7 @@ public:
         double openLoopGain = 0.0;
     };
 
-    void setCoefficients(double period, double drive);
+    void setCoefficients(double period, double drive) override;
 
     double process(double x, int channel)
     {
