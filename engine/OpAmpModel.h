@@ -61,16 +61,22 @@ public:
     // Bounds b0..b4 of the closed-loop table's segments; b0 is the input
     // that gives zero output.
     double loopBound(int k) const { return loopBounds[k]; }
+    // Closed-loop table entry p (0..256): the output at the p-th table point,
+    // b_k + (b_(k+1) - b_k) j / 64 for p = 64 k + j.
+    double loopEntry(int p) const { return loopTable[p]; }
+    // Open-loop table point i (0..256): differential input and output.
+    double openLoopInput(int i) const { return satTable[i].x; }
+    double openLoopEntry(int i) const { return satTable[i].y; }
+
+    // The share of the output that reaches the inverting input within the
+    // same sample, set by the stage's network.
+    virtual double loopFeedback() const = 0;
     // Closed-loop slope of the first segment: the stage's small-signal gain
     // from v to the output.
     double smallSignalSlope() const { return firstSegmentSlope; }
 
 protected:
     double gain() const { return openLoopGain; }
-
-    // The share of the output that reaches the inverting input within the
-    // same sample, set by the stage's network.
-    virtual double loopFeedback() const = 0;
 
     // The stage's loop equation, zero where y is the output for input x:
     // y - G(d) d with d = x + offset - feedback * y.

@@ -53,9 +53,9 @@ public:
     // the mid-band feedback fraction so that the pass band reads about 1.
     float response(std::complex<float> z) const;
 
-private:
     double loopFeedback() const override { return beta; }
 
+private:
     Matrix<double, 2> ad{};
     Vector<double, 2> bd{};
     Vector<double, 2> k{};

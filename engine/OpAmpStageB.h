@@ -55,9 +55,9 @@ public:
     // band reads about 1.
     float response(std::complex<float> z) const;
 
-private:
     double loopFeedback() const override { return dy; }
 
+private:
     Matrix<double, 2> ad{};
     Vector<double, 2> bxd{};
     Vector<double, 2> byd{};
