@@ -30,7 +30,8 @@ int lowestBitExponent(double x)
 // twice the larger end still fits 53 bits of such multiples, every sum, half
 // and difference the search forms is exact, so its brackets are exactly the
 // binary subdivision of [lo, hi] and its width test sees exact widths.
-BisectionOutcome::BisectionOutcome(double lo, double hi, double width) : low(lo), high(hi), width(width)
+BisectionOutcome::BisectionOutcome(double lo, double hi, double solvedWidth)
+    : low(lo), high(hi), width(solvedWidth)
 {
     if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi) || !(width > 0.0))
         return;

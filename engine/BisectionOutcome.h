@@ -22,7 +22,7 @@ namespace quenchbox::engine {
 // with each midpoint's side of the root for its sign.
 class BisectionOutcome {
 public:
-    BisectionOutcome(double lo, double hi, double width);
+    BisectionOutcome(double lo, double hi, double solvedWidth);
 
     // The bisection's result for a function whose sign differs on the two
     // sides of `root` (either way round) and that keeps its sign at every
@@ -35,7 +35,7 @@ private:
 
     double low;
     double high;
-    double width;
+    double width;           // at which the bracket counts as solved
     bool valid = false;     // a bracket and a width the search can run on
     bool exact = false;     // every midpoint is computed without rounding
     double cell = 0.0;      // the bracket's width before the last halving

@@ -33,15 +33,16 @@ public:
         double slope = 0.0;
         double curvature = 0.0;
     };
-    // The point at u = 0 (h is odd, so it has no curvature there).
+    // The point at u = 0 (the right-hand side is odd in u, so it has no
+    // curvature there).
     Point origin(double feedback) const { return {0.0, 0.0, 1.0 / a + feedback, 0.0}; }
 
     // The root u for a drive no smaller than from's on the same feedback
     // line (feedback >= 0, so the right-hand side rises and is convex in
     // u >= 0 and the root is unique); `from` moves to the last point
-    // evaluated, next to the root. False, with `from` untouched, when the
-    // curve is not a regular one or the solve does not settle; the caller
-    // then falls back to the definition.
+    // evaluated, next to the root. False, with `from` and `root` untouched,
+    // when the curve is not a regular one or the solve does not settle; the
+    // caller then falls back to the definition.
     bool solve(double drive, double feedback, Point& from, double& root) const;
 
     // Whether solve() applies: A > 0 and finite, c2 <= 0, c4 < 0.

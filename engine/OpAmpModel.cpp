@@ -184,8 +184,8 @@ void OpAmpModel::rebuildLoopTable()
         segmentScale[k] = kSegmentSteps / width;
         for (int j = 1; j <= kSegmentSteps; ++j) {
             const double x = loopBounds[k] + width * j * (1.0 / kSegmentSteps);
-            double root = NAN;
-            if (solvable && !curve.solve(x + inputOffset, feedback, point, root)) root = NAN;
+            double root;
+            if (!solvable || !curve.solve(x + inputOffset, feedback, point, root)) root = NAN;
             loopTable[kSegmentSteps * k + j] = bisected(root, [this, x](double y) { return residual(x, y); });
         }
     }

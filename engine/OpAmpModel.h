@@ -15,8 +15,11 @@ namespace quenchbox::engine {
 // the input that does not depend on the output, a 257-point closed-loop
 // table holds the output y solving the stage's loop equation. Per sample
 // that is one lookup with at most three bound comparisons and no iteration;
-// all Newton and bisection work happens when the rails, the gain or the
-// network change.
+// all solving happens when the rails, the gain or the network change, on the
+// audio thread, so a rebuild must fit well inside a block: each entry is the
+// result of bisecting the loop equation from the rails, but found from its
+// neighbour in a step or two (GainCurve::solve, BisectionOutcome), a few
+// microseconds per table where the bisection itself took a millisecond.
 //
 // The input offset must be set before the network coefficients, because it
 // enters the closed-loop table when that is rebuilt.
@@ -67,7 +70,6 @@ public:
     // Open-loop table point i (0..256): differential input and output.
     double openLoopInput(int i) const { return satTable[i].x; }
     double openLoopEntry(int i) const { return satTable[i].y; }
-
     // The share of the output that reaches the inverting input within the
     // same sample, set by the stage's network.
     virtual double loopFeedback() const = 0;
