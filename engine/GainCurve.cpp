@@ -86,7 +86,7 @@ bool GainCurve::solve(double drive, double feedback, Point& from, double& root) 
             root = next;
             return true;
         }
-        const double u = next > below && next < above ? next : 0.5 * (below + above);
+        const double u = next >= below && next < above ? next : 0.5 * (below + above);
         if (!pointAt(u, feedback, at)) {
             above = u;
             at.output = 0.5 * (below + above);

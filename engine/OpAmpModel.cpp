@@ -12,9 +12,9 @@ namespace {
 
 // Volts: the width at which a bisection bracket counts as solved.
 constexpr double kBracketWidth = 0.0001;
-// Volts: how close to a root a residual may lose its sign to rounding. The
-// residuals are accurate to about 1e-14 V near their roots, and the roots
-// from GainCurve::solve to better than that.
+// Volts: how close to a root a residual may lose its sign to rounding, with
+// room to spare: near their roots the residuals place them to about 1e-14 V,
+// and GainCurve::solve finds them to about 1e-12 V.
 constexpr double kSignMargin = 1e-9;
 
 }  // namespace
