@@ -44,10 +44,8 @@ DriveEngine::DriveEngine()
 void DriveEngine::update(int mask)
 {
     const double period = effectivePeriod();
-    if (mask & UpdateBits::kStages) {
-        stageA.setCoefficients(period, drive);
-        stageB.setCoefficients(period, drive);
-    }
+    if (mask & UpdateBits::kStages)
+        updateStages(period, (mask & UpdateBits::kSupply) != 0);
     if (mask & UpdateBits::kToneNetwork)
         updateToneNetwork(period);
     if (mask & UpdateBits::kDeepNetwork)
@@ -56,8 +54,22 @@ void DriveEngine::update(int mask)
         outputFilter.setCoefficients(period, level, bright, mode);
     if (mask & UpdateBits::kInputCoupling)
         inputCoupling.setPeriod(period);
-    if (mask & UpdateBits::kSupply)
+    if ((mask & UpdateBits::kSupply) && !(mask & UpdateBits::kStages))
         updateSupply();
+}
+
+// With the supply changing too (a rate change), the stages take it with
+// their networks, and each builds its closed-loop table only once.
+void DriveEngine::updateStages(double period, bool withSupply)
+{
+    if (!withSupply) {
+        stageA.setCoefficients(period, drive);
+        stageB.setCoefficients(period, drive);
+        return;
+    }
+    const double rail = 0.5 * supplyVoltage;
+    stageA.setCoefficientsAndSupply(period, drive, opAmpGain, -rail, rail);
+    stageB.setCoefficientsAndSupplyLike(period, drive, stageA);
 }
 
 // The solver recomputes its continuous model only when a pot fraction or the
@@ -69,12 +81,13 @@ void DriveEngine::updateToneNetwork(double period)
                   interpolateTable(kTrebleTaper[row], 10, treble), period, mode);
 }
 
-// Both op-amps run from one supply: rails at half the voltage either side of ground.
+// Both op-amps run from one supply: rails at half the voltage either side of
+// ground, and one open-loop curve.
 void DriveEngine::updateSupply()
 {
     const double rail = 0.5 * supplyVoltage;
     stageA.setSupply(opAmpGain, -rail, rail);
-    stageB.setSupply(opAmpGain, -rail, rail);
+    stageB.setSupplyLike(stageA);
 }
 
 void DriveEngine::publish(int mask)

@@ -122,6 +122,7 @@ public:
 private:
     static constexpr int kOversampling = 8;
 
+    void updateStages(double period, bool withSupply);
     void updateToneNetwork(double period);
 
     // Host frames run through the chain at a time: the circuit-rate samples

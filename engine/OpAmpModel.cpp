@@ -1,7 +1,10 @@
 #include "engine/OpAmpModel.h"
 
+#include "engine/BisectionOutcome.h"
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace quenchbox::engine {
 
@@ -9,30 +12,10 @@ namespace {
 
 // Volts: the width at which a bisection bracket counts as solved.
 constexpr double kBracketWidth = 0.0001;
-
-// Root of f in [lo, hi] by bisection, keeping the half whose ends differ in
-// sign. An exact zero ends the search: a signed zero would otherwise pass
-// the same-sign test for every later midpoint and walk the bracket away
-// from the root.
-template <typename Function>
-double bisect(Function f, double lo, double hi)
-{
-    double fLo = f(lo);
-    if (fLo == 0.0) return lo;
-    double mid;
-    do {
-        mid = (hi + lo) * 0.5;
-        const double fMid = f(mid);
-        if (fMid == 0.0) return mid;
-        if (fMid * fLo >= 0.0) {
-            lo = mid;
-            fLo = fMid;
-        } else {
-            hi = mid;
-        }
-    } while (std::fabs(hi - lo) > kBracketWidth);
-    return mid;
-}
+// Volts: how close to a root a residual may lose its sign to rounding, with
+// room to spare: near their roots the residuals place them to about 1e-14 V,
+// and GainCurve::solve finds them to about 1e-12 V.
+constexpr double kSignMargin = 1e-9;
 
 }  // namespace
 
@@ -40,11 +23,16 @@ OpAmpModel::OpAmpModel() { buildOpAmpTable(); }
 
 void OpAmpModel::setRails(double low, double high)
 {
+    storeRails(low, high);
+    rebuildTables();
+}
+
+void OpAmpModel::storeRails(double low, double high)
+{
     railLow = low;
     railHigh = high;
     midpoint = (low + high) * kMidRatio;
     swing = high - low - 3.5;
-    rebuildTables();
 }
 
 void OpAmpModel::setOpenLoopGain(double gain)
@@ -59,42 +47,54 @@ void OpAmpModel::setSupply(double gain, double low, double high)
     setRails(low, high);
 }
 
+void OpAmpModel::setSupplyLike(const OpAmpModel& other)
+{
+    copySupply(other);
+    rebuildLoopTable();
+}
+
+void OpAmpModel::setCoefficientsAndSupply(double period, double drive, double gain, double low, double high)
+{
+    openLoopGain = gain;
+    storeRails(low, high);
+    buildOpAmpTable();
+    setCoefficients(period, drive);
+}
+
+void OpAmpModel::setCoefficientsAndSupplyLike(double period, double drive, const OpAmpModel& other)
+{
+    copySupply(other);
+    setCoefficients(period, drive);
+}
+
+void OpAmpModel::copySupply(const OpAmpModel& other)
+{
+    railLow = other.railLow;
+    railHigh = other.railHigh;
+    openLoopGain = other.openLoopGain;
+    swing = other.swing;
+    midpoint = other.midpoint;
+    curve = other.curve;
+    satLogOffset = other.satLogOffset;
+    satLogScale = other.satLogScale;
+    satMinInput = other.satMinInput;
+    satMaxInput = other.satMaxInput;
+    std::copy(std::begin(other.satTable), std::end(other.satTable), std::begin(satTable));
+}
+
 void OpAmpModel::rebuildTables()
 {
     buildOpAmpTable();
     rebuildLoopTable();
 }
 
-// Newton's method for G = A (1 + c2 (G x)^2 + c4 (G x)^4) from G = 1. For
-// G > 0 the residual is convex and increasing in G, so after the first step
-// the iterates approach the positive root from above and always converge.
-double OpAmpModel::curveGain(double x) const
-{
-    const double g = openLoopGain;
-    double gain = 1.0;
-    double f;
-    do {
-        const double u = gain * x;
-        const double u2 = u * u;
-        f = gain - g * (1.0 + curveC2 * u2 + curveC4 * u2 * u2);
-        const double slope = 1.0 - (4.0 * curveC4 * u2 + 2.0 * curveC2) * u * x * g;
-        gain -= f / slope;
-    } while (std::fabs(f) > 0.001);
-    return gain;
-}
-
-// The gain curve's coefficients shrink with the output swing, so the gain
-// collapses a little inside the rails; then the curve is tabulated on a
-// logarithmic grid from 0.01 / A (deep in the linear region) up to the
-// largest differential input, railHigh - midpoint.
+// The curve is tabulated on a logarithmic grid from 0.01 / A (deep in the
+// linear region) up to the largest differential input, railHigh - midpoint;
+// each output is solved from its neighbour's.
 void OpAmpModel::buildOpAmpTable()
 {
     const double g = openLoopGain;
-    const double m = swing + 1.0;
-    const double c2Root = std::pow(g, 0.01) / std::pow(m, 2.6);
-    const double c4Root = std::pow(g, 0.0001) / std::pow(m, 0.83);
-    curveC2 = -9.0 * c2Root * c2Root;
-    curveC4 = -6.0 * (c4Root * c4Root) * (c4Root * c4Root);
+    curve = GainCurve(g, swing);
 
     const double range = railHigh - midpoint;
     const double x0 = 0.01 / g;
@@ -104,11 +104,14 @@ void OpAmpModel::buildOpAmpTable()
     satLogOffset = 1.0 - std::log(x0) * satLogScale;
     const double ratio = std::pow(range / x0, 1.0 / (kCurveSteps - 2));
 
+    GainCurve::Point point = curve.origin(0.0);
     satTable[0] = CurvePoint{};
     for (int i = 1; i <= kCurveSteps; ++i) {
         const double x = x0 * std::pow(ratio, i - 1);
+        double y;
+        if (!curve.solve(x, 0.0, point, y)) y = x * curve.gainAt(x);
         satTable[i].x = x;
-        satTable[i].y = x * curveGain(x);
+        satTable[i].y = y;
         CurvePoint& previous = satTable[i - 1];
         previous.slope = (satTable[i].y - previous.y) / (x - previous.x);
     }
@@ -139,30 +142,51 @@ double OpAmpModel::evaluate(double vPlus, double vMinus)
     return y + midpoint;
 }
 
-double OpAmpModel::loopResidual(double x, double y, double feedback) const
+double OpAmpModel::residual(double x, double y) const
 {
-    const double d = x + inputOffset - feedback * y;
-    return y - curveGain(d) * d;
+    const double d = x + inputOffset - loopFeedback() * y;
+    return y - curve.gainAt(d) * d;
 }
 
 // Four segments with bounds b0 (the input giving zero output), railHigh/64,
 // railHigh/16, railHigh/4 and railHigh: fine steps where the stage is nearly
 // linear, coarse ones deep in saturation.
+//
+// Every entry is what bisection of the residual over the rails gives. The
+// residual vanishes where the curve meets the feedback line, so each root is
+// solved from its neighbour's by GainCurve::solve, and the bisection's result
+// follows from the root's place among its midpoints (BisectionOutcome); only
+// a root that lies within rounding of a midpoint is bisected.
 void OpAmpModel::rebuildLoopTable()
 {
-    loopBounds[0] = bisect([this](double x) { return residual(x, 0.0); }, railLow, railHigh);
+    const BisectionOutcome bisection(railLow, railHigh, kBracketWidth);
+    const auto bisected = [&](double root, const auto& residualOf) {
+        double result;
+        if (bisection.resultFor(root, kSignMargin, result)) return result;
+        return bisect(residualOf, railLow, railHigh, kBracketWidth);
+    };
+
+    // With no output the differential input vanishes at x = -offset, and the
+    // residual -G(d) d has the sign of -d on either side. NaN for a root
+    // unknown sends the search to bisection.
+    const double feedback = loopFeedback();
+    const bool solvable = curve.regular() && std::isfinite(feedback);
+    loopBounds[0] = bisected(solvable ? -inputOffset : NAN, [this](double x) { return residual(x, 0.0); });
     loopBounds[1] = railHigh / 64.0;
     loopBounds[2] = railHigh / 16.0;
     loopBounds[3] = railHigh / 4.0;
     loopBounds[4] = railHigh;
 
+    GainCurve::Point point = curve.origin(feedback);
     loopTable[0] = 0.0;
     for (int k = 0; k < 4; ++k) {
         const double width = loopBounds[k + 1] - loopBounds[k];
         segmentScale[k] = kSegmentSteps / width;
         for (int j = 1; j <= kSegmentSteps; ++j) {
             const double x = loopBounds[k] + width * j * (1.0 / kSegmentSteps);
-            loopTable[kSegmentSteps * k + j] = bisect([this, x](double y) { return residual(x, y); }, railLow, railHigh);
+            double root;
+            if (!solvable || !curve.solve(x + inputOffset, feedback, point, root)) root = NAN;
+            loopTable[kSegmentSteps * k + j] = bisected(root, [this, x](double y) { return residual(x, y); });
         }
     }
     firstSegmentSlope = (loopTable[kSegmentSteps] - loopTable[0]) / (loopBounds[1] - loopBounds[0]);

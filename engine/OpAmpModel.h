@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_ENGINE_OPAMPMODEL_H
 #define QUENCHBOX_ENGINE_OPAMPMODEL_H
 
+#include "engine/GainCurve.h"
 #include "engine/OpAmp.h"
 
 namespace quenchbox::engine {
@@ -14,8 +15,11 @@ namespace quenchbox::engine {
 // the input that does not depend on the output, a 257-point closed-loop
 // table holds the output y solving the stage's loop equation. Per sample
 // that is one lookup with at most three bound comparisons and no iteration;
-// all Newton and bisection work happens when the rails, the gain or the
-// network change.
+// all solving happens when the rails, the gain or the network change, on the
+// audio thread, so a rebuild must fit well inside a block: each entry is the
+// result of bisecting the loop equation from the rails, but found from its
+// neighbour in a step or two (GainCurve::solve, BisectionOutcome), a few
+// microseconds per table where the bisection itself took a millisecond.
 //
 // The input offset must be set before the network coefficients, because it
 // enters the closed-loop table when that is rebuilt.
@@ -29,6 +33,19 @@ public:
     void setOpenLoopGain(double gain) override;
     void setInputOffset(double volts) override { inputOffset = volts; }
     void setSupply(double gain, double low, double high);
+    // The supply of another model: its gain and rails, with its gain curve
+    // and open-loop table copied rather than rebuilt (two op-amps on one
+    // supply share them); then the closed-loop table is rebuilt.
+    void setSupplyLike(const OpAmpModel& other);
+
+    // The stage's feedback network at a period and Drive pot fraction; ends
+    // with the closed-loop table.
+    virtual void setCoefficients(double period, double drive) = 0;
+    // Network and supply together, as a rate change sets both, building the
+    // closed-loop table once: the same tables as setCoefficients followed by
+    // setSupply (or setSupplyLike).
+    void setCoefficientsAndSupply(double period, double drive, double gain, double low, double high);
+    void setCoefficientsAndSupplyLike(double period, double drive, const OpAmpModel& other);
 
     // The open-loop curve from the 257-point table.
     double evaluate(double vPlus, double vMinus) override;
@@ -47,6 +64,15 @@ public:
     // Bounds b0..b4 of the closed-loop table's segments; b0 is the input
     // that gives zero output.
     double loopBound(int k) const { return loopBounds[k]; }
+    // Closed-loop table entry p (0..256): the output at the p-th table point,
+    // b_k + (b_(k+1) - b_k) j / 64 for p = 64 k + j.
+    double loopEntry(int p) const { return loopTable[p]; }
+    // Open-loop table point i (0..256): differential input and output.
+    double openLoopInput(int i) const { return satTable[i].x; }
+    double openLoopEntry(int i) const { return satTable[i].y; }
+    // The share of the output that reaches the inverting input within the
+    // same sample, set by the stage's network.
+    virtual double loopFeedback() const = 0;
     // Closed-loop slope of the first segment: the stage's small-signal gain
     // from v to the output.
     double smallSignalSlope() const { return firstSegmentSlope; }
@@ -54,13 +80,9 @@ public:
 protected:
     double gain() const { return openLoopGain; }
 
-    // The stage's loop equation: zero where y is the output for input x.
-    virtual double residual(double x, double y) const = 0;
-
-    // y - G(d) d with d = x + offset - feedback * y: the op-amp's own
-    // equation when a fraction `feedback` of the output reaches the
-    // inverting input.
-    double loopResidual(double x, double y, double feedback) const;
+    // The stage's loop equation, zero where y is the output for input x:
+    // y - G(d) d with d = x + offset - feedback * y.
+    double residual(double x, double y) const;
 
     void rebuildLoopTable();
 
@@ -93,8 +115,9 @@ private:
     // The output's rest point lies halfway between the rails.
     static constexpr double kMidRatio = 0.5;
 
-    double curveGain(double x) const;
     void rebuildTables();
+    void storeRails(double low, double high);
+    void copySupply(const OpAmpModel& other);
     void buildOpAmpTable();
     double openLoopOutput(double d) const;
 
@@ -127,8 +150,7 @@ private:
     double inputOffset = 0.0;
     double swing = 1.5;  // output range of the curve: the rails less 3.5 V of headroom
     double midpoint = 0.0;
-    double curveC2 = 0.0;
-    double curveC4 = 0.0;
+    GainCurve curve;
 
     double satLogOffset = 0.0;
     double satLogScale = 0.0;

@@ -28,7 +28,7 @@ public:
 
     // Drive is the pot fraction, above 0 (at 0 the feedback gang shorts its
     // capacitor).
-    void setCoefficients(double period, double drive);
+    void setCoefficients(double period, double drive) override;
 
     double process(double x, int channel)
     {
@@ -53,9 +53,9 @@ public:
     // the mid-band feedback fraction so that the pass band reads about 1.
     float response(std::complex<float> z) const;
 
-private:
-    double residual(double x, double y) const override { return loopResidual(x, y, beta); }
+    double loopFeedback() const override { return beta; }
 
+private:
     Matrix<double, 2> ad{};
     Vector<double, 2> bd{};
     Vector<double, 2> k{};

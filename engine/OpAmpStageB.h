@@ -29,7 +29,7 @@ public:
         double openLoopGain = 0.0;
     };
 
-    void setCoefficients(double period, double drive);
+    void setCoefficients(double period, double drive) override;
 
     double process(double x, int channel)
     {
@@ -55,9 +55,9 @@ public:
     // band reads about 1.
     float response(std::complex<float> z) const;
 
-private:
-    double residual(double x, double y) const override { return loopResidual(x, y, dy); }
+    double loopFeedback() const override { return dy; }
 
+private:
     Matrix<double, 2> ad{};
     Vector<double, 2> bxd{};
     Vector<double, 2> byd{};
