@@ -209,8 +209,9 @@ clap_process_status ClapPlugin::process(const clap_process_t* block)
         return CLAP_PROCESS_ERROR;
     sendEditorEvents(block->out_events);
 
+    // An empty block needs no buffers; its parameter changes still count.
     bool played = false;
-    if (block->audio_outputs_count >= 1 && block->audio_outputs != nullptr) {
+    if (block->frames_count > 0 && block->audio_outputs_count >= 1 && block->audio_outputs != nullptr) {
         const clap_audio_buffer_t& out = block->audio_outputs[0];
         const clap_audio_buffer_t* in = block->audio_inputs_count >= 1 ? block->audio_inputs : nullptr;
         const std::uint32_t outChannels = out.channel_count;
@@ -222,14 +223,13 @@ clap_process_status ClapPlugin::process(const clap_process_t* block)
                                           in ? in->channel_count : 0, outChannels);
     }
     if (!played) {
-        // No buffer to write: the block's parameter changes still count.
         const std::uint32_t count = eventCount(block->in_events);
         for (std::uint32_t i = 0; i < count; ++i)
             applyEvent(block->in_events->get(block->in_events, i));
     }
     if (oversampleLatency != activeLatency && !restartRequested.exchange(true))
         host->request_restart(host);
-    return played ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
+    return played || block->frames_count == 0 ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
 }
 
 template <typename Sample>

@@ -25,6 +25,9 @@ public:
     ClapPlugin& operator=(const ClapPlugin&) = delete;
 
     const clap_plugin_t* record() const { return &plugin; }
+    // The effect this instance drives, null before init; tests reach the
+    // editor's side of it here.
+    effect::QuenchboxEffect* quenchboxEffect() const { return effect.get(); }
 
 private:
     enum class Stage { created, initialized, active, processing };

@@ -49,7 +49,8 @@ double fromDisplayedQuantity(int index, double x)
     case effect::kOpAmpGain:
         return x >= kIdealOpAmpGain ? 1.0 : std::min((x - 100.0 + 0.5) / 200.0, kHighestFiniteGainValue);
     case effect::kScale:
-        return x + 0.5;
+        // "-0.00" is what a value just below the centre prints.
+        return x == 0.0 && std::signbit(x) ? static_cast<double>(std::nextafter(0.5f, 0.0f)) : x + 0.5;
     case effect::kMix:
         return x / 100.0;
     case effect::kRzMode:
