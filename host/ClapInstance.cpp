@@ -1,5 +1,7 @@
 #include "host/ClapInstance.h"
 
+#include "formats/clap/ClapRecords.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -22,14 +24,7 @@ ClapInputEvents::ClapInputEvents()
 
 void ClapInputEvents::addValue(std::uint32_t time, clap_id parameter, double value)
 {
-    clap_event_param_value_t event{};
-    event.header = {sizeof(event), time, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
-    event.param_id = parameter;
-    event.note_id = -1;
-    event.port_index = -1;
-    event.channel = -1;
-    event.key = -1;
-    event.value = value;
+    const clap_event_param_value_t event = clap::parameterValueEvent(time, parameter, value);
     const auto later = std::upper_bound(events.begin(), events.end(), time,
                                         [](std::uint32_t t, const Stored& s) { return t < s.event.header.time; });
     events.insert(later, Stored{event});
@@ -91,15 +86,10 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
         [](const clap_host_t* h) { return std::this_thread::get_id() == of(h).mainThread; },
         [](const clap_host_t* h) { return std::this_thread::get_id() != of(h).mainThread; },
     };
-    if (of(host).extensions == HostExtensions::none || id == nullptr)
+    if (of(host).extensions == HostExtensions::none)
         return nullptr;
-    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
-        return &params;
-    if (std::strcmp(id, CLAP_EXT_LATENCY) == 0)
-        return &latency;
-    if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
-        return &threadCheck;
-    return nullptr;
+    return clap::findExtension(
+        id, {{CLAP_EXT_PARAMS, &params}, {CLAP_EXT_LATENCY, &latency}, {CLAP_EXT_THREAD_CHECK, &threadCheck}});
 }
 
 ClapInstance::ClapInstance(HostExtensions hostExtensions)

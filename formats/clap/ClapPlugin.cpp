@@ -1,6 +1,7 @@
 #include "formats/clap/ClapPlugin.h"
 
 #include "formats/clap/ClapStreams.h"
+#include "formats/clap/ClapRecords.h"
 #include "formats/shared/Latency.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
@@ -37,19 +38,6 @@ bool isParameterId(clap_id id) { return id < static_cast<clap_id>(effect::kParam
 
 int indexOf(clap_id id) { return static_cast<int>(id); }
 
-clap_event_param_value_t valueEvent(std::uint32_t parameter, float value)
-{
-    clap_event_param_value_t event{};
-    event.header = {sizeof(event), 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
-    event.param_id = parameter;
-    event.note_id = -1;
-    event.port_index = -1;
-    event.channel = -1;
-    event.key = -1;
-    event.value = value;
-    return event;
-}
-
 clap_event_param_gesture_t gestureEvent(std::uint32_t parameter, bool begins)
 {
     clap_event_param_gesture_t event{};
@@ -59,7 +47,7 @@ clap_event_param_gesture_t gestureEvent(std::uint32_t parameter, bool begins)
     return event;
 }
 
-const clap_event_param_value_t* parameterValueEvent(const clap_event_header_t* event)
+const clap_event_param_value_t* asParameterValue(const clap_event_header_t* event)
 {
     if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID || event->type != CLAP_EVENT_PARAM_VALUE
         || event->size < sizeof(clap_event_param_value_t))
@@ -184,21 +172,14 @@ void ClapPlugin::reset()
 
 const void* ClapPlugin::extension(const char* id) const
 {
-    if (id == nullptr)
-        return nullptr;
-    if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0)
-        return &audioPortsExtension;
-    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
-        return &paramsExtension;
-    if (std::strcmp(id, CLAP_EXT_STATE) == 0)
-        return &stateExtension;
-    if (std::strcmp(id, CLAP_EXT_LATENCY) == 0)
-        return &latencyExtension;
-    if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0)
-        return &presetLoadExtension;
-    if (std::strcmp(id, CLAP_EXT_GUI) == 0 && gui() != nullptr)
-        return &guiExtension;
-    return nullptr;
+    return findExtension(id, {
+                                 {CLAP_EXT_AUDIO_PORTS, &audioPortsExtension},
+                                 {CLAP_EXT_PARAMS, &paramsExtension},
+                                 {CLAP_EXT_STATE, &stateExtension},
+                                 {CLAP_EXT_LATENCY, &latencyExtension},
+                                 {CLAP_EXT_PRESET_LOAD, &presetLoadExtension},
+                                 {CLAP_EXT_GUI, gui() != nullptr ? &guiExtension : nullptr},
+                             });
 }
 
 // ---- Processing ----
@@ -254,7 +235,7 @@ bool ClapPlugin::processAudio(const clap_process_t& block, Sample* const* inputs
     std::uint32_t position = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const clap_event_header_t* event = block.in_events->get(block.in_events, i);
-        if (parameterValueEvent(event) == nullptr)
+        if (asParameterValue(event) == nullptr)
             continue;
         // Events come in time order; a late or early one is held at the edges.
         const std::uint32_t at = std::clamp(event->time, position, frames);
@@ -292,7 +273,7 @@ void ClapPlugin::runFrames(Sample* const* inputs, Sample* const* outputs, bool s
 
 void ClapPlugin::applyEvent(const clap_event_header_t* event)
 {
-    if (const clap_event_param_value_t* change = parameterValueEvent(event))
+    if (const clap_event_param_value_t* change = asParameterValue(event))
         setParameter(change->param_id, change->value);
 }
 
@@ -353,7 +334,7 @@ void ClapPlugin::sendEditorEvents(const clap_output_events_t* out)
         if (!canSend)
             continue;
         if (event.kind == EditorEvent::Kind::value) {
-            const clap_event_param_value_t change = valueEvent(event.parameter, event.value);
+            const clap_event_param_value_t change = parameterValueEvent(0, event.parameter, event.value);
             out->try_push(out, &change.header);
         } else {
             const clap_event_param_gesture_t gesture =
