@@ -222,12 +222,13 @@ bool ClapPlugin::processAudio(const clap_process_t& block, Sample* const* inputs
     for (std::uint32_t c = 1; c < outputChannels; ++c)
         if (outputs[c] == nullptr)
             return false;
-    // A mono input feeds both channels; without one the effect hears silence.
+    // Without an input the effect hears silence; a mono input is processed
+    // on one channel and its result copied to the second output.
     const bool silentInput = inputChannels == 0 || inputs == nullptr || inputs[0] == nullptr;
     Sample* in[kChannelCount] = {};
     if (!silentInput) {
         in[0] = inputs[0];
-        in[1] = inputChannels >= 2 && inputs[1] != nullptr ? inputs[1] : inputs[0];
+        in[1] = inputChannels >= 2 ? inputs[1] : nullptr;
     }
 
     const std::uint32_t frames = block.frames_count;
@@ -264,11 +265,13 @@ void ClapPlugin::runFrames(Sample* const* inputs, Sample* const* outputs, bool s
         in[1] = out[1] ? out[1] : out[0];
     } else {
         in[0] = inputs[0] + from;
-        in[1] = inputs[1] + from;
+        in[1] = inputs[1] ? inputs[1] + from : nullptr;
     }
     for (std::uint32_t c = kChannelCount; c < channelCount; ++c)
         std::fill(outputs[c] + from, outputs[c] + to, Sample(0));
     runEffect(*effect, in, out, static_cast<VstInt32>(frames));
+    if (in[1] == nullptr && out[1] != nullptr)
+        std::copy(out[0], out[0] + frames, out[1]);
 }
 
 void ClapPlugin::applyEvent(const clap_event_header_t* event)
