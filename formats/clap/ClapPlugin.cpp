@@ -208,8 +208,7 @@ clap_process_status ClapPlugin::process(const clap_process_t* block)
         for (std::uint32_t i = 0; i < count; ++i)
             applyEvent(block->in_events->get(block->in_events, i));
     }
-    if (oversampleLatency != activeLatency && !restartRequested.exchange(true))
-        host->request_restart(host);
+    requestRestartIfLatencyMoved();
     return played || block->frames_count == 0 ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
 }
 
@@ -355,16 +354,16 @@ void ClapPlugin::flush(const clap_input_events_t* in, const clap_output_events_t
     for (std::uint32_t i = 0; i < count; ++i)
         applyEvent(in->get(in, i));
     sendEditorEvents(out);
-    afterMainThreadChange();
+    requestRestartIfLatencyMoved();
 }
 
-// A change outside a process call that moves the latency while active asks
-// the host to restart, so that it reads the new figure.
-void ClapPlugin::afterMainThreadChange()
+// A latency that moved while active asks the host, once, to restart the
+// plug-in so that it reads the new figure.
+void ClapPlugin::requestRestartIfLatencyMoved()
 {
     const Stage now = stage;
     if ((now == Stage::active || now == Stage::processing) && oversampleLatency != activeLatency
-        && !restartRequested.exchange(true))
+        && !restartRequested.exchange(true) && host->request_restart != nullptr)
         host->request_restart(host);
 }
 
@@ -461,7 +460,7 @@ bool ClapPlugin::loadState(const clap_istream_t* stream)
     effect->setProgramName(name);
     for (int i = 0; i < effect::kParameterCount; ++i)
         setParameter(static_cast<clap_id>(i), state.values[i]);
-    afterMainThreadChange();
+    requestRestartIfLatencyMoved();
     return true;
 }
 
@@ -486,7 +485,7 @@ bool ClapPlugin::loadProgram(std::uint32_t locationKind, const char* location, c
     noteOversample(effect->getParameter(effect::kOversample));
     if (hostParams != nullptr && hostParams->rescan != nullptr)
         hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
-    afterMainThreadChange();
+    requestRestartIfLatencyMoved();
     return true;
 }
 

@@ -76,7 +76,7 @@ private:
     void noteOversample(float value);
     void sendEditorEvents(const clap_output_events_t* out);
     void editorChanged(EditorEvent event);
-    void afterMainThreadChange();
+    void requestRestartIfLatencyMoved();
 
     clap_plugin_t plugin;
     const clap_host_t* host;
