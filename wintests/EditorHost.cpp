@@ -9,7 +9,6 @@ namespace wintest {
 namespace {
 
 constexpr const char* kHostClass = "QuenchboxTestHost";
-constexpr const char* kEditorClass = "ZUKVelamorRZWndClass";
 constexpr int kBlock = 256;
 
 VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
@@ -20,6 +19,8 @@ VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstInt
     }
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
+
+}  // namespace
 
 HWND createHostWindow()
 {
@@ -36,6 +37,8 @@ HWND createHostWindow()
     return CreateWindowExA(0, kHostClass, "Quenchbox RZ host", WS_POPUP | WS_VISIBLE, 0, 0, 677, 480, nullptr,
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
+
+namespace {
 
 struct ChildSearch {
     HWND parent;
@@ -136,7 +139,7 @@ void EditorSession::destroyInstance()
     record = nullptr;
 }
 
-HWND EditorSession::editorWindow() const { return FindWindowExA(host, nullptr, kEditorClass, nullptr); }
+HWND EditorSession::editorWindow() const { return FindWindowExA(host, nullptr, kEditorWindowClass, nullptr); }
 
 HWND EditorSession::widgetAt(int x, int y) const
 {
