@@ -39,10 +39,12 @@ const AboutBlock kAboutBlocks[] = {
 };
 const int kAboutBlockCount = sizeof(kAboutBlocks) / sizeof(kAboutBlocks[0]);
 
+// Each caption ends before its content in the heavy 12-pixel font; the
+// credit lines stay centred on the panel.
 const AboutCredit kAboutCredits[] = {
     {400, 180, "Programming:", 330, "ZUK"},
     {420, 105, "All product names and trademarks belong to", 422, "their respective owners."},
-    {440, 235, "VST Plug-In Technology by", 385, "Steinberg"},
+    {440, 200, "VST Plug-In Technology by", 390, "Steinberg"},
 };
 const int kAboutCreditCount = sizeof(kAboutCredits) / sizeof(kAboutCredits[0]);
 

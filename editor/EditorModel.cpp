@@ -51,6 +51,12 @@ EditorModel::EditorModel(effect::QuenchboxEffect* owner, EditorWidgets& layer) :
     quenchbox->attachMeterHandoff(&meters);
 }
 
+void EditorModel::opened()
+{
+    about = false;
+    showDeepDial();
+}
+
 void EditorModel::refresh()
 {
     refreshResponse();

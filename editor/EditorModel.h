@@ -60,6 +60,9 @@ public:
     EditorModel(const EditorModel&) = delete;
     EditorModel& operator=(const EditorModel&) = delete;
 
+    // The window has just opened, every control shown but the Deep dial:
+    // the normal view, with the Deep dial as the mode button says.
+    void opened();
     void refresh();
     void computeGrid();
     // A button press changed widget `widget`'s state to `on`. Answers false

@@ -10,10 +10,10 @@ constexpr char kThisPlugin[4] = {'Y', 'L', 'P', 'T'};
 
 }  // namespace
 
-std::uint32_t ownRecordVersion(const unsigned char* record)
+bool isOwnRecord(const unsigned char* record) { return std::memcmp(record, kThisPlugin, sizeof(kThisPlugin)) == 0; }
+
+std::uint32_t recordVersion(const unsigned char* record)
 {
-    if (std::memcmp(record, kThisPlugin, sizeof(kThisPlugin)) != 0)
-        return 0;
     return static_cast<std::uint32_t>(record[4]) | static_cast<std::uint32_t>(record[5]) << 8 |
            static_cast<std::uint32_t>(record[6]) << 16 | static_cast<std::uint32_t>(record[7]) << 24;
 }
@@ -21,8 +21,8 @@ std::uint32_t ownRecordVersion(const unsigned char* record)
 std::uint32_t findOwnVersion(const unsigned char* file, std::size_t size)
 {
     for (std::size_t at = 0; at + kVersionRecordSize <= size; at += kVersionRecordSize)
-        if (std::memcmp(file + at, kThisPlugin, sizeof(kThisPlugin)) == 0)
-            return ownRecordVersion(file + at);
+        if (isOwnRecord(file + at))
+            return recordVersion(file + at);
     return 0;
 }
 

@@ -17,8 +17,9 @@ constexpr const char* kUpdateCaption = "ZUK Quenchbox RZ";
 constexpr const char* kVersionFilePath = "/versions.dat";
 constexpr const char* kDownloadPagePath = "/quenchbox-rz";
 
-// The version code in `record` when it is this plug-in's, else 0.
-std::uint32_t ownRecordVersion(const unsigned char* record);
+// Whether an 8-byte record is this plug-in's, and the version code it holds.
+bool isOwnRecord(const unsigned char* record);
+std::uint32_t recordVersion(const unsigned char* record);
 // The first record of this plug-in in a whole file, 0 when there is none;
 // a truncated last record is ignored.
 std::uint32_t findOwnVersion(const unsigned char* file, std::size_t size);

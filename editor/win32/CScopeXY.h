@@ -1,26 +1,22 @@
 #ifndef QUENCHBOX_EDITOR_WIN32_CSCOPEXY_H
 #define QUENCHBOX_EDITOR_WIN32_CSCOPEXY_H
 
+#include "editor/ScopePixels.h"
 #include "editor/win32/COffscreenDC.h"
 #include "editor/win32/CSkinWindow.h"
 
 #include <cstdint>
-#include <vector>
 
 namespace quenchbox::editor {
 
 // A pixel display into which the editor plots points, x and y from -1 to 1
 // (y = -1 at the top), then commits them: the response curves of the
-// filtering stages over the display background (skin 117). Each commit shows
-// the points plotted since the last one and starts again from the clean
-// background. A point is a short vertical anti-aliased stroke, full colour at
-// its row and fading to nothing two pixels above and below.
+// filtering stages over the display background (skin 117). The plotting is
+// the shared ScopePixels'; this window shows its commits with GDI.
 class CScopeXY : public CSkinWindow {
 public:
     static constexpr int kLeft = 464;
     static constexpr int kTop = 82;
-    static constexpr int kPlotWidth = 180;
-    static constexpr int kPlotHeight = 54;
 
     CScopeXY() = default;
     ~CScopeXY() override;
@@ -48,12 +44,7 @@ private:
     // copied in as they are, whatever the screen's colour depth.
     COffscreenDC display;
     std::uint32_t* displayPixels = nullptr;
-    std::vector<std::uint32_t> work;
-    std::vector<std::uint32_t> background;
-    int minimumX = 0;
-    int maximumX = 0;
-    int minimumY = 0;
-    int maximumY = 0;
+    ScopePixels pixels;
 };
 
 }  // namespace quenchbox::editor

@@ -1,6 +1,8 @@
 #ifndef QUENCHBOX_EDITOR_WIN32_QUENCHBOXEDITOR_H
 #define QUENCHBOX_EDITOR_WIN32_QUENCHBOXEDITOR_H
 
+#include "editor/EditorLayout.h"
+#include "editor/EditorModel.h"
 #include "editor/win32/CLabel.h"
 #include "editor/win32/CLedButton.h"
 #include "editor/win32/CLedDial.h"
@@ -8,8 +10,6 @@
 #include "editor/win32/CScopeXY.h"
 #include "editor/win32/CZUKSlider.h"
 #include "editor/win32/UpdateCheck.h"
-#include "effect/MeterHandoff.h"
-#include "engine/ResponseCurves.h"
 #include "shell/AEffEditor.h"
 
 #include <windows.h>
@@ -20,18 +20,14 @@ class QuenchboxEffect;
 
 namespace quenchbox::editor {
 
-// The plug-in's editor: a fixed 677 x 480 child window in the host's window
-// with 26 widgets over a skinned panel. Nothing links a control straight to
-// its parameter: on a 33 ms timer the editor notices which controls the user
-// moved since they last painted and writes those parameters (telling the
-// host), and copies every other parameter into its control, so host
-// automation and the mouse meet in one place. The same tick drives the stage
-// icons from the audio thread's meters and redraws the response display when
-// the engine has published new coefficients.
-class QuenchboxEditor : public AEffEditor {
+// The plug-in's editor on Windows: a fixed 677 x 480 child window in the
+// host's window with 26 widget windows over a skinned panel. What the
+// controls mean - which parameter each moves, the 33 ms refresh that keeps
+// controls and parameters in step, the meters and the response display - is
+// the shared EditorModel's; this class is its Win32 window layer, ticked by
+// a window timer.
+class QuenchboxEditor : public AEffEditor, private EditorWidgets {
 public:
-    static constexpr int kWidgetCount = 26;
-
     // Created with the effect; attaches itself to it (has-editor flag set).
     explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
     ~QuenchboxEditor() override;
@@ -41,6 +37,21 @@ public:
     void close() override;
 
 private:
+    // EditorWidgets
+    DialModel& dialModel(int dial) override { return dials[dial].model(); }
+    SliderModel& sliderModel(int slider) override { return sliders[slider].model(); }
+    unsigned buttonState(int widget) const override { return buttons[widget - kOversampleButton].state(); }
+    void showButtonState(int widget, unsigned state) override;
+    int iconOpacity(int icon) const override { return icons[icon].opacity(); }
+    void showIconOpacity(int icon, int opacity) override;
+    void repaintDial(int dial) override;
+    void repaintSlider(int slider) override;
+    void showValueText(int label, const char* text) override;
+    void showWidgets(bool visible, int first, int last) override;
+    void repaintPanel() override;
+    void plot(float x, float y, std::uint32_t colour) override { scope.plot(x, y, colour); }
+    void commitScope() override { scope.commit(); }
+
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -48,22 +59,10 @@ private:
     void paintAboutText();
     void paint(HWND window, HDC given);
     void createWidgets();
-    void showWidgets(int command, int first, int last);
-    void showDeepDial(bool visible);
     void destroyWidgets();
 
-    void refresh();
-    void refreshResponse();
-    void plotCurves();
-    void refreshMeters();
-    void refreshDials();
-    void refreshSliders();
-    void refreshButtons();
-    void updateValueText(int label, int value);
-    void computeGrid();
-
     void onWidgetNotification(unsigned id, bool on);
-    void toggleAboutView(bool on);
+    void onGesture(bool begins, HWND control);
     void checkForUpdates();
     void releaseUpdateOwner();
 
@@ -71,12 +70,11 @@ private:
     ERect rect{};
     HBITMAP mainPanel = nullptr;
     HBITMAP aboutPanel = nullptr;
-    bool aboutShown = false;
-    CLedButton buttons[8];
-    CLedDial dials[6];
-    CZUKSlider sliders[4];
-    CLedIcon icons[3];
-    CLabel labels[4];
+    CLedButton buttons[kButtonCount];
+    CLedDial dials[kDialCount];
+    CZUKSlider sliders[kSliderCount];
+    CLedIcon icons[kIconCount];
+    CLabel labels[kSliderCount];
     CScopeXY scope;
     CSkinWindow* widgets[kWidgetCount] = {};
     UpdateOwner* updateOwner = nullptr;
@@ -84,8 +82,7 @@ private:
     UINT_PTR timerId = 0;
     HWND window = nullptr;
     CRITICAL_SECTION editorLock;
-    effect::MeterHandoff meters;
-    engine::ResponseCurves curves;
+    EditorModel model;
 };
 
 }  // namespace quenchbox::editor

@@ -1,23 +1,19 @@
 #include "editor/win32/UpdateCheck.h"
 
 #include "editor/UpdateServer.h"
+#include "editor/VersionFile.h"
 
 #include <wininet.h>
 
-#include <cstring>
 #include <string>
 
 namespace quenchbox::editor {
 
 namespace {
 
-constexpr const char* kCaption = "ZUK Quenchbox RZ";
-constexpr DWORD kConnectTimeoutMs = 10000;
+constexpr DWORD kConnectTimeoutMs = kUpdateConnectTimeoutMs;
 constexpr DWORD kNoCacheNoUi = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES
                                | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE;
-constexpr int kRecordSize = 8;
-// The identifier 'TPLY' as a little-endian 32-bit integer reads "YLPT".
-constexpr char kThisPlugin[4] = {'Y', 'L', 'P', 'T'};
 
 std::string serverUrl(const char* path) { return std::string("http://") + updateServer() + path; }
 
@@ -33,29 +29,28 @@ bool answeredOk(HINTERNET url)
 // record ends the search.
 std::uint32_t findOwnRecord(HINTERNET url)
 {
-    unsigned char record[kRecordSize];
+    unsigned char record[kVersionRecordSize];
     DWORD read = 0;
-    while (InternetReadFile(url, record, kRecordSize, &read) && read == kRecordSize) {
-        if (std::memcmp(record, kThisPlugin, sizeof(kThisPlugin)) == 0)
-            return static_cast<std::uint32_t>(record[4]) | static_cast<std::uint32_t>(record[5]) << 8
-                   | static_cast<std::uint32_t>(record[6]) << 16 | static_cast<std::uint32_t>(record[7]) << 24;
-    }
+    while (InternetReadFile(url, record, kVersionRecordSize, &read) && read == kVersionRecordSize)
+        if (isOwnRecord(record))
+            return recordVersion(record);
     return 0;
 }
 
 void answerUser(HWND owner, std::uint32_t latest)
 {
-    if (latest == 0) {
-        MessageBoxA(owner, "Couldn't retreive update information at this moment", kCaption, MB_OK | MB_ICONWARNING);
+    const UpdateAnswer answer = answerFor(latest);
+    const char* text = answerText(answer);
+    if (answer == UpdateAnswer::kNoInformation) {
+        MessageBoxA(owner, text, kUpdateCaption, MB_OK | MB_ICONWARNING);
         return;
     }
-    if (latest == kVersionCode) {
-        MessageBoxA(owner, "You are already using the latest version", kCaption, MB_OK | MB_ICONINFORMATION);
+    if (answer == UpdateAnswer::kLatest) {
+        MessageBoxA(owner, text, kUpdateCaption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (MessageBoxA(owner, "New version is available. Proceed to download page?", kCaption, MB_YESNO | MB_ICONQUESTION)
-        == IDYES)
-        ShellExecuteA(nullptr, "open", serverUrl("/quenchbox-rz").c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (MessageBoxA(owner, text, kUpdateCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        ShellExecuteA(nullptr, "open", serverUrl(kDownloadPagePath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace
@@ -89,7 +84,7 @@ std::uint32_t fetchLatestVersion(void* internet)
 {
     DWORD timeout = kConnectTimeoutMs;
     InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
-    HINTERNET url = InternetOpenUrlA(internet, serverUrl("/versions.dat").c_str(), nullptr, 0, kNoCacheNoUi, 0);
+    HINTERNET url = InternetOpenUrlA(internet, serverUrl(kVersionFilePath).c_str(), nullptr, 0, kNoCacheNoUi, 0);
     if (url == nullptr) {
         InternetCloseHandle(internet);
         return 0;
@@ -104,7 +99,7 @@ std::uint32_t fetchLatestVersion(void* internet)
 DWORD WINAPI checkForUpdate(LPVOID argument)
 {
     auto* owner = static_cast<UpdateOwner*>(argument);
-    HINTERNET internet = InternetOpenA(kCaption, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET internet = InternetOpenA(kUpdateCaption, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     const std::uint32_t latest = internet ? fetchLatestVersion(internet) : 0;
     answerUser(owner->window(), latest);
     owner->release();

@@ -32,9 +32,6 @@ private:
     HWND owner;
 };
 
-// This build's version code, as the maker's version file lists it.
-constexpr std::uint32_t kVersionCode = 1001;
-
 // Starts the check on a thread of its own, which keeps the plug-in library
 // loaded until it has finished (the host may unload it meanwhile). Answers
 // the thread's handle, or null when none could be started.

@@ -107,7 +107,9 @@ bool QuenchboxEditor::open(void* parentWindow)
     loadPanels();
     buildWidgets();
 
-    model.showAbout(false);  // every control shown, the Deep dial as the mode button says
+    for (WidgetBox* box : boxes)
+        box->visible = true;
+    model.opened();
     model.refresh();
     panelDirty = true;
     {
@@ -258,6 +260,10 @@ void QuenchboxEditor::idle()
         XErrorTrap trap(display);
         handleEvents();
         collectUpdateAnswer();
+        // What the input changed is shown (and counts as painted) before
+        // the tick compares values with what was painted.
+        if (!closeRequested)
+            paintDirty();
         const long long now = monotonicMs();
         if (!closeRequested && now >= nextTickMs) {
             nextTickMs = std::max(nextTickMs + kRefreshMs, now + 1);
