@@ -147,8 +147,12 @@ int EditorModel::parameterOf(int widget) const
 
 bool EditorModel::onButton(int widget, bool on)
 {
-    if (widget == kUpdateButton || widget == kAboutButton)
+    if (widget == kUpdateButton)
         return false;
+    if (widget == kAboutButton) {
+        showAbout(on);
+        return true;
+    }
     const int parameter = parameterOf(widget);
     if (parameter < 0)
         return true;

@@ -66,7 +66,7 @@ public:
     void refresh();
     void computeGrid();
     // A button press changed widget `widget`'s state to `on`. Answers false
-    // for the two buttons the layer handles itself (update check, about).
+    // for the update-check button, whose check each layer makes its own way.
     bool onButton(int widget, bool on);
     // The about view hides every control but the four top buttons; leaving
     // it brings back the Deep dial only in the second circuit variant.

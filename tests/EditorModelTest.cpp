@@ -235,15 +235,14 @@ TEST(EditorModelTest, ButtonsWriteTheirParameterAsAGestureOfItsOwn)
     EXPECT_TRUE(model.onButton(kModeButton, true));
     EXPECT_EQ(hostCalls, "B11 A11=100 E11 ");
     EXPECT_TRUE(widgets.shown[kDeepDial]);
-    EXPECT_FALSE(model.onButton(kAboutButton, true));  // the layer's own
-    EXPECT_FALSE(model.onButton(kUpdateButton, true));
+    EXPECT_FALSE(model.onButton(kUpdateButton, true));  // the layer's own
     // The about view hides every control but the four top buttons.
-    model.showAbout(true);
+    EXPECT_TRUE(model.onButton(kAboutButton, true));
     EXPECT_TRUE(model.aboutShown());
     EXPECT_FALSE(widgets.shown[kFirstDial]);
     EXPECT_TRUE(widgets.shown[kAboutButton]);
     EXPECT_TRUE(widgets.shown[kOversampleButton]);
-    model.showAbout(false);
+    model.onButton(kAboutButton, false);
     EXPECT_TRUE(widgets.shown[kFirstDial]);
 }
 

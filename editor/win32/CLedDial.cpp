@@ -2,7 +2,6 @@
 
 #include "editor/win32/CBufferedPaintDC.h"
 #include "editor/win32/SkinLoader.h"
-#include "editor/win32/WidgetNotification.h"
 #include "resources/SkinIds.h"
 
 #include <windowsx.h>
@@ -87,41 +86,16 @@ LRESULT CLedDial::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         dial.drag(y, (wParam & MK_SHIFT) != 0);
         return 1;  // the editor's next poll repaints
     case WM_LBUTTONDOWN:
-        SendMessageA(parent, kGestureNotification, kGestureBegins, reinterpret_cast<LPARAM>(window));
-        if (control) {
-            setValue(0, 50);
-            SendMessageA(parent, kGestureNotification, kGestureEnds, reinterpret_cast<LPARAM>(window));
-        } else {
-            press(window, 0, y);
-        }
-        return 1;
     case WM_RBUTTONDOWN:
-        if (control)
-            setValue(1, 50);
-        press(window, 1, y);
+        pressed(pressControl(dial, message == WM_LBUTTONDOWN, control, y));
         return 1;
     case WM_LBUTTONUP:
-        release(0);
-        SendMessageA(parent, kGestureNotification, kGestureEnds, reinterpret_cast<LPARAM>(window));
-        return 1;
     case WM_RBUTTONUP:
-        release(1);
+        released(releaseControl(dial, message == WM_LBUTTONUP), message == WM_LBUTTONUP);
         return 1;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-void CLedDial::press(HWND window, int ring, int y)
-{
-    if (dial.press(ring, y))
-        SetCapture(window);
-}
-
-void CLedDial::release(int ring)
-{
-    if (dial.release(ring))
-        ReleaseCapture();
 }
 
 void CLedDial::paint(HWND window)

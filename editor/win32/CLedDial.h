@@ -39,8 +39,6 @@ private:
     bool buildImages(HBITMAP panel, int x, int litSkinId);
     void paint(HWND window);
     void paintLitPixels(HDC buffer) const;
-    void press(HWND window, int ring, int y);
-    void release(int ring);
 
     static LiveWindowCounter liveWindows;
 

@@ -1,5 +1,7 @@
 #include "editor/win32/CSkinWindow.h"
 
+#include "editor/win32/WidgetNotification.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -87,6 +89,29 @@ void CSkinWindow::forgetWindow(HWND window)
     // Destroyed from outside, with the parent: later messages (none should
     // come) go to DefWindowProcA; destroyWindow still does the counting.
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+}
+
+void CSkinWindow::tellGesture(WPARAM phase) const
+{
+    SendMessageA(parent, kGestureNotification, phase, reinterpret_cast<LPARAM>(hwnd));
+}
+
+void CSkinWindow::pressed(const PressOutcome& outcome) const
+{
+    if (outcome.gestureBegins)
+        tellGesture(kGestureBegins);
+    if (outcome.grab && hwnd != nullptr)
+        SetCapture(hwnd);
+    if (outcome.gestureEnds)
+        tellGesture(kGestureEnds);
+}
+
+void CSkinWindow::released(bool letGo, bool left) const
+{
+    if (letGo)
+        ReleaseCapture();
+    if (left)
+        tellGesture(kGestureEnds);
 }
 
 HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames,

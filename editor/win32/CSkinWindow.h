@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
 #define QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
 
+#include "editor/ControlInput.h"
 #include "editor/win32/LiveWindowCounter.h"
 
 #include <windows.h>
@@ -60,6 +61,15 @@ protected:
     // premultiplied skin with the same frames, or null) alpha-blended over
     // the whole strip with `constantAlpha`. The caller owns it.
     HBITMAP buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames, BYTE constantAlpha) const;
+
+    // Tells the parent where a left-button drag begins or ends
+    // (kGestureBegins, kGestureEnds).
+    void tellGesture(WPARAM phase) const;
+    // Carries out what a press on a dial or slider asks for: the pointer
+    // grab and the gesture notifications.
+    void pressed(const PressOutcome& outcome) const;
+    // A release: lets the pointer go when asked, ends a left-button gesture.
+    void released(bool letGo, bool left) const;
 
     // The window procedure of every widget class: hands each message to
     // Widget::handleMessage once the widget pointer is in the window's user

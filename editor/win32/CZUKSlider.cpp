@@ -73,54 +73,24 @@ LRESULT CZUKSlider::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         slider.drag(x, shift);
         return 1;
     case WM_LBUTTONDOWN:
-        tellGesture(window, kGestureBegins);
-        if (control) {
-            setValue(0, 50);
-            tellGesture(window, kGestureEnds);
-        } else {
-            press(window, 0, x);
-        }
+    case WM_RBUTTONDOWN:
+        pressed(pressControl(slider, message == WM_LBUTTONDOWN, control, x));
         return 1;
     case WM_LBUTTONDBLCLK:
         // A double click puts the thumb under the pointer at once.
-        tellGesture(window, kGestureBegins);
+        tellGesture(kGestureBegins);
         if (control)
             setValue(0, 50);
         else
             slider.doubleClick(x, shift);
         return 1;
-    case WM_RBUTTONDOWN:
-        if (control)
-            setValue(1, 50);
-        press(window, 1, x);
-        return 1;
     case WM_LBUTTONUP:
-        release(0);
-        tellGesture(window, kGestureEnds);
-        return 1;
     case WM_RBUTTONUP:
-        release(1);
+        released(releaseControl(slider, message == WM_LBUTTONUP), message == WM_LBUTTONUP);
         return 1;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-void CZUKSlider::tellGesture(HWND window, WPARAM phase) const
-{
-    SendMessageA(parent, kGestureNotification, phase, reinterpret_cast<LPARAM>(window));
-}
-
-void CZUKSlider::press(HWND window, int channel, int x)
-{
-    if (slider.press(channel, x))
-        SetCapture(window);
-}
-
-void CZUKSlider::release(int channel)
-{
-    if (slider.release(channel))
-        ReleaseCapture();
 }
 
 void CZUKSlider::paint(HWND window)

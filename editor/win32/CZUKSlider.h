@@ -37,9 +37,6 @@ private:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool loadSkins(HBITMAP panel, int trackSkinId, int thumbSkinId, int x, int y);
     void paint(HWND window);
-    void press(HWND window, int channel, int x);
-    void release(int channel);
-    void tellGesture(HWND window, WPARAM phase) const;
 
     static LiveWindowCounter liveWindows;
 

@@ -276,12 +276,7 @@ void QuenchboxEditor::paint(HWND hwnd, HDC given)
 
 void QuenchboxEditor::onWidgetNotification(unsigned id, bool on)
 {
-    const int widget = static_cast<int>(id);
-    if (model.onButton(widget, on))
-        return;
-    if (widget == kAboutButton)
-        model.showAbout(on);
-    else
+    if (!model.onButton(static_cast<int>(id), on))
         checkForUpdates();
 }
 

@@ -357,31 +357,16 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
     const int x = px - boxes[widget]->x;
     const int y = py - boxes[widget]->y;
     if (isDial(widget) && !doubleClick) {
-        DialModel& dial = dials[widget].model;
-        const int ring = left ? 0 : 1;
-        if (control)
-            dial.setValue(ring, 50);
-        if ((!control || !left) && dial.press(ring, y))
-            captured = widget;
-        if (left) {
-            model.beginGesture(widget);
-            if (control)
-                model.endGesture(widget);
-        }
-    } else if (isSlider(widget)) {
+        pressed(widget, pressControl(dials[widget].model, left, control, y));
+    } else if (isSlider(widget) && doubleClick) {
         SliderModel& slider = sliders[widget - kFirstSlider].model;
-        const int channel = left ? 0 : 1;
         if (control)
-            slider.setValue(channel, 50);
-        if (doubleClick && !control)
+            slider.setValue(0, 50);
+        else
             slider.doubleClick(x, shift);
-        else if ((!control || !left) && !doubleClick && slider.press(channel, x))
-            captured = widget;
-        if (left) {
-            model.beginGesture(widget);
-            if (control)
-                model.endGesture(widget);
-        }
+        model.beginGesture(widget);
+    } else if (isSlider(widget)) {
+        pressed(widget, pressControl(sliders[widget - kFirstSlider].model, left, control, x));
     } else if (isButton(widget) && left && !doubleClick) {
         captured = widget;
         pressButton(widget);
@@ -398,15 +383,25 @@ void QuenchboxEditor::releaseAt(int px, int py, unsigned button)
         return;
     bool letGo = true;
     if (isDial(widget))
-        letGo = dials[widget].model.release(left ? 0 : 1);
+        letGo = releaseControl(dials[widget].model, left);
     else if (isSlider(widget))
-        letGo = sliders[widget - kFirstSlider].model.release(left ? 0 : 1);
+        letGo = releaseControl(sliders[widget - kFirstSlider].model, left);
     else if (isButton(widget))
         markDirty(widget);
     if (left && (isDial(widget) || isSlider(widget)))
         model.endGesture(widget);
     if (letGo)
         captured = -1;
+}
+
+void QuenchboxEditor::pressed(int widget, const PressOutcome& outcome)
+{
+    if (outcome.grab)
+        captured = widget;
+    if (outcome.gestureBegins)
+        model.beginGesture(widget);
+    if (outcome.gestureEnds)
+        model.endGesture(widget);
 }
 
 void QuenchboxEditor::moveTo(int x, int y, unsigned modifiers)
@@ -426,12 +421,7 @@ void QuenchboxEditor::pressButton(int widget)
     CairoButton& button = buttons[widget - kOversampleButton];
     button.state ^= 1;
     markDirty(widget);
-    const bool on = button.state == 1;
-    if (model.onButton(widget, on))
-        return;
-    if (widget == kAboutButton)
-        model.showAbout(on);
-    else
+    if (!model.onButton(widget, button.state == 1))
         checkForUpdates();
 }
 

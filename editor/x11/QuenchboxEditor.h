@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_EDITOR_X11_QUENCHBOXEDITOR_H
 #define QUENCHBOX_EDITOR_X11_QUENCHBOXEDITOR_H
 
+#include "editor/ControlInput.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
 #include "editor/posix/UpdateCheck.h"
@@ -93,6 +94,7 @@ private:
     void handleEvent(const ::_XEvent& event);
     void pressAt(int x, int y, unsigned button, unsigned modifiers, XTime time);
     void releaseAt(int x, int y, unsigned button);
+    void pressed(int widget, const PressOutcome& outcome);
     void moveTo(int x, int y, unsigned modifiers);
     void pressButton(int widget);
     void checkForUpdates();

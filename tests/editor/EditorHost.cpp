@@ -5,14 +5,12 @@
 #include <dlfcn.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 
 namespace editortest {
 
 namespace {
 
-constexpr int kBlock = 256;
 constexpr unsigned long kApart = 600;  // ms between synthetic presses: never a double click
 
 int channelDifference(std::uint32_t a, std::uint32_t b, int shift)
@@ -290,36 +288,8 @@ std::vector<HostCall> EditorHost::takeCalls()
     return taken;
 }
 
-void EditorHost::startAudio(float amplitude)
-{
-    level = amplitude;
-    if (running.exchange(true))
-        return;
-    audio = std::thread([this] { audioLoop(); });
-}
+void EditorHost::startAudio(float amplitude) { audio.start(effect, amplitude); }
 
-void EditorHost::stopAudio()
-{
-    running = false;
-    if (audio.joinable())
-        audio.join();
-}
-
-// A 441 Hz sine, a block about every 5.8 ms as a real-time host would call.
-void EditorHost::audioLoop()
-{
-    std::vector<float> in(kBlock);
-    std::vector<float> left(kBlock);
-    std::vector<float> right(kBlock);
-    long phase = 0;
-    while (running) {
-        for (float& x : in)
-            x = level * static_cast<float>(std::sin(2.0 * 3.14159265358979 * 441.0 * static_cast<double>(phase++) / 44100.0));
-        float* inputs[2] = {in.data(), in.data()};
-        float* outputs[2] = {left.data(), right.data()};
-        effect->processReplacing(effect, inputs, outputs, kBlock);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
+void EditorHost::stopAudio() { audio.stop(); }
 
 }  // namespace editortest

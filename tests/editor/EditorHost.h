@@ -8,10 +8,10 @@
 // window's pixels back. It runs audio on a thread of its own when asked.
 
 #include "shell/Vst2.h"
+#include "tests/common/HostAudio.h"
 
 #include <X11/Xlib.h>
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -104,15 +104,12 @@ private:
     static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                               void* ptr, float opt);
     void sendButton(int type, int x, int y, unsigned button, unsigned state);
-    void audioLoop();
 
     Window parentWindow = 0;
     unsigned long eventTime = 1000;  // the server time the synthetic events carry
     mutable std::mutex callLock;
     std::vector<HostCall> calls;
-    std::atomic<bool> running{false};
-    std::atomic<float> level{0.0f};
-    std::thread audio;
+    hostaudio::HostAudio audio;
 };
 
 }  // namespace editortest

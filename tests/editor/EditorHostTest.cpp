@@ -112,10 +112,15 @@ TEST_F(EditorHostTest, PicturesMatchTheWindowsEditor)
     savePng(standard, besideTheTests("editor-linux-default.png"));
     savePng(solo, besideTheTests("editor-linux-screaming-solo.png"));
 
-    const double standardShare = matchingShare(standard, loadPng(QUENCHBOX_DOCS_DIR "/editor-default.png"), kLevels);
-    const double soloShare = matchingShare(solo, loadPng(QUENCHBOX_DOCS_DIR "/editor-screaming-solo.png"), kLevels);
-    std::printf("pixels within %d levels of the Windows editor: default %.4f, Screaming Solo %.4f\n", kLevels,
-                standardShare, soloShare);
+    const Picture windowsStandard = loadPng(QUENCHBOX_DOCS_DIR "/editor-default.png");
+    const Picture windowsSolo = loadPng(QUENCHBOX_DOCS_DIR "/editor-screaming-solo.png");
+    const double standardShare = matchingShare(standard, windowsStandard, kLevels);
+    const double soloShare = matchingShare(solo, windowsSolo, kLevels);
+    std::printf("pixels within %d levels of the Windows editor: default %.4f, Screaming Solo %.4f; "
+                "within 2 levels: %.4f, %.4f; equal: %.4f, %.4f\n",
+                kLevels, standardShare, soloShare, matchingShare(standard, windowsStandard, 2),
+                matchingShare(solo, windowsSolo, 2), matchingShare(standard, windowsStandard, 0),
+                matchingShare(solo, windowsSolo, 0));
     RecordProperty("defaultShare", std::to_string(standardShare));
     RecordProperty("screamingSoloShare", std::to_string(soloShare));
     // Outside the value texts and the meter-driven icons they match almost everywhere.
