@@ -235,9 +235,14 @@ void QuenchboxEditor::close()
 void QuenchboxEditor::destroyWindow()
 {
     if (windowSurface != nullptr) {
+        // cairo keeps per-connection state in a device; it goes with the
+        // connection only when finished before the connection closes.
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(windowSurface));
         cairo_surface_finish(windowSurface);
         cairo_surface_destroy(windowSurface);
         windowSurface = nullptr;
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
     }
     if (window == 0)
         return;
@@ -573,12 +578,12 @@ void QuenchboxEditor::showDamage()
         return;
     cairo_surface_flush(back.get());
     cairo_t* cr = cairo_create(windowSurface);
-    for (const WidgetBox& area : damage)
-        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
-    cairo_clip(cr);
     cairo_set_source_surface(cr, back.get(), 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
+    for (const WidgetBox& area : damage) {
+        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+        cairo_fill(cr);
+    }
     cairo_destroy(cr);
     cairo_surface_flush(windowSurface);
     XFlush(display);
