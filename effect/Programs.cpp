@@ -51,6 +51,11 @@ void readValues(int program, float values[kParameterCount])
     std::memcpy(values, table[program].values, sizeof(table[program].values));
 }
 
+void readFactoryDefaults(float values[kParameterCount])
+{
+    std::memcpy(values, kDefaultProgram.values, sizeof(kDefaultProgram.values));
+}
+
 void storeValues(int program, const float values[kParameterCount])
 {
     std::lock_guard<std::mutex> guard(tableLock);

@@ -1,11 +1,14 @@
 // quenchbox-bench: times the built plug-in through its process entry, the
 // way a host's audio thread drives it, beside a peer plug-in and beside the
 // floor (the least work a circuit-rate sample can cost, timed in the same
-// run), and prints the figures as a table and as JSON.
+// run), and prints the figures as a table and as JSON. The CLAP build beside
+// the VST2 one is timed on the same cases; `quenchbox-bench --formats` times
+// only those.
 
 #include "host/BuiltInPlugin.h"
 #include "host/CircuitFloor.h"
 #include "host/DemoPhrase.h"
+#include "host/Plugin.h"
 #include "host/Renderer.h"
 #include "host/SignalAnalysis.h"
 #include "host/VstPlugin.h"
@@ -104,7 +107,7 @@ Stereo loudThenSilent(double gain)
 
 // --- Running a plug-in --------------------------------------------------------
 
-void configure(VstPlugin& plugin, const Setup& s)
+void configure(Plugin& plugin, const Setup& s)
 {
     plugin.setSampleRate(kSampleRate);
     plugin.setBlockSize(kBlockSize);
@@ -120,7 +123,7 @@ void configure(VstPlugin& plugin, const Setup& s)
 // Feeds frames [from, to) of the signal block by block in the given sample
 // format and returns the seconds the process calls took.
 template <typename Sample>
-double secondsToProcess(VstPlugin& plugin, const Stereo& signal, std::size_t from, std::size_t to)
+double secondsToProcess(Plugin& plugin, const Stereo& signal, std::size_t from, std::size_t to)
 {
     std::vector<Sample> in[2] = {std::vector<Sample>(kBlockSize), std::vector<Sample>(kBlockSize)};
     std::vector<Sample> out[2] = {std::vector<Sample>(kBlockSize), std::vector<Sample>(kBlockSize)};
@@ -137,7 +140,7 @@ double secondsToProcess(VstPlugin& plugin, const Stereo& signal, std::size_t fro
     return seconds;
 }
 
-double secondsToProcess(VstPlugin& plugin, const Stereo& signal, bool doubles, std::size_t from, std::size_t to)
+double secondsToProcess(Plugin& plugin, const Stereo& signal, bool doubles, std::size_t from, std::size_t to)
 {
     return doubles ? secondsToProcess<double>(plugin, signal, from, to)
                    : secondsToProcess<float>(plugin, signal, from, to);
@@ -145,7 +148,7 @@ double secondsToProcess(VstPlugin& plugin, const Stereo& signal, bool doubles, s
 
 // The best of a few runs after a warm-up: the least disturbed by the rest
 // of the machine.
-double bestNsPerFrame(VstPlugin& plugin, const Stereo& signal, bool doubles)
+double bestNsPerFrame(Plugin& plugin, const Stereo& signal, bool doubles)
 {
     secondsToProcess(plugin, signal, doubles, 0, signal.frames());
     double best = 1e30;
@@ -170,7 +173,7 @@ Figure measure(const std::string& pluginPath, const std::string& group, const st
 {
     Figure f{group, name, s};
     const Stereo signal = phraseSignal(s.inputGain, kSecondsPerRun);
-    const auto plugin = VstPlugin::load(pluginPath);
+    const auto plugin = loadPlugin(pluginPath);
     configure(*plugin, s);
     f.nsPerFrame = bestNsPerFrame(*plugin, signal, s.doubles);
     countPasses(f, signal);
@@ -235,6 +238,21 @@ std::vector<Figure> measurePrograms(const std::string& pluginPath)
                     figures.push_back(measure(pluginPath, "program", name + ", " + layoutName(s), s));
                 }
     }
+    return figures;
+}
+
+// The same cases through the VST2 library and the CLAP one beside it, side
+// by side: what the CLAP wrapper costs.
+std::vector<Figure> measureFormats(const std::string& vstPath)
+{
+    const std::string clapPath = std::filesystem::path(vstPath).replace_extension(".clap").string();
+    std::vector<Figure> figures;
+    for (bool oversample : {false, true})
+        for (bool stereo : {false, true}) {
+            const Setup s{0, {}, stereo, oversample, false, 1.0};
+            figures.push_back(measure(vstPath, "format", "VST2, program 0, " + layoutName(s), s));
+            figures.push_back(measure(clapPath, "format", "CLAP, program 0, " + layoutName(s), s));
+        }
     return figures;
 }
 
@@ -427,14 +445,17 @@ std::string pluginBesideExecutable()
 struct Options {
     std::string pluginPath;
     std::string jsonPath;  // empty: the JSON follows the table on stdout
+    bool formatsOnly = false;  // only the VST2 and CLAP builds side by side
 };
 
 Options parseOptions(int argc, char** argv)
 {
-    Options options{pluginBesideExecutable(), ""};
+    Options options{pluginBesideExecutable(), "", false};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
             options.jsonPath = argv[++i];
+        else if (std::strcmp(argv[i], "--formats") == 0)
+            options.formatsOnly = true;
         else
             options.pluginPath = argv[i];
     }
@@ -448,8 +469,13 @@ int main(int argc, char** argv)
     const Options options = parseOptions(argc, argv);
     try {
         const double floorBefore = floorNsPerSample();
+        if (options.formatsOnly) {
+            printTable(measureFormats(options.pluginPath), floorBefore);
+            return 0;
+        }
         std::vector<Figure> figures = measurePrograms(options.pluginPath);
-        for (auto group : {measureWorstCases(options.pluginPath), measureSilenceAfterLoud(options.pluginPath)})
+        for (auto group : {measureFormats(options.pluginPath), measureWorstCases(options.pluginPath),
+                           measureSilenceAfterLoud(options.pluginPath)})
             figures.insert(figures.end(), group.begin(), group.end());
         Figure peer;
         if (measurePeer(peer))

@@ -8,7 +8,8 @@ namespace quenchbox::host {
 
 const char* const kRenderUsage =
     "usage: quenchbox-render [options] [INPUT]\n"
-    "Renders INPUT (WAV, AIFF or FLAC, mono or stereo) through a VST 2.4 plug-in into a\n"
+    "Renders INPUT (WAV, AIFF or FLAC, mono or stereo) through a VST 2.4 or CLAP plug-in\n"
+    "(a CLAP one when its file name ends in .clap) into a\n"
     "32-bit float WAV. Without INPUT it renders a built-in demo guitar phrase.\n"
     "  -o, --output FILE    output file (default: INPUT.quenchbox.wav or quenchbox-demo.wav)\n"
     "  --plugin PATH        plug-in library (default: QuenchboxRZ.so beside this program)\n"

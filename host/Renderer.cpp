@@ -33,7 +33,7 @@ public:
             std::copy(out[c].begin(), out[c].begin() + frames, output.channels[c].begin() + start);
     }
 
-    void process(VstPlugin& plugin, int frames)
+    void process(Plugin& plugin, int frames)
     {
         Sample* inputs[2] = {in[0].data(), in[1].data()};
         Sample* outputs[2] = {out[0].data(), out[1].data()};
@@ -46,7 +46,7 @@ private:
 };
 
 template <typename Sample>
-AudioData renderBlocks(VstPlugin& plugin, const AudioData& input, const RenderSettings& settings,
+AudioData renderBlocks(Plugin& plugin, const AudioData& input, const RenderSettings& settings,
                        const RenderProgress& progress)
 {
     AudioData output;
@@ -74,7 +74,7 @@ double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -std
 
 }  // namespace
 
-AudioData renderThrough(VstPlugin& plugin, const AudioData& input, const RenderSettings& settings,
+AudioData renderThrough(Plugin& plugin, const AudioData& input, const RenderSettings& settings,
                         const RenderProgress& progress)
 {
     if (settings.doublePrecision)

@@ -2,7 +2,7 @@
 #define QUENCHBOX_HOST_RENDERER_H
 
 #include "host/AudioFile.h"
-#include "host/VstPlugin.h"
+#include "host/Plugin.h"
 
 #include <functional>
 
@@ -19,7 +19,7 @@ using RenderProgress = std::function<void(double fraction)>;
 
 // Runs the input through the plug-in block by block, as a host's audio
 // thread would. A mono input feeds both plug-in inputs.
-AudioData renderThrough(VstPlugin& plugin, const AudioData& input, const RenderSettings& settings,
+AudioData renderThrough(Plugin& plugin, const AudioData& input, const RenderSettings& settings,
                         const RenderProgress& progress);
 
 struct LevelSummary {

@@ -88,6 +88,12 @@ std::string VstPlugin::readString(VstInt32 opcode, VstInt32 index, std::size_t b
     return std::string(buffer.data(), strnlen(buffer.data(), bufferSize));
 }
 
+std::string VstPlugin::description()
+{
+    return "format:  VST 2.4\neffect:  " + effectName() + "\nvendor:  " + vendorString() + "\nproduct: " + productString()
+           + "\n";
+}
+
 std::string VstPlugin::effectName() { return readString(effGetEffectName, 0, kVstMaxEffectNameLen); }
 std::string VstPlugin::vendorString() { return readString(effGetVendorString, 0, kVstMaxVendorStrLen); }
 std::string VstPlugin::productString() { return readString(effGetProductString, 0, kVstMaxProductStrLen); }

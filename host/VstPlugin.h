@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_HOST_VSTPLUGIN_H
 #define QUENCHBOX_HOST_VSTPLUGIN_H
 
+#include "host/Plugin.h"
 #include "shell/Vst2.h"
 
 #include <memory>
@@ -12,7 +13,7 @@ namespace quenchbox::host {
 // a DAW does it: dlopen, the entry point VSTPluginMain (or "main" in older
 // plug-ins), then only the record's dispatcher and entries. Closing the
 // instance and unloading the library happen in the destructor.
-class VstPlugin {
+class VstPlugin : public Plugin {
 public:
     using EntryPoint = AEffect* (*)(audioMasterCallback);
 
@@ -22,38 +23,39 @@ public:
     static std::unique_ptr<VstPlugin> create(EntryPoint entry);
 
     AEffect* record() const { return effect; }
-    ~VstPlugin();
+    ~VstPlugin() override;
 
     VstPlugin(const VstPlugin&) = delete;
     VstPlugin& operator=(const VstPlugin&) = delete;
 
+    std::string description() override;
     std::string effectName();
     std::string vendorString();
     std::string productString();
 
-    int parameterCount() const { return effect->numParams; }
-    int programCount() const { return effect->numPrograms; }
+    int parameterCount() override { return effect->numParams; }
+    int programCount() override { return effect->numPrograms; }
     int inputCount() const { return effect->numInputs; }
     int outputCount() const { return effect->numOutputs; }
-    bool canProcessDouble() const { return (effect->flags & effFlagsCanDoubleReplacing) != 0; }
+    bool canProcessDouble() override { return (effect->flags & effFlagsCanDoubleReplacing) != 0; }
 
-    std::string parameterName(int index);
-    std::string parameterDisplay(int index);
-    float parameter(int index);
-    void setParameter(int index, float value);
+    std::string parameterName(int index) override;
+    std::string parameterDisplay(int index) override;
+    float parameter(int index) override;
+    void setParameter(int index, float value) override;
 
-    int program();
-    void setProgram(int program);
-    std::string programName();
+    int program() override;
+    void setProgram(int program) override;
+    std::string programName() override;
 
-    void setSampleRate(double rate);
-    void setBlockSize(int frames);
-    void announceChannels(int channels);
-    void resume();
-    void suspend();
+    void setSampleRate(double rate) override;
+    void setBlockSize(int frames) override;
+    void announceChannels(int channels) override;
+    void resume() override;
+    void suspend() override;
 
-    void process(float** inputs, float** outputs, int frames);
-    void process(double** inputs, double** outputs, int frames);
+    void process(float** inputs, float** outputs, int frames) override;
+    void process(double** inputs, double** outputs, int frames) override;
 
 private:
     VstPlugin(void* library, AEffect* effect);

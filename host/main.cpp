@@ -1,12 +1,13 @@
-// quenchbox-render: an offline host that loads a VST 2.4 plug-in binary the
-// way a DAW does and renders an audio file (or the built-in demo phrase)
-// through it.
+// quenchbox-render: an offline host that loads a plug-in binary (VST 2.4, or
+// CLAP when its name ends in ".clap") the way a DAW does and renders an audio
+// file (or the built-in demo phrase) through it.
 
 #include "host/AudioFile.h"
 #include "host/DemoPhrase.h"
 #include "host/RenderOptions.h"
 #include "host/Renderer.h"
 #include "host/ResponseReport.h"
+#include "host/Plugin.h"
 #include "host/VstPlugin.h"
 
 #include <unistd.h>
@@ -39,18 +40,19 @@ std::string pluginBesideExecutable()
     return (error ? std::filesystem::path(".") : executable.parent_path()) / "QuenchboxRZ.so";
 }
 
-// Hosts see parameter names cut to 8 characters ("Oversamp"); a user may
-// type the full name, so both are compared cut, without regard to case.
-int findParameter(VstPlugin& plugin, const std::string& name)
+// VST2 hosts see parameter names cut to 8 characters ("Oversamp"), CLAP
+// hosts the full ones; a user may type either, so names are compared cut,
+// without regard to case.
+int findParameter(Plugin& plugin, const std::string& name)
 {
     const std::string wanted = lowercase(name.substr(0, kVstMaxParamStrLen));
     for (int i = 0; i < plugin.parameterCount(); ++i)
-        if (lowercase(plugin.parameterName(i)) == wanted)
+        if (lowercase(plugin.parameterName(i).substr(0, kVstMaxParamStrLen)) == wanted)
             return i;
     throw std::invalid_argument("the plug-in has no parameter named '" + name + "' (see --list)");
 }
 
-int findProgram(VstPlugin& plugin, const std::string& text)
+int findProgram(Plugin& plugin, const std::string& text)
 {
     char* end = nullptr;
     const long number = std::strtol(text.c_str(), &end, 10);
@@ -72,13 +74,12 @@ int findProgram(VstPlugin& plugin, const std::string& text)
     throw std::invalid_argument("the plug-in has no program named '" + text + "' (see --list)");
 }
 
-void printListing(VstPlugin& plugin)
+void printListing(Plugin& plugin)
 {
-    std::printf("effect:  %s\nvendor:  %s\nproduct: %s\n", plugin.effectName().c_str(),
-                plugin.vendorString().c_str(), plugin.productString().c_str());
+    std::fputs(plugin.description().c_str(), stdout);
     std::printf("parameters:\n");
     for (int i = 0; i < plugin.parameterCount(); ++i)
-        std::printf("  %2d  %-8s  %-8s (%.3f)\n", i, plugin.parameterName(i).c_str(),
+        std::printf("  %2d  %-10s  %-8s (%.3f)\n", i, plugin.parameterName(i).c_str(),
                     plugin.parameterDisplay(i).c_str(), plugin.parameter(i));
     std::printf("programs:\n");
     const int current = plugin.program();
@@ -89,7 +90,7 @@ void printListing(VstPlugin& plugin)
     plugin.setProgram(current);
 }
 
-void configure(VstPlugin& plugin, const RenderOptions& options, double sampleRate)
+void configure(Plugin& plugin, const RenderOptions& options, double sampleRate)
 {
     plugin.setSampleRate(sampleRate);
     plugin.setBlockSize(options.blockSize);
@@ -110,7 +111,7 @@ RenderProgress terminalProgress()
     return [](double fraction) { std::fprintf(stderr, "\rrendering %3.0f%%", fraction * 100.0); };
 }
 
-void printSummary(VstPlugin& plugin, const std::string& inputName, const AudioData& input, const AudioData& output,
+void printSummary(Plugin& plugin, const std::string& inputName, const AudioData& input, const AudioData& output,
                   const std::string& outputPath, double seconds)
 {
     const LevelSummary in = measureLevels(input);
@@ -142,7 +143,7 @@ void writeResponse(const RenderOptions& options, const std::string& programName,
 
 int run(const RenderOptions& options)
 {
-    const auto plugin = VstPlugin::load(options.pluginPath.empty() ? pluginBesideExecutable() : options.pluginPath);
+    const auto plugin = loadPlugin(options.pluginPath.empty() ? pluginBesideExecutable() : options.pluginPath);
     if (options.list) {
         printListing(*plugin);
         return 0;

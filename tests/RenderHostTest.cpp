@@ -142,6 +142,29 @@ TEST_F(RenderHost, ListsNamesParametersAndPrograms)
         EXPECT_NE(out.find(expected), std::string::npos) << expected;
 }
 
+TEST_F(RenderHost, RendersThroughTheClapBuildWhatTheVst2BuildRenders)
+{
+    const std::string input = writeSine("in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, 6000);
+    const std::string options = " --program 'screaming solo' --set Oversample=1 --set Drive=0.8 --stereo --block 100 ";
+    for (const char* precision : {"", "--double"}) {
+        ASSERT_EQ(render("--plugin " QUENCHBOX_CLAP_PATH + options + precision + " -o " + at("clap.wav") + " " + input), 0)
+            << err;
+        EXPECT_NE(out.find("program: Screaming Solo"), std::string::npos) << out;
+        ASSERT_EQ(render("--plugin " QUENCHBOX_PLUGIN_PATH + options + precision + " -o " + at("vst.wav") + " " + input),
+                  0)
+            << err;
+        EXPECT_EQ(readAudioFile(at("clap.wav")).channels, readAudioFile(at("vst.wav")).channels) << precision;
+    }
+}
+
+TEST_F(RenderHost, ListsTheClapDescriptorAndParameters)
+{
+    ASSERT_EQ(render("--plugin " QUENCHBOX_CLAP_PATH " --list"), 0) << err;
+    for (const char* expected : {"CLAP", "example.zuk.quenchbox-rz", "Quenchbox RZ", "audio-effect, distortion, stereo, mono",
+                                 "Oversample", "9.0 V", "100%", "Smooth LED", "latency: 0 samples"})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected;
+}
+
 TEST_F(RenderHost, BadCommandLinesFailWithOneClearLine)
 {
     const char* cases[] = {"--block 0", "--block x", "--set Drive=2", "--set Drive", "--set Nothing=0.5",

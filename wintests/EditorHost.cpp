@@ -8,7 +8,6 @@ namespace wintest {
 namespace {
 
 constexpr const char* kHostClass = "QuenchboxTestHost";
-constexpr const char* kEditorClass = "ZUKVelamorRZWndClass";
 
 VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
 {
@@ -18,6 +17,8 @@ VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstInt
     }
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
+
+}  // namespace
 
 HWND createHostWindow()
 {
@@ -34,6 +35,8 @@ HWND createHostWindow()
     return CreateWindowExA(0, kHostClass, "Quenchbox RZ host", WS_POPUP | WS_VISIBLE, 0, 0, 677, 480, nullptr,
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
+
+namespace {
 
 struct ChildSearch {
     HWND parent;
@@ -134,7 +137,7 @@ void EditorSession::destroyInstance()
     record = nullptr;
 }
 
-HWND EditorSession::editorWindow() const { return FindWindowExA(host, nullptr, kEditorClass, nullptr); }
+HWND EditorSession::editorWindow() const { return FindWindowExA(host, nullptr, kEditorWindowClass, nullptr); }
 
 HWND EditorSession::widgetAt(int x, int y) const
 {

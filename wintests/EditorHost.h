@@ -24,6 +24,11 @@ namespace wintest {
 // server on loopback.
 constexpr const char* kEditorTestLibrary = "QuenchboxRZ-loopback.dll";
 constexpr unsigned short kUpdateServerPort = 18731;
+// The class of the editor's own window inside the host's.
+constexpr const char* kEditorWindowClass = "ZUKVelamorRZWndClass";
+
+// A visible top-level window of the editor's size, as a DAW gives the editor.
+HWND createHostWindow();
 
 // Everything the plug-in told its host through audioMasterAutomate.
 struct AutomationLog {

@@ -1,0 +1,563 @@
+#include "formats/clap/ClapPlugin.h"
+
+#include "formats/clap/ClapStreams.h"
+#include "formats/clap/ClapRecords.h"
+#include "formats/shared/Latency.h"
+#include "formats/shared/ParameterDescriptions.h"
+#include "formats/shared/StateCodec.h"
+#include "shell/StringCopy.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace quenchbox::clap {
+
+namespace {
+
+constexpr std::uint32_t kChannelCount = 2;
+constexpr clap_id kMainPort = 0;
+
+// Rates a circuit model of this kind makes sense at, and the processing
+// entry keeps its period inside.
+constexpr double kLowestRate = 1000.0;
+constexpr double kHighestRate = 1536000.0;
+
+template <typename Extension>
+const Extension* hostExtension(const clap_host_t* host, const char* id)
+{
+    if (host->get_extension == nullptr)
+        return nullptr;
+    return static_cast<const Extension*>(host->get_extension(host, id));
+}
+
+bool isParameterId(clap_id id) { return id < static_cast<clap_id>(effect::kParameterCount); }
+
+int indexOf(clap_id id) { return static_cast<int>(id); }
+
+clap_event_param_gesture_t gestureEvent(std::uint32_t parameter, bool begins)
+{
+    clap_event_param_gesture_t event{};
+    const std::uint16_t type = begins ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
+    event.header = {sizeof(event), 0, CLAP_CORE_EVENT_SPACE_ID, type, 0};
+    event.param_id = parameter;
+    return event;
+}
+
+const clap_event_param_value_t* asParameterValue(const clap_event_header_t* event)
+{
+    if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID || event->type != CLAP_EVENT_PARAM_VALUE
+        || event->size < sizeof(clap_event_param_value_t))
+        return nullptr;
+    return reinterpret_cast<const clap_event_param_value_t*>(event);
+}
+
+std::uint32_t eventCount(const clap_input_events_t* events)
+{
+    return events != nullptr && events->size != nullptr && events->get != nullptr ? events->size(events) : 0;
+}
+
+void runEffect(effect::QuenchboxEffect& effect, float** inputs, float** outputs, VstInt32 frames)
+{
+    effect.processReplacing(inputs, outputs, frames);
+}
+
+void runEffect(effect::QuenchboxEffect& effect, double** inputs, double** outputs, VstInt32 frames)
+{
+    effect.processDoubleReplacing(inputs, outputs, frames);
+}
+
+}  // namespace
+
+ClapPlugin::ClapPlugin(const clap_host_t* clapHost, const clap_plugin_descriptor_t* descriptor) : host(clapHost)
+{
+    plugin.desc = descriptor;
+    plugin.plugin_data = this;
+    plugin.init = [](const clap_plugin_t* p) { return self(p)->init(); };
+    plugin.destroy = [](const clap_plugin_t* p) { self(p)->destroy(); };
+    plugin.activate = [](const clap_plugin_t* p, double rate, std::uint32_t minFrames, std::uint32_t maxFrames) {
+        return self(p)->activate(rate, minFrames, maxFrames);
+    };
+    plugin.deactivate = [](const clap_plugin_t* p) { self(p)->deactivate(); };
+    plugin.start_processing = [](const clap_plugin_t* p) { return self(p)->startProcessing(); };
+    plugin.stop_processing = [](const clap_plugin_t* p) { self(p)->stopProcessing(); };
+    plugin.reset = [](const clap_plugin_t* p) { self(p)->reset(); };
+    plugin.process = [](const clap_plugin_t* p, const clap_process_t* block) { return self(p)->process(block); };
+    plugin.get_extension = [](const clap_plugin_t* p, const char* id) { return self(p)->extension(id); };
+    plugin.on_main_thread = [](const clap_plugin_t*) {};
+}
+
+ClapPlugin* ClapPlugin::self(const clap_plugin_t* p) { return static_cast<ClapPlugin*>(p->plugin_data); }
+
+// ---- Life cycle ----
+
+bool ClapPlugin::init()
+{
+    if (stage != Stage::created)
+        return false;
+    hostParams = hostExtension<clap_host_params_t>(host, CLAP_EXT_PARAMS);
+    hostLatency = hostExtension<clap_host_latency_t>(host, CLAP_EXT_LATENCY);
+    hostThreadCheck = hostExtension<clap_host_thread_check_t>(host, CLAP_EXT_THREAD_CHECK);
+    try {
+        effect = std::make_unique<effect::QuenchboxEffect>(effectCallback);
+        if (AEffEditor* editor = effect->getEditor(); editor != nullptr && ClapGui::windowApi() != nullptr)
+            editorGui = std::make_unique<ClapGui>(*editor);
+    } catch (const std::bad_alloc&) {
+        effect.reset();
+        return false;
+    }
+    // The record's user field belongs to whoever hosts the effect: here, us.
+    effect->getAeffect()->user = this;
+    oversampleLatency = latency();
+    stage = Stage::initialized;
+    return true;
+}
+
+void ClapPlugin::destroy()
+{
+    // The editor closes before the effect that owns it goes.
+    editorGui.reset();
+    effect.reset();
+    delete this;
+}
+
+bool ClapPlugin::activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames)
+{
+    if (stage != Stage::initialized || !(sampleRate >= kLowestRate && sampleRate <= kHighestRate) || maxFrames == 0
+        || minFrames > maxFrames || maxFrames > static_cast<std::uint32_t>(INT32_MAX))
+        return false;
+    effect->setSampleRate(static_cast<float>(sampleRate));
+    effect->setBlockSize(static_cast<VstInt32>(maxFrames));
+    effect->resume();
+    activeLatency = latency();
+    oversampleLatency = activeLatency;
+    restartRequested = false;
+    if (hostLatency != nullptr && activeLatency != reportedLatency)
+        hostLatency->changed(host);
+    reportedLatency = activeLatency;
+    stage = Stage::active;
+    return true;
+}
+
+void ClapPlugin::deactivate()
+{
+    if (stage != Stage::active)
+        return;
+    effect->suspend();
+    stage = Stage::initialized;
+}
+
+bool ClapPlugin::startProcessing()
+{
+    Stage expected = Stage::active;
+    return stage.compare_exchange_strong(expected, Stage::processing);
+}
+
+void ClapPlugin::stopProcessing()
+{
+    Stage expected = Stage::processing;
+    stage.compare_exchange_strong(expected, Stage::active);
+}
+
+void ClapPlugin::reset()
+{
+    if (stage != Stage::active && stage != Stage::processing)
+        return;
+    effect->suspend();
+    effect->resume();
+}
+
+const void* ClapPlugin::extension(const char* id) const
+{
+    return findExtension(id, {
+                                 {CLAP_EXT_AUDIO_PORTS, &audioPortsExtension},
+                                 {CLAP_EXT_PARAMS, &paramsExtension},
+                                 {CLAP_EXT_STATE, &stateExtension},
+                                 {CLAP_EXT_LATENCY, &latencyExtension},
+                                 {CLAP_EXT_PRESET_LOAD, &presetLoadExtension},
+                                 {CLAP_EXT_GUI, gui() != nullptr ? &guiExtension : nullptr},
+                             });
+}
+
+// ---- Processing ----
+
+clap_process_status ClapPlugin::process(const clap_process_t* block)
+{
+    if (stage != Stage::processing || block == nullptr)
+        return CLAP_PROCESS_ERROR;
+    sendEditorEvents(block->out_events);
+
+    // An empty block needs no buffers; its parameter changes still count.
+    bool played = false;
+    if (block->frames_count > 0 && block->audio_outputs_count >= 1 && block->audio_outputs != nullptr) {
+        const clap_audio_buffer_t& out = block->audio_outputs[0];
+        const clap_audio_buffer_t* in = block->audio_inputs_count >= 1 ? block->audio_inputs : nullptr;
+        const std::uint32_t outChannels = out.channel_count;
+        if (out.data32 != nullptr)
+            played = processAudio<float>(*block, in ? in->data32 : nullptr, out.data32, in ? in->channel_count : 0,
+                                         outChannels);
+        else if (out.data64 != nullptr)
+            played = processAudio<double>(*block, in ? in->data64 : nullptr, out.data64,
+                                          in ? in->channel_count : 0, outChannels);
+    }
+    if (!played) {
+        const std::uint32_t count = eventCount(block->in_events);
+        for (std::uint32_t i = 0; i < count; ++i)
+            applyEvent(block->in_events->get(block->in_events, i));
+    }
+    requestRestartIfLatencyMoved();
+    return played || block->frames_count == 0 ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
+}
+
+template <typename Sample>
+bool ClapPlugin::processAudio(const clap_process_t& block, Sample* const* inputs, Sample* const* outputs,
+                              std::uint32_t inputChannels, std::uint32_t outputChannels)
+{
+    if (outputChannels == 0 || outputs[0] == nullptr)
+        return false;
+    for (std::uint32_t c = 1; c < outputChannels; ++c)
+        if (outputs[c] == nullptr)
+            return false;
+    // Without an input the effect hears silence; a mono input is processed
+    // on one channel and its result copied to the second output.
+    const bool silentInput = inputChannels == 0 || inputs == nullptr || inputs[0] == nullptr;
+    Sample* in[kChannelCount] = {};
+    if (!silentInput) {
+        in[0] = inputs[0];
+        in[1] = inputChannels >= 2 ? inputs[1] : nullptr;
+    }
+
+    const std::uint32_t frames = block.frames_count;
+    const std::uint32_t count = eventCount(block.in_events);
+    std::uint32_t position = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const clap_event_header_t* event = block.in_events->get(block.in_events, i);
+        if (asParameterValue(event) == nullptr)
+            continue;
+        // Events come in time order; a late or early one is held at the edges.
+        const std::uint32_t at = std::clamp(event->time, position, frames);
+        runFrames(in, outputs, silentInput, outputChannels, position, at);
+        position = at;
+        applyEvent(event);
+    }
+    runFrames(in, outputs, silentInput, outputChannels, position, frames);
+    return true;
+}
+
+template <typename Sample>
+void ClapPlugin::runFrames(Sample* const* inputs, Sample* const* outputs, bool silentInput,
+                           std::uint32_t channelCount, std::uint32_t from, std::uint32_t to)
+{
+    if (to <= from)
+        return;
+    const std::uint32_t frames = to - from;
+    Sample* out[kChannelCount] = {outputs[0] + from, channelCount >= 2 ? outputs[1] + from : nullptr};
+    Sample* in[kChannelCount] = {};
+    if (silentInput) {
+        for (Sample* channel : out)
+            if (channel != nullptr)
+                std::fill(channel, channel + frames, Sample(0));
+        in[0] = out[0];
+        in[1] = out[1] ? out[1] : out[0];
+    } else {
+        in[0] = inputs[0] + from;
+        in[1] = inputs[1] ? inputs[1] + from : nullptr;
+    }
+    for (std::uint32_t c = kChannelCount; c < channelCount; ++c)
+        std::fill(outputs[c] + from, outputs[c] + to, Sample(0));
+    runEffect(*effect, in, out, static_cast<VstInt32>(frames));
+    if (in[1] == nullptr && out[1] != nullptr)
+        std::copy(out[0], out[0] + frames, out[1]);
+}
+
+void ClapPlugin::applyEvent(const clap_event_header_t* event)
+{
+    if (const clap_event_param_value_t* change = asParameterValue(event))
+        setParameter(change->param_id, change->value);
+}
+
+void ClapPlugin::setParameter(clap_id id, double value)
+{
+    if (!isParameterId(id))
+        return;
+    const float v = formats::sanitizeValue(indexOf(id), value);
+    effect->setParameter(indexOf(id), v);
+    if (id == effect::kOversample)
+        noteOversample(v);
+}
+
+void ClapPlugin::noteOversample(float value) { oversampleLatency = formats::latencyFrames(value); }
+
+// ---- The editor's changes, on their way to the host ----
+
+VstIntPtr VSTCALLBACK ClapPlugin::effectCallback(AEffect* record, VstInt32 opcode, VstInt32 index,
+                                                 VstIntPtr /*value*/, void* /*ptr*/, float opt)
+{
+    if (opcode == audioMasterVersion)
+        return kVstVersion;
+    ClapPlugin* instance = record ? static_cast<ClapPlugin*>(record->user) : nullptr;
+    if (instance == nullptr || !isParameterId(static_cast<clap_id>(index)))
+        return 0;
+    const auto parameter = static_cast<std::uint32_t>(index);
+    switch (opcode) {
+    case audioMasterAutomate:
+        if (parameter == effect::kOversample)
+            instance->noteOversample(opt);
+        instance->editorChanged({EditorEvent::Kind::value, parameter, opt});
+        return 0;
+    case audioMasterBeginEdit:
+        instance->editorChanged({EditorEvent::Kind::gestureBegin, parameter, 0.0f});
+        return 1;
+    case audioMasterEndEdit:
+        instance->editorChanged({EditorEvent::Kind::gestureEnd, parameter, 0.0f});
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void ClapPlugin::editorChanged(EditorEvent event)
+{
+    editorEvents.push(event);
+    const bool onAudioThread = hostThreadCheck != nullptr && hostThreadCheck->is_audio_thread != nullptr
+                               && hostThreadCheck->is_audio_thread(host);
+    if (stage != Stage::processing && !onAudioThread && hostParams != nullptr && hostParams->request_flush)
+        hostParams->request_flush(host);
+}
+
+void ClapPlugin::sendEditorEvents(const clap_output_events_t* out)
+{
+    const bool canSend = out != nullptr && out->try_push != nullptr;
+    EditorEvent event;
+    while (editorEvents.pop(event)) {
+        if (!canSend)
+            continue;
+        if (event.kind == EditorEvent::Kind::value) {
+            const clap_event_param_value_t change = parameterValueEvent(0, event.parameter, event.value);
+            out->try_push(out, &change.header);
+        } else {
+            const clap_event_param_gesture_t gesture =
+                gestureEvent(event.parameter, event.kind == EditorEvent::Kind::gestureBegin);
+            out->try_push(out, &gesture.header);
+        }
+    }
+}
+
+void ClapPlugin::flush(const clap_input_events_t* in, const clap_output_events_t* out)
+{
+    if (!effect)
+        return;
+    const std::uint32_t count = eventCount(in);
+    for (std::uint32_t i = 0; i < count; ++i)
+        applyEvent(in->get(in, i));
+    sendEditorEvents(out);
+    requestRestartIfLatencyMoved();
+}
+
+// A latency that moved while active asks the host, once, to restart the
+// plug-in so that it reads the new figure.
+void ClapPlugin::requestRestartIfLatencyMoved()
+{
+    const Stage now = stage;
+    if ((now == Stage::active || now == Stage::processing) && oversampleLatency != activeLatency
+        && !restartRequested.exchange(true) && host->request_restart != nullptr)
+        host->request_restart(host);
+}
+
+// ---- Audio ports ----
+
+bool ClapPlugin::audioPortInfo(std::uint32_t index, bool isInput, clap_audio_port_info_t* info) const
+{
+    if (index != 0 || info == nullptr)
+        return false;
+    info->id = kMainPort;
+    copyBounded(info->name, isInput ? "Input" : "Output", CLAP_NAME_SIZE - 1);
+    info->flags = CLAP_AUDIO_PORT_IS_MAIN | CLAP_AUDIO_PORT_SUPPORTS_64BITS
+                  | CLAP_AUDIO_PORT_REQUIRES_COMMON_SAMPLE_SIZE;
+    info->channel_count = kChannelCount;
+    info->port_type = CLAP_PORT_STEREO;
+    info->in_place_pair = kMainPort;
+    return true;
+}
+
+// ---- Parameters ----
+
+bool ClapPlugin::parameterInfo(std::uint32_t index, clap_param_info_t* info) const
+{
+    if (!isParameterId(index) || info == nullptr)
+        return false;
+    const formats::ParameterDescription description = formats::describeParameter(indexOf(index));
+    std::memset(info, 0, sizeof(*info));
+    info->id = index;
+    info->flags = CLAP_PARAM_IS_AUTOMATABLE;
+    if (formats::isStepped(description.kind))
+        info->flags |= CLAP_PARAM_IS_STEPPED;
+    if (description.kind == formats::ParameterKind::choice)
+        info->flags |= CLAP_PARAM_IS_ENUM;
+    copyBounded(info->name, description.name, CLAP_NAME_SIZE - 1);
+    info->min_value = 0.0;
+    info->max_value = 1.0;
+    info->default_value = description.defaultValue;
+    return true;
+}
+
+bool ClapPlugin::parameterValue(clap_id id, double* value) const
+{
+    if (!effect || !isParameterId(id) || value == nullptr)
+        return false;
+    *value = effect->getParameter(indexOf(id));
+    return true;
+}
+
+bool ClapPlugin::valueToText(clap_id id, double value, char* buffer, std::uint32_t capacity) const
+{
+    if (!isParameterId(id) || buffer == nullptr || capacity == 0)
+        return false;
+    copyBounded(buffer, formats::parameterText(indexOf(id), value).c_str(), capacity - 1);
+    return true;
+}
+
+bool ClapPlugin::textToValue(clap_id id, const char* text, double* value) const
+{
+    return isParameterId(id) && value != nullptr && formats::parameterFromText(indexOf(id), text, *value);
+}
+
+// ---- State ----
+
+bool ClapPlugin::saveState(const clap_ostream_t* stream) const
+{
+    if (!effect)
+        return false;
+    formats::EffectState state;
+    state.program = effect->getProgram();
+    char name[effect::kProgramNameLength + 1];
+    effect->getProgramName(name);
+    std::memcpy(state.programName, name, effect::kProgramNameLength);
+    for (int i = 0; i < effect::kParameterCount; ++i)
+        state.values[i] = effect->getParameter(i);
+    const formats::EncodedState bytes = formats::encodeState(state);
+    return writeAll(stream, bytes.data(), bytes.size());
+}
+
+bool ClapPlugin::loadState(const clap_istream_t* stream)
+{
+    // One byte more than a state holds tells a longer stream from a state.
+    std::uint8_t bytes[formats::kStateSize + 1];
+    const std::int64_t size = readUpTo(stream, bytes, sizeof(bytes));
+    formats::EffectState state;
+    if (!effect || size < 0 || !formats::decodeState(bytes, static_cast<std::size_t>(size), state))
+        return false;
+
+    // What a VST2 host does to restore a project: select the program, give it
+    // its name, set every parameter.
+    effect->setProgram(state.program);
+    char name[effect::kProgramNameLength + 1];
+    std::memcpy(name, state.programName, effect::kProgramNameLength);
+    name[effect::kProgramNameLength] = '\0';
+    effect->setProgramName(name);
+    for (int i = 0; i < effect::kParameterCount; ++i)
+        setParameter(static_cast<clap_id>(i), state.values[i]);
+    requestRestartIfLatencyMoved();
+    return true;
+}
+
+// ---- Latency and programs ----
+
+std::uint32_t ClapPlugin::latency() const
+{
+    return effect ? formats::latencyFrames(effect->getParameter(effect::kOversample)) : 0;
+}
+
+// The sixteen programs are presets inside the plug-in: load key "0" to "15".
+bool ClapPlugin::loadProgram(std::uint32_t locationKind, const char* location, const char* loadKey)
+{
+    if (!effect || locationKind != CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN || location != nullptr || loadKey == nullptr)
+        return false;
+    const char* end = loadKey + std::strlen(loadKey);
+    int program = -1;
+    const auto [stop, error] = std::from_chars(loadKey, end, program);
+    if (error != std::errc() || stop != end || !effect::programs::isProgramIndex(program))
+        return false;
+    effect->setProgram(program);
+    noteOversample(effect->getParameter(effect::kOversample));
+    if (hostParams != nullptr && hostParams->rescan != nullptr)
+        hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+    requestRestartIfLatencyMoved();
+    return true;
+}
+
+// ---- Extension tables ----
+
+const clap_plugin_audio_ports_t ClapPlugin::audioPortsExtension = {
+    [](const clap_plugin_t*, bool) -> std::uint32_t { return 1; },
+    [](const clap_plugin_t* p, std::uint32_t index, bool isInput, clap_audio_port_info_t* info) {
+        return self(p)->audioPortInfo(index, isInput, info);
+    },
+};
+
+const clap_plugin_params_t ClapPlugin::paramsExtension = {
+    [](const clap_plugin_t*) -> std::uint32_t { return effect::kParameterCount; },
+    [](const clap_plugin_t* p, std::uint32_t index, clap_param_info_t* info) {
+        return self(p)->parameterInfo(index, info);
+    },
+    [](const clap_plugin_t* p, clap_id id, double* value) { return self(p)->parameterValue(id, value); },
+    [](const clap_plugin_t* p, clap_id id, double value, char* buffer, std::uint32_t capacity) {
+        return self(p)->valueToText(id, value, buffer, capacity);
+    },
+    [](const clap_plugin_t* p, clap_id id, const char* text, double* value) {
+        return self(p)->textToValue(id, text, value);
+    },
+    [](const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t* out) {
+        self(p)->flush(in, out);
+    },
+};
+
+const clap_plugin_state_t ClapPlugin::stateExtension = {
+    [](const clap_plugin_t* p, const clap_ostream_t* stream) { return self(p)->saveState(stream); },
+    [](const clap_plugin_t* p, const clap_istream_t* stream) { return self(p)->loadState(stream); },
+};
+
+const clap_plugin_latency_t ClapPlugin::latencyExtension = {
+    [](const clap_plugin_t* p) { return self(p)->latency(); },
+};
+
+const clap_plugin_preset_load_t ClapPlugin::presetLoadExtension = {
+    [](const clap_plugin_t* p, std::uint32_t kind, const char* location, const char* key) {
+        return self(p)->loadProgram(kind, location, key);
+    },
+};
+
+const clap_plugin_gui_t ClapPlugin::guiExtension = {
+    [](const clap_plugin_t* p, const char* api, bool floating) { return self(p)->gui()->isApiSupported(api, floating); },
+    [](const clap_plugin_t*, const char** api, bool* floating) {
+        if (api == nullptr || floating == nullptr)
+            return false;
+        *api = ClapGui::windowApi();
+        *floating = false;
+        return true;
+    },
+    [](const clap_plugin_t* p, const char* api, bool floating) { return self(p)->gui()->create(api, floating); },
+    [](const clap_plugin_t* p) { self(p)->gui()->destroy(); },
+    [](const clap_plugin_t*, double) { return false; },  // the panel's pixels are fixed
+    [](const clap_plugin_t* p, std::uint32_t* width, std::uint32_t* height) {
+        return self(p)->gui()->getSize(width, height);
+    },
+    [](const clap_plugin_t*) { return false; },
+    [](const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; },
+    [](const clap_plugin_t*, std::uint32_t*, std::uint32_t*) { return false; },
+    [](const clap_plugin_t* p, std::uint32_t width, std::uint32_t height) {
+        std::uint32_t w = 0;
+        std::uint32_t h = 0;
+        return self(p)->gui()->getSize(&w, &h) && w == width && h == height;
+    },
+    [](const clap_plugin_t* p, const clap_window_t* window) { return self(p)->gui()->setParent(window); },
+    [](const clap_plugin_t*, const clap_window_t*) { return false; },  // embedded only
+    [](const clap_plugin_t*, const char*) {},
+    [](const clap_plugin_t* p) { return self(p)->gui()->show(); },
+    [](const clap_plugin_t* p) { return self(p)->gui()->hide(); },
+};
+
+}  // namespace quenchbox::clap

@@ -1,0 +1,98 @@
+#ifndef QUENCHBOX_FORMATS_CLAP_CLAPPLUGIN_H
+#define QUENCHBOX_FORMATS_CLAP_CLAPPLUGIN_H
+
+#include "effect/QuenchboxEffect.h"
+#include "formats/clap/ClapGui.h"
+#include "formats/clap/ClapInterface.h"
+#include "formats/clap/EditorEventQueue.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace quenchbox::clap {
+
+// One CLAP instance: owns one QuenchboxEffect and drives it through the
+// effect's own operations, as the VST2 dispatcher does, so that the locks,
+// the change mask, the meters and the editor behave as in the VST2 build.
+// The effect's host callback comes back here: the editor's automation and
+// gestures become parameter events for the host.
+class ClapPlugin {
+public:
+    ClapPlugin(const clap_host_t* host, const clap_plugin_descriptor_t* descriptor);
+
+    ClapPlugin(const ClapPlugin&) = delete;
+    ClapPlugin& operator=(const ClapPlugin&) = delete;
+
+    const clap_plugin_t* record() const { return &plugin; }
+    // The effect this instance drives, null before init; tests reach the
+    // editor's side of it here.
+    effect::QuenchboxEffect* quenchboxEffect() const { return effect.get(); }
+
+private:
+    enum class Stage { created, initialized, active, processing };
+
+    static ClapPlugin* self(const clap_plugin_t* plugin);
+    static VstIntPtr VSTCALLBACK effectCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                void* ptr, float opt);
+    static const clap_plugin_audio_ports_t audioPortsExtension;
+    static const clap_plugin_params_t paramsExtension;
+    static const clap_plugin_state_t stateExtension;
+    static const clap_plugin_latency_t latencyExtension;
+    static const clap_plugin_preset_load_t presetLoadExtension;
+    static const clap_plugin_gui_t guiExtension;
+
+    bool init();
+    void destroy();
+    bool activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames);
+    void deactivate();
+    bool startProcessing();
+    void stopProcessing();
+    void reset();
+    clap_process_status process(const clap_process_t* process);
+    const void* extension(const char* id) const;
+
+    bool audioPortInfo(std::uint32_t index, bool isInput, clap_audio_port_info_t* info) const;
+    bool parameterInfo(std::uint32_t index, clap_param_info_t* info) const;
+    bool parameterValue(clap_id id, double* value) const;
+    bool valueToText(clap_id id, double value, char* buffer, std::uint32_t capacity) const;
+    bool textToValue(clap_id id, const char* text, double* value) const;
+    void flush(const clap_input_events_t* in, const clap_output_events_t* out);
+    bool saveState(const clap_ostream_t* stream) const;
+    bool loadState(const clap_istream_t* stream);
+    std::uint32_t latency() const;
+    bool loadProgram(std::uint32_t locationKind, const char* location, const char* loadKey);
+    ClapGui* gui() const { return editorGui.get(); }
+
+    // The audio side: events split the block at their sample.
+    void applyEvent(const clap_event_header_t* event);
+    template <typename Sample>
+    void runFrames(Sample* const* inputs, Sample* const* outputs, bool silentInput, std::uint32_t channelCount,
+                   std::uint32_t from, std::uint32_t to);
+    template <typename Sample>
+    bool processAudio(const clap_process_t& process, Sample* const* inputs, Sample* const* outputs,
+                      std::uint32_t inputChannels, std::uint32_t outputChannels);
+    void setParameter(clap_id id, double value);
+    void noteOversample(float value);
+    void sendEditorEvents(const clap_output_events_t* out);
+    void editorChanged(EditorEvent event);
+    void requestRestartIfLatencyMoved();
+
+    clap_plugin_t plugin;
+    const clap_host_t* host;
+    const clap_host_params_t* hostParams = nullptr;
+    const clap_host_latency_t* hostLatency = nullptr;
+    const clap_host_thread_check_t* hostThreadCheck = nullptr;
+    std::unique_ptr<effect::QuenchboxEffect> effect;
+    std::unique_ptr<ClapGui> editorGui;
+    std::atomic<Stage> stage{Stage::created};
+    EditorEventQueue editorEvents;
+    std::uint32_t activeLatency = 0;
+    std::uint32_t reportedLatency = 0;
+    std::atomic<std::uint32_t> oversampleLatency{0};
+    std::atomic<bool> restartRequested{false};
+};
+
+}  // namespace quenchbox::clap
+
+#endif

@@ -1,0 +1,636 @@
+// The CLAP build as a host sees it: the built QuenchboxRZ.clap loaded with
+// dlopen, clap_entry, its factory, create, init, activate, start_processing
+// and process. Where the VST2 build has the same notion, the two must agree
+// to the bit.
+
+#include "host/ClapHostedPlugin.h"
+#include "host/ClapInstance.h"
+#include "host/DemoPhrase.h"
+#include "host/VstPlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using quenchbox::host::ClapInputEvents;
+using quenchbox::host::ClapInstance;
+using quenchbox::host::ClapLibrary;
+using quenchbox::host::ClapOutputEvents;
+using quenchbox::host::VstPlugin;
+
+constexpr double kRate = 44100.0;
+constexpr std::size_t kFrames = 12288;
+constexpr std::uint32_t kMaxBlock = 4096;
+constexpr clap_id kDrive = 1;
+constexpr clap_id kBass = 3;
+constexpr clap_id kChannels = 12;
+constexpr clap_id kOversample = 13;
+
+// The guitar phrase, a little louder on the right so the channels differ.
+const std::vector<double>& phrase(int channel)
+{
+    static const std::array<std::vector<double>, 2> channels = [] {
+        const std::vector<double> mono = quenchbox::host::demoPhrase(kRate).channels[0];
+        std::vector<double> left(mono.begin(), mono.begin() + kFrames);
+        std::vector<double> right(left);
+        for (double& x : right)
+            x *= 1.5;
+        return std::array<std::vector<double>, 2>{left, right};
+    }();
+    return channels[channel];
+}
+
+struct Settings {
+    int program = 0;
+    std::vector<std::pair<int, float>> values;
+    int blockSize = 256;
+};
+
+template <typename Sample>
+using Stereo = std::array<std::vector<Sample>, 2>;
+
+template <typename Sample>
+Stereo<Sample> input()
+{
+    Stereo<Sample> in;
+    for (int c = 0; c < 2; ++c)
+        in[c].assign(phrase(c).begin(), phrase(c).end());
+    return in;
+}
+
+template <typename Sample>
+Stereo<Sample> renderVst(const Settings& s)
+{
+    const auto plugin = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    plugin->setSampleRate(kRate);
+    plugin->setBlockSize(s.blockSize);
+    plugin->setProgram(s.program);
+    for (const auto& [index, value] : s.values)
+        plugin->setParameter(index, value);
+    plugin->resume();
+    const Stereo<Sample> in = input<Sample>();
+    Stereo<Sample> out = {std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
+    for (std::size_t at = 0; at < kFrames; at += s.blockSize) {
+        const int frames = static_cast<int>(std::min<std::size_t>(s.blockSize, kFrames - at));
+        Sample* inputs[2] = {const_cast<Sample*>(in[0].data()) + at, const_cast<Sample*>(in[1].data()) + at};
+        Sample* outputs[2] = {out[0].data() + at, out[1].data() + at};
+        plugin->process(inputs, outputs, frames);
+    }
+    return out;
+}
+
+// A library loaded once for the whole test program, as a host keeps it.
+const ClapLibrary& clapLibrary()
+{
+    static const ClapLibrary library(QUENCHBOX_CLAP_PATH);
+    return library;
+}
+
+std::unique_ptr<ClapInstance> createClap(ClapInstance::HostExtensions extensions = ClapInstance::HostExtensions::all)
+{
+    return ClapInstance::create(clapLibrary().entry(), extensions);
+}
+
+void selectProgram(ClapInstance& clap, int program)
+{
+    const auto* presets = clap.extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    ASSERT_NE(presets, nullptr);
+    ASSERT_TRUE(presets->from_location(clap.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
+                                       std::to_string(program).c_str()));
+}
+
+void setValues(ClapInstance& clap, const std::vector<std::pair<int, float>>& values)
+{
+    ClapInputEvents events;
+    for (const auto& [index, value] : values)
+        events.addValue(0, static_cast<clap_id>(index), value);
+    clap.flush(events);
+}
+
+// Processes the phrase in place, block by block; events at their frame in
+// the whole run go into the block that holds it.
+template <typename Sample>
+Stereo<Sample> runClap(ClapInstance& clap, int blockSize, const std::vector<std::pair<std::size_t, std::pair<clap_id, double>>>& changes = {})
+{
+    Stereo<Sample> io = input<Sample>();
+    EXPECT_TRUE(clap.activate(kRate, 1, kMaxBlock));
+    EXPECT_TRUE(clap.startProcessing());
+    for (std::size_t at = 0; at < kFrames; at += blockSize) {
+        const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(blockSize, kFrames - at));
+        ClapInputEvents events;
+        for (const auto& [frame, change] : changes)
+            if (frame >= at && frame < at + frames)
+                events.addValue(static_cast<std::uint32_t>(frame - at), change.first, change.second);
+        Sample* channels[2] = {io[0].data() + at, io[1].data() + at};
+        EXPECT_EQ(clap.process(channels, channels, frames, &events), CLAP_PROCESS_CONTINUE);
+    }
+    clap.stopProcessing();
+    clap.deactivate();
+    return io;
+}
+
+template <typename Sample>
+Stereo<Sample> renderClap(const Settings& s)
+{
+    const auto clap = createClap();
+    selectProgram(*clap, s.program);
+    setValues(*clap, s.values);
+    return runClap<Sample>(*clap, s.blockSize);
+}
+
+template <typename Sample>
+bool bitIdentical(const Stereo<Sample>& a, const Stereo<Sample>& b)
+{
+    for (int c = 0; c < 2; ++c)
+        if (a[c].size() != b[c].size() || std::memcmp(a[c].data(), b[c].data(), a[c].size() * sizeof(Sample)) != 0)
+            return false;
+    return true;
+}
+
+// ---- Descriptor, ports and parameters ----
+
+TEST(ClapBuild, DescribesItselfAndItsStereoPorts)
+{
+    const auto clap = createClap();
+    const clap_plugin_descriptor_t& d = clap->descriptor();
+    EXPECT_STREQ(d.id, "example.zuk.quenchbox-rz");
+    EXPECT_STREQ(d.name, "Quenchbox RZ");
+    EXPECT_STREQ(d.vendor, "ZUK");
+    EXPECT_STREQ(d.version, QUENCHBOX_PROJECT_VERSION);
+    EXPECT_GT(std::strlen(d.description), 10u);
+    std::vector<std::string> features;
+    for (const char* const* f = d.features; *f; ++f)
+        features.emplace_back(*f);
+    EXPECT_EQ(features, (std::vector<std::string>{"audio-effect", "distortion", "stereo", "mono"}));
+
+    const auto* ports = clap->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+    ASSERT_NE(ports, nullptr);
+    for (bool isInput : {true, false}) {
+        EXPECT_EQ(ports->count(clap->plugin(), isInput), 1u);
+        clap_audio_port_info_t info{};
+        ASSERT_TRUE(ports->get(clap->plugin(), 0, isInput, &info));
+        EXPECT_EQ(info.channel_count, 2u);
+        EXPECT_STREQ(info.port_type, CLAP_PORT_STEREO);
+        EXPECT_TRUE(info.flags & CLAP_AUDIO_PORT_IS_MAIN);
+        EXPECT_TRUE(info.flags & CLAP_AUDIO_PORT_SUPPORTS_64BITS);
+        EXPECT_EQ(info.in_place_pair, info.id);
+        EXPECT_FALSE(ports->get(clap->plugin(), 1, isInput, &info));
+    }
+    // No editor on Linux yet.
+    EXPECT_EQ(clap->extension<void>(CLAP_EXT_GUI), nullptr);
+    EXPECT_EQ(clap->extension<void>("clap.no-such-extension"), nullptr);
+}
+
+TEST(ClapBuild, SixteenAutomatableParametersWithFullNamesAndTheVst2Defaults)
+{
+    const auto clap = createClap();
+    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    const char* names[16] = {"Enable", "Drive", "Level", "Bass", "Middle", "Treble", "Deep", "Voltage",
+                             "OA Gain", "LEDs", "Scale", "RZ Mode", "Channels", "Oversample", "Bright", "Mix"};
+    const std::vector<int> stepped = {0, 9, 11, 12, 13, 14};
+    ASSERT_EQ(clap->parameterCount(), 16u);
+    for (std::uint32_t i = 0; i < 16; ++i) {
+        const clap_param_info_t info = clap->parameterInfo(i);
+        EXPECT_EQ(info.id, i);
+        EXPECT_STREQ(info.name, names[i]);
+        EXPECT_TRUE(info.flags & CLAP_PARAM_IS_AUTOMATABLE);
+        const bool isStepped = std::find(stepped.begin(), stepped.end(), static_cast<int>(i)) != stepped.end();
+        EXPECT_EQ((info.flags & CLAP_PARAM_IS_STEPPED) != 0, isStepped) << names[i];
+        EXPECT_EQ(info.min_value, 0.0);
+        EXPECT_EQ(info.max_value, 1.0);
+        EXPECT_EQ(info.default_value, vst->parameter(static_cast<int>(i))) << names[i];
+        EXPECT_EQ(clap->value(i), vst->parameter(static_cast<int>(i))) << names[i];
+    }
+    EXPECT_EQ(clap->parameterInfo(16).id, CLAP_INVALID_ID);
+}
+
+TEST(ClapBuild, TextsAreTheVst2DisplayTextsWithUnitsAndReadBack)
+{
+    const auto clap = createClap();
+    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    for (int i = 0; i < 16; ++i) {
+        const bool isStepped = clap->parameterInfo(i).flags & CLAP_PARAM_IS_STEPPED;
+        const int steps = isStepped ? 1 : 200;
+        for (int n = 0; n <= steps; ++n) {
+            const float v = static_cast<float>(n) / steps;
+            vst->setParameter(i, v);
+            const std::string unit = i == 7 ? " V" : "";
+            const std::string text = clap->text(i, v);
+            EXPECT_EQ(text, vst->parameterDisplay(i) + unit) << i << " at " << v;
+            double back = -1.0;
+            ASSERT_TRUE(clap->fromText(i, text, back)) << text;
+            EXPECT_EQ(clap->text(i, back), text);
+        }
+    }
+    double v = 0.0;
+    EXPECT_TRUE(clap->fromText(kDrive, "0.7", v));
+    EXPECT_FLOAT_EQ(static_cast<float>(v), 0.7f);
+    EXPECT_FALSE(clap->fromText(kDrive, "a lot", v));
+    EXPECT_FALSE(clap->fromText(16, "0.5", v));
+    EXPECT_EQ(clap->text(16, 0.5), "");
+}
+
+// ---- Output against the VST2 build ----
+
+struct OutputCase {
+    int program;
+    bool oversample;
+    bool stereo;
+};
+
+class ClapOutput : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(ClapOutput, BitIdenticalToTheVst2BuildForEveryBlockSizeAndPrecision)
+{
+    const OutputCase c = GetParam();
+    for (int blockSize : {1, 7, 256, 4096}) {
+        Settings s;
+        s.program = c.program;
+        s.values = {{kOversample, c.oversample ? 1.0f : 0.0f}, {kChannels, c.stereo ? 1.0f : 0.0f}};
+        s.blockSize = blockSize;
+        EXPECT_TRUE(bitIdentical(renderClap<float>(s), renderVst<float>(s))) << "32-bit, block " << blockSize;
+        EXPECT_TRUE(bitIdentical(renderClap<double>(s), renderVst<double>(s))) << "64-bit, block " << blockSize;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ClapOutput,
+                         ::testing::Values(OutputCase{0, false, false}, OutputCase{4, true, false},
+                                           OutputCase{8, false, true}, OutputCase{1, true, true}));
+
+TEST(ClapEvents, TakeEffectAtTheirSample)
+{
+    // The VST2 run is split where the CLAP events fall.
+    const std::size_t k1 = 1000;
+    const std::size_t k2 = 1001;
+    const std::size_t k3 = 5000;
+    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    vst->setSampleRate(kRate);
+    vst->setParameter(kChannels, 1.0f);
+    vst->resume();
+    Stereo<float> expected = input<float>();
+    auto run = [&](std::size_t from, std::size_t to) {
+        float* channels[2] = {expected[0].data() + from, expected[1].data() + from};
+        vst->process(channels, channels, static_cast<int>(to - from));
+    };
+    run(0, k1);
+    vst->setParameter(kDrive, 0.9f);
+    run(k1, k2);
+    vst->setParameter(kBass, 0.1f);
+    run(k2, k3);
+    vst->setParameter(kOversample, 1.0f);
+    run(k3, kFrames);
+
+    const auto clap = createClap();
+    setValues(*clap, {{kChannels, 1.0f}});
+    const Stereo<float> actual =
+        runClap<float>(*clap, 4096, {{k1, {kDrive, 0.9}}, {k2, {kBass, 0.1}}, {k3, {kOversample, 1.0}}});
+    EXPECT_TRUE(bitIdentical(actual, expected));
+
+    const auto unchanged = createClap();
+    setValues(*unchanged, {{kChannels, 1.0f}});
+    EXPECT_FALSE(bitIdentical(runClap<float>(*unchanged, 4096), expected));
+}
+
+// ---- State ----
+
+TEST(ClapState, RoundTripsIntoAFreshInstanceOneByteAtATime)
+{
+    const auto original = createClap();
+    selectProgram(*original, 3);
+    setValues(*original, {{kDrive, 0.61f}, {kOversample, 1.0f}, {kChannels, 1.0f}});
+    std::vector<std::uint8_t> saved;
+    ASSERT_TRUE(original->saveState(saved, 1));
+    EXPECT_EQ(saved.size(), 104u);
+
+    const auto restored = createClap();
+    ASSERT_TRUE(restored->loadState(saved, 1));
+    for (clap_id i = 0; i < 16; ++i)
+        EXPECT_EQ(restored->value(i), original->value(i)) << i;
+    std::vector<std::uint8_t> again;
+    ASSERT_TRUE(restored->saveState(again));
+    EXPECT_EQ(again, saved);  // program 3 and its name came along
+    EXPECT_EQ(restored->latency(), 8u);
+    EXPECT_TRUE(bitIdentical(runClap<double>(*restored, 256), runClap<double>(*original, 256)));
+}
+
+TEST(ClapState, RefusesDamagedTruncatedAndForeignStatesAndStaysAsItWas)
+{
+    const auto source = createClap();
+    std::vector<std::uint8_t> good;
+    ASSERT_TRUE(source->saveState(good));
+
+    const auto target = createClap();
+    selectProgram(*target, 5);
+    setValues(*target, {{kDrive, 0.2f}});
+    std::vector<std::uint8_t> before;
+    ASSERT_TRUE(target->saveState(before));
+
+    std::vector<std::vector<std::uint8_t>> bad;
+    for (std::size_t size = 0; size < good.size(); size += 7)
+        bad.emplace_back(good.begin(), good.begin() + size);
+    for (std::size_t byte = 0; byte < good.size(); byte += 3) {
+        bad.push_back(good);
+        bad.back()[byte] ^= 0x10;
+    }
+    bad.push_back(good);
+    bad.back().push_back(0);  // one byte too many
+    bad.emplace_back(std::vector<std::uint8_t>(104, 0xAB));
+    bad.emplace_back(std::vector<std::uint8_t>(4096, 0));
+    for (const auto& state : bad)
+        EXPECT_FALSE(target->loadState(state, 5)) << state.size() << " bytes";
+
+    std::vector<std::uint8_t> after;
+    ASSERT_TRUE(target->saveState(after));
+    EXPECT_EQ(after, before);
+}
+
+TEST(ClapState, StreamErrorsAreRefused)
+{
+    const auto clap = createClap();
+    const auto* state = clap->extension<clap_plugin_state_t>(CLAP_EXT_STATE);
+    clap_ostream_t failing{nullptr, [](const clap_ostream_t*, const void*, std::uint64_t) -> std::int64_t { return -1; }};
+    EXPECT_FALSE(state->save(clap->plugin(), &failing));
+    clap_ostream_t stuck{nullptr, [](const clap_ostream_t*, const void*, std::uint64_t) -> std::int64_t { return 0; }};
+    EXPECT_FALSE(state->save(clap->plugin(), &stuck));
+    clap_istream_t broken{nullptr, [](const clap_istream_t*, void*, std::uint64_t) -> std::int64_t { return -1; }};
+    EXPECT_FALSE(state->load(clap->plugin(), &broken));
+    EXPECT_FALSE(state->load(clap->plugin(), nullptr));
+    EXPECT_FALSE(state->save(clap->plugin(), nullptr));
+}
+
+// ---- Latency ----
+
+TEST(ClapLatency, ZeroOrEightAndARestartWhenOversampleChangesWhileActive)
+{
+    const auto clap = createClap();
+    EXPECT_EQ(clap->latency(), 0u);
+    setValues(*clap, {{kOversample, 1.0f}});
+    EXPECT_EQ(clap->latency(), 8u);
+    EXPECT_EQ(clap->hostCalls().restartRequests, 0);  // inactive: the host reads it on activation
+
+    ASSERT_TRUE(clap->activate(kRate, 1, 256));
+    EXPECT_EQ(clap->hostCalls().latencyChanges, 1);
+    ASSERT_TRUE(clap->startProcessing());
+    std::vector<float> buffer(256, 0.1f);
+    float* channels[2] = {buffer.data(), buffer.data()};
+    ClapInputEvents off;
+    off.addValue(10, kOversample, 0.0);
+    clap->process(channels, channels, 256, &off);
+    EXPECT_EQ(clap->hostCalls().restartRequests, 1);
+    clap->process(channels, channels, 256);
+    EXPECT_EQ(clap->hostCalls().restartRequests, 1);  // asked once until the restart
+    EXPECT_EQ(clap->latency(), 0u);
+
+    clap->stopProcessing();
+    clap->deactivate();
+    ASSERT_TRUE(clap->activate(kRate, 1, 256));
+    EXPECT_EQ(clap->hostCalls().latencyChanges, 2);
+    setValues(*clap, {{kDrive, 0.4f}});
+    EXPECT_EQ(clap->hostCalls().restartRequests, 1);  // no latency change, no restart
+}
+
+// ---- Life and threads ----
+
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitized = true;  // one thread: nothing to find, only time to spend
+#else
+constexpr bool kThreadSanitized = false;
+#endif
+
+TEST(ClapLifetime, AThousandInstancesComeAndGo)
+{
+    if (kThreadSanitized)
+        GTEST_SKIP() << "single-threaded";
+    for (int n = 0; n < 1000; ++n) {
+        const auto clap = createClap();
+        if (n % 100 == 0) {
+            ASSERT_TRUE(clap->activate(n % 200 ? 48000.0 : kRate, 1, 64));
+            ASSERT_TRUE(clap->startProcessing());
+            std::vector<double> buffer(64, 0.2);
+            double* channels[2] = {buffer.data(), buffer.data()};
+            EXPECT_EQ(clap->process(channels, channels, 64), CLAP_PROCESS_CONTINUE);
+        }
+    }
+}
+
+TEST(ClapThreads, MainThreadCallsBesideProcessing)
+{
+    const auto clap = createClap();
+    ASSERT_TRUE(clap->activate(kRate, 1, 128));
+    ASSERT_TRUE(clap->startProcessing());
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        std::vector<float> left(128, 0.3f);
+        std::vector<float> right(128, -0.3f);
+        float* channels[2] = {left.data(), right.data()};
+        for (int block = 0; block < 100; ++block) {
+            ClapInputEvents events;
+            events.addValue(static_cast<std::uint32_t>(block % 128), kDrive, (block % 10) / 10.0);
+            clap->process(channels, channels, 128, &events);
+            ASSERT_TRUE(std::isfinite(left[0]) && std::isfinite(right[127]));
+        }
+        done = true;
+    });
+    std::vector<std::uint8_t> saved;
+    int rounds = 0;
+    while (!done) {
+        for (clap_id i = 0; i < 16; ++i)
+            clap->text(i, clap->value(i));
+        ASSERT_TRUE(clap->saveState(saved));
+        ASSERT_TRUE(clap->loadState(saved));
+        ++rounds;
+    }
+    audio.join();
+    EXPECT_GT(rounds, 0);
+}
+
+// ---- Bad input ----
+
+struct RawBlock {
+    std::vector<float> samples[4];
+    float* channels[4];
+    clap_audio_buffer_t in{};
+    clap_audio_buffer_t out{};
+    clap_process_t process{};
+    ClapInputEvents events;
+    ClapOutputEvents sent;
+
+    explicit RawBlock(std::uint32_t frames, std::uint32_t inChannels = 2, std::uint32_t outChannels = 2)
+    {
+        for (int c = 0; c < 4; ++c) {
+            samples[c].assign(frames, 0.25f * static_cast<float>(c + 1));
+            channels[c] = samples[c].data();
+        }
+        in = {channels, nullptr, inChannels, 0, 0};
+        out = {channels, nullptr, outChannels, 0, 0};
+        process.frames_count = frames;
+        process.audio_inputs = &in;
+        process.audio_outputs = &out;
+        process.audio_inputs_count = 1;
+        process.audio_outputs_count = 1;
+        process.in_events = events.list();
+        process.out_events = sent.list();
+    }
+
+    bool allFinite() const
+    {
+        for (const auto& channel : samples)
+            for (float x : channel)
+                if (!std::isfinite(x))
+                    return false;
+        return true;
+    }
+};
+
+std::unique_ptr<ClapInstance> processingClap(ClapInstance::HostExtensions extensions = ClapInstance::HostExtensions::all)
+{
+    auto clap = createClap(extensions);
+    EXPECT_TRUE(clap->activate(kRate, 1, 512));
+    EXPECT_TRUE(clap->startProcessing());
+    return clap;
+}
+
+TEST(ClapBadInput, MissingBuffersAreAnErrorButTheirEventsCount)
+{
+    const auto clap = processingClap();
+    const clap_plugin_t* p = clap->plugin();
+    RawBlock noOutputs(64);
+    noOutputs.events.addValue(3, kDrive, 0.8);
+    noOutputs.process.audio_outputs = nullptr;
+    EXPECT_EQ(p->process(p, &noOutputs.process), CLAP_PROCESS_ERROR);
+    EXPECT_FLOAT_EQ(static_cast<float>(clap->value(kDrive)), 0.8f);
+
+    RawBlock noData(64);
+    noData.out.data32 = nullptr;
+    EXPECT_EQ(p->process(p, &noData.process), CLAP_PROCESS_ERROR);
+    RawBlock nullChannel(64);
+    float* withHole[2] = {nullChannel.channels[0], nullptr};
+    nullChannel.out.data32 = withHole;
+    EXPECT_EQ(p->process(p, &nullChannel.process), CLAP_PROCESS_ERROR);
+    RawBlock noPorts(64);
+    noPorts.process.audio_outputs_count = 0;
+    EXPECT_EQ(p->process(p, &noPorts.process), CLAP_PROCESS_ERROR);
+    EXPECT_EQ(p->process(p, nullptr), CLAP_PROCESS_ERROR);
+
+    // Without an input the effect hears silence.
+    RawBlock noInput(64);
+    noInput.process.audio_inputs = nullptr;
+    noInput.process.audio_inputs_count = 0;
+    EXPECT_EQ(p->process(p, &noInput.process), CLAP_PROCESS_CONTINUE);
+    const auto silent = processingClap();
+    setValues(*silent, {{kDrive, 0.8f}});
+    std::vector<float> zeros[2] = {std::vector<float>(64), std::vector<float>(64)};
+    float* channels[2] = {zeros[0].data(), zeros[1].data()};
+    silent->process(channels, channels, 64);
+    EXPECT_EQ(noInput.samples[0], zeros[0]);
+    EXPECT_EQ(noInput.samples[1], zeros[1]);
+}
+
+TEST(ClapBadInput, ZeroFramesAndOddChannelCounts)
+{
+    const auto clap = processingClap();
+    const clap_plugin_t* p = clap->plugin();
+    RawBlock empty(0);
+    empty.events.addValue(0, kBass, 0.3);
+    EXPECT_EQ(p->process(p, &empty.process), CLAP_PROCESS_CONTINUE);
+    EXPECT_FLOAT_EQ(static_cast<float>(clap->value(kBass)), 0.3f);
+
+    RawBlock mono(64, 1, 1);
+    EXPECT_EQ(p->process(p, &mono.process), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(mono.samples[1][10], 0.5f);  // the second channel is not the plug-in's
+    EXPECT_TRUE(mono.allFinite());
+
+    // A mono input, in place, with "Channels" at stereo: both outputs carry it.
+    setValues(*clap, {{kChannels, 1.0f}});
+    RawBlock monoIn(64, 1, 2);
+    EXPECT_EQ(p->process(p, &monoIn.process), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(monoIn.samples[0], monoIn.samples[1]);
+    EXPECT_NE(monoIn.samples[0][40], 0.25f);
+
+    RawBlock four(64, 4, 4);
+    EXPECT_EQ(p->process(p, &four.process), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(four.samples[3], std::vector<float>(64, 0.0f));  // what the plug-in does not produce is silence
+    EXPECT_TRUE(four.allFinite());
+}
+
+TEST(ClapBadInput, UnknownIdsTypesAndNonFiniteValuesChangeNothingUnsafe)
+{
+    const auto clap = processingClap(ClapInstance::HostExtensions::none);
+    const clap_plugin_t* p = clap->plugin();
+    RawBlock block(128);
+    block.events.addValue(1, 16, 0.5);
+    block.events.addValue(2, CLAP_INVALID_ID, 0.5);
+    block.events.addValue(3, kDrive, std::numeric_limits<double>::quiet_NaN());
+    block.events.addValue(4, kBass, std::numeric_limits<double>::infinity());
+    block.events.addValue(5, 4, -7.0);
+    block.events.addValue(6, kOversample, 1e300);  // a restart request with no host extensions at all
+    clap_event_header_t unknown{sizeof(clap_event_header_t), 7, CLAP_CORE_EVENT_SPACE_ID, 99, 0};
+    block.events.addHeader(unknown);
+    clap_event_header_t foreignSpace{sizeof(clap_event_param_value_t), 8, 77, CLAP_EVENT_PARAM_VALUE, 0};
+    block.events.addHeader(foreignSpace);
+    clap_event_header_t tooShort{sizeof(clap_event_header_t), 9, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+    block.events.addHeader(tooShort);
+    EXPECT_EQ(p->process(p, &block.process), CLAP_PROCESS_CONTINUE);
+    EXPECT_TRUE(block.allFinite());
+    EXPECT_EQ(clap->value(kDrive), 0.0);
+    EXPECT_EQ(clap->value(kBass), 1.0);
+    EXPECT_EQ(clap->value(4), 0.0);
+    EXPECT_EQ(clap->value(kOversample), 1.0);
+    EXPECT_EQ(clap->hostCalls().restartRequests, 1);
+
+    const auto* params = clap->extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+    double v = 0.0;
+    EXPECT_FALSE(params->get_value(p, 16, &v));
+    EXPECT_FALSE(params->get_value(p, kDrive, nullptr));
+    EXPECT_FALSE(params->get_info(p, 99, nullptr));
+    char text[4];
+    EXPECT_TRUE(params->value_to_text(p, 7, 1.0, text, sizeof(text)));
+    EXPECT_STREQ(text, "30.");  // cut to the host's buffer
+    EXPECT_FALSE(params->value_to_text(p, 7, 1.0, text, 0));
+    EXPECT_FALSE(params->text_to_value(p, kDrive, nullptr, &v));
+}
+
+TEST(ClapBadInput, NonsenseRatesAndCallsOutOfOrderAreRefused)
+{
+    const auto clap = createClap();
+    const clap_plugin_t* p = clap->plugin();
+    RawBlock block(32);
+    EXPECT_EQ(p->process(p, &block.process), CLAP_PROCESS_ERROR);  // not active
+    EXPECT_FALSE(p->start_processing(p));
+    EXPECT_FALSE(p->init(p));  // only once
+    p->deactivate(p);
+    p->stop_processing(p);
+    p->reset(p);
+    for (double rate : {0.0, -44100.0, 10.0, 1e9, std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity()})
+        EXPECT_FALSE(p->activate(p, rate, 1, 256)) << rate;
+    EXPECT_FALSE(p->activate(p, kRate, 1, 0));
+    EXPECT_FALSE(p->activate(p, kRate, 512, 256));
+
+    ASSERT_TRUE(p->activate(p, kRate, 1, 256));
+    EXPECT_FALSE(p->activate(p, kRate, 1, 256));
+    EXPECT_EQ(p->process(p, &block.process), CLAP_PROCESS_ERROR);  // not started
+    ASSERT_TRUE(p->start_processing(p));
+    EXPECT_FALSE(p->start_processing(p));
+    p->deactivate(p);  // ignored while processing
+    EXPECT_EQ(p->process(p, &block.process), CLAP_PROCESS_CONTINUE);
+    p->stop_processing(p);
+    p->reset(p);
+    p->deactivate(p);
+    EXPECT_TRUE(p->activate(p, 96000.0, 1, 256));
+    p->deactivate(p);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// What the newer plug-in formats share: parameter texts that read back, the
+// saved state's codec and the latency figure.
+
+#include "effect/Parameters.h"
+#include "formats/shared/Latency.h"
+#include "formats/shared/ParameterDescriptions.h"
+#include "formats/shared/StateCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+namespace fx = quenchbox::effect;
+namespace fmt = quenchbox::formats;
+
+TEST(ParameterDescriptions, FullNamesStepsAndDefaultsOfProgramZero)
+{
+    EXPECT_STREQ(fmt::describeParameter(fx::kOversample).name, "Oversample");
+    EXPECT_STREQ(fmt::describeParameter(fx::kOpAmpGain).name, "OA Gain");
+    const float defaults[16] = {1, 0.33f, 0.5f, 0.5f, 0.5f, 0.5f, 0, 0.5f, 1, 1, 0.5f, 0, 0, 0, 0, 1};
+    int stepped = 0;
+    for (int i = 0; i < fx::kParameterCount; ++i) {
+        EXPECT_EQ(fmt::describeParameter(i).defaultValue, defaults[i]) << i;
+        stepped += fmt::isStepped(fmt::describeParameter(i).kind) ? 1 : 0;
+    }
+    EXPECT_EQ(stepped, 6);  // four switches, RZ Mode and Channels
+    EXPECT_EQ(fmt::describeParameter(fx::kChannels).kind, fmt::ParameterKind::choice);
+    EXPECT_EQ(fmt::describeParameter(fx::kBright).kind, fmt::ParameterKind::toggle);
+}
+
+TEST(ParameterDescriptions, ValuesAreClampedAndSteppedOnesTruncated)
+{
+    EXPECT_EQ(fmt::sanitizeValue(fx::kDrive, 1.7), 1.0f);
+    EXPECT_EQ(fmt::sanitizeValue(fx::kDrive, -3.0), 0.0f);
+    EXPECT_EQ(fmt::sanitizeValue(fx::kDrive, std::numeric_limits<double>::quiet_NaN()), 0.0f);
+    EXPECT_EQ(fmt::sanitizeValue(fx::kDrive, std::numeric_limits<double>::infinity()), 1.0f);
+    EXPECT_EQ(fmt::sanitizeValue(fx::kEnable, 0.99), 0.0f);
+    EXPECT_EQ(fmt::sanitizeValue(fx::kRzMode, 1.0), 1.0f);
+}
+
+TEST(ParameterDescriptions, TextsCarryUnitsAndReadBackWhatTheyPrint)
+{
+    EXPECT_EQ(fmt::parameterText(fx::kVoltage, 0.5), "9.0 V");
+    EXPECT_EQ(fmt::parameterText(fx::kVoltage, 1.0), "30.0 V");
+    EXPECT_EQ(fmt::parameterText(fx::kScale, 0.0), "-0.50");
+    EXPECT_EQ(fmt::parameterText(fx::kMix, 0.25), "25%");
+    EXPECT_EQ(fmt::parameterText(fx::kOpAmpGain, 1.0), "200000");
+    for (int i = 0; i < fx::kParameterCount; ++i) {
+        const int steps = fmt::isStepped(fmt::describeParameter(i).kind) ? 1 : 1000;
+        for (int n = 0; n <= steps; ++n) {
+            const std::string text = fmt::parameterText(i, static_cast<double>(n) / steps);
+            double value = -1.0;
+            ASSERT_TRUE(fmt::parameterFromText(i, text.c_str(), value)) << i << " '" << text << "'";
+            EXPECT_EQ(fmt::parameterText(i, value), text) << i;
+        }
+    }
+}
+
+TEST(ParameterDescriptions, PlainNumbersAndWordsAreRead)
+{
+    double v = -1.0;
+    EXPECT_TRUE(fmt::parameterFromText(fx::kDrive, " 0.25 ", v));
+    EXPECT_DOUBLE_EQ(v, 0.25);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kVoltage, "4.5", v));
+    EXPECT_NEAR(v, 0.0, 1e-6);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kMix, "50", v));
+    EXPECT_DOUBLE_EQ(v, 0.5);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kScale, "+0.10", v));
+    EXPECT_NEAR(v, 0.6, 1e-6);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kOversample, "on", v));
+    EXPECT_EQ(v, 1.0);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kRzMode, "RZ1", v));
+    EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kChannels, "2", v));
+    EXPECT_EQ(v, 1.0);
+    EXPECT_TRUE(fmt::parameterFromText(fx::kOpAmpGain, "250", v));
+    EXPECT_EQ(fmt::parameterText(fx::kOpAmpGain, v), "250");
+
+    v = 0.75;
+    for (const char* nonsense : {"", "loud", "1.2.3", "nan", "inf", "0.5 dB", "V"})
+        EXPECT_FALSE(fmt::parameterFromText(fx::kDrive, nonsense, v)) << nonsense;
+    EXPECT_FALSE(fmt::parameterFromText(16, "0.5", v));
+    EXPECT_FALSE(fmt::parameterFromText(fx::kDrive, nullptr, v));
+    EXPECT_EQ(v, 0.75);
+}
+
+TEST(Latency, EightSamplesOnlyWithOversampling)
+{
+    EXPECT_EQ(fmt::latencyFrames(0.0f), 0u);
+    EXPECT_EQ(fmt::latencyFrames(0.5f), 0u);  // a switch acts on only above 0.5
+    EXPECT_EQ(fmt::latencyFrames(1.0f), 8u);
+}
+
+fmt::EffectState sampleState()
+{
+    fmt::EffectState state;
+    state.program = 4;
+    std::memcpy(state.programName, "Screaming Solo", 14);
+    for (int i = 0; i < fx::kParameterCount; ++i)
+        state.values[i] = static_cast<float>(i) / 15.0f;
+    return state;
+}
+
+TEST(StateCodec, RoundTripsEveryField)
+{
+    const fmt::EncodedState bytes = fmt::encodeState(sampleState());
+    EXPECT_EQ(bytes.size(), 104u);
+    EXPECT_EQ(std::memcmp(bytes.data(), "QBRZ\x01\0\0\0\x04\0\0\0Screaming Solo", 26), 0);
+    fmt::EffectState decoded;
+    ASSERT_TRUE(fmt::decodeState(bytes.data(), bytes.size(), decoded));
+    EXPECT_EQ(decoded.program, 4);
+    EXPECT_EQ(std::memcmp(decoded.programName, sampleState().programName, 24), 0);
+    EXPECT_EQ(std::memcmp(decoded.values, sampleState().values, sizeof(decoded.values)), 0);
+}
+
+TEST(StateCodec, RefusesEveryDamagedTruncatedOrForeignRecord)
+{
+    const fmt::EncodedState good = fmt::encodeState(sampleState());
+    fmt::EffectState untouched;
+    untouched.program = 9;
+    auto expectRefused = [&](const std::uint8_t* bytes, std::size_t size, const char* what) {
+        fmt::EffectState state = untouched;
+        EXPECT_FALSE(fmt::decodeState(bytes, size, state)) << what << " " << size;
+        EXPECT_EQ(state.program, 9) << what;
+    };
+    for (std::size_t size = 0; size < good.size(); ++size)
+        expectRefused(good.data(), size, "truncated");
+    std::uint8_t longer[105] = {};
+    std::memcpy(longer, good.data(), good.size());
+    expectRefused(longer, sizeof(longer), "longer");
+    for (std::size_t byte = 0; byte < good.size(); ++byte)
+        for (int bit = 0; bit < 8; ++bit) {
+            fmt::EncodedState damaged = good;
+            damaged[byte] ^= static_cast<std::uint8_t>(1 << bit);
+            expectRefused(damaged.data(), damaged.size(), "flipped bit");
+        }
+    expectRefused(nullptr, good.size(), "null");
+}
+
+TEST(StateCodec, RefusesIntactRecordsWithImpossibleContent)
+{
+    auto refuses = [](fmt::EffectState state) {
+        const fmt::EncodedState bytes = fmt::encodeState(state);
+        return !fmt::decodeState(bytes.data(), bytes.size(), state);
+    };
+    fmt::EffectState state = sampleState();
+    state.program = 16;
+    EXPECT_TRUE(refuses(state));
+    state = sampleState();
+    state.values[3] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_TRUE(refuses(state));
+    state.values[3] = 1.0001f;
+    EXPECT_TRUE(refuses(state));
+    state = sampleState();
+    state.programName[20] = 'x';  // a byte after the name's terminator
+    EXPECT_TRUE(refuses(state));
+}
+
+}  // namespace
