@@ -171,14 +171,14 @@ void EditorHost::idleFor(int ms)
     dispatch(effEditIdle);
 }
 
-Window EditorHost::editorWindow() const
+Window childOf(Display* display, Window parent)
 {
     Window root = 0;
     Window parentOfParent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     Window child = 0;
-    if (parentWindow != 0 && XQueryTree(display, parentWindow, &root, &parentOfParent, &children, &count) != 0) {
+    if (parent != 0 && XQueryTree(display, parent, &root, &parentOfParent, &children, &count) != 0) {
         if (count > 0)
             child = children[count - 1];
         if (children != nullptr)
@@ -186,6 +186,8 @@ Window EditorHost::editorWindow() const
     }
     return child;
 }
+
+Window EditorHost::editorWindow() const { return childOf(display, parentWindow); }
 
 std::string EditorHost::editorWindowName() const
 {
@@ -198,12 +200,12 @@ std::string EditorHost::editorWindowName() const
     return result;
 }
 
-Picture EditorHost::screenshot() const
+Picture windowPicture(Display* display, Window window)
 {
     Picture picture;
     XWindowAttributes attributes = {};
-    XGetWindowAttributes(display, parentWindow, &attributes);
-    XImage* image = XGetImage(display, parentWindow, 0, 0, static_cast<unsigned>(attributes.width),
+    XGetWindowAttributes(display, window, &attributes);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr)
         return picture;
@@ -216,50 +218,58 @@ Picture EditorHost::screenshot() const
     return picture;
 }
 
-void EditorHost::sendButton(int type, int x, int y, unsigned button, unsigned state)
+Picture EditorHost::screenshot() const { return windowPicture(display, parentWindow); }
+
+void sendButton(Display* display, Window target, int type, int x, int y, unsigned button, unsigned state,
+                unsigned long time)
 {
     XEvent event = {};
     event.xbutton.type = type;
     event.xbutton.display = display;
-    event.xbutton.window = editorWindow();
+    event.xbutton.window = target;
     event.xbutton.root = DefaultRootWindow(display);
-    event.xbutton.time = eventTime;
+    event.xbutton.time = time;
     event.xbutton.x = x;
     event.xbutton.y = y;
     event.xbutton.state = state;
     event.xbutton.button = button;
     event.xbutton.same_screen = True;
-    XSendEvent(display, event.xbutton.window, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
-               &event);
+    XSendEvent(display, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+    XFlush(display);
+}
+
+void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time)
+{
+    XEvent event = {};
+    event.xmotion.type = MotionNotify;
+    event.xmotion.display = display;
+    event.xmotion.window = target;
+    event.xmotion.root = DefaultRootWindow(display);
+    event.xmotion.time = time;
+    event.xmotion.x = x;
+    event.xmotion.y = y;
+    event.xmotion.state = state;
+    event.xmotion.same_screen = True;
+    XSendEvent(display, target, False, PointerMotionMask, &event);
     XFlush(display);
 }
 
 void EditorHost::press(int x, int y, unsigned button, unsigned state)
 {
     eventTime += kApart;
-    sendButton(ButtonPress, x, y, button, state);
+    sendButton(display, editorWindow(), ButtonPress, x, y, button, state, eventTime);
 }
 
 void EditorHost::release(int x, int y, unsigned button, unsigned state)
 {
     eventTime += 10;
-    sendButton(ButtonRelease, x, y, button, state);
+    sendButton(display, editorWindow(), ButtonRelease, x, y, button, state, eventTime);
 }
 
 void EditorHost::move(int x, int y, unsigned state)
 {
-    XEvent event = {};
-    event.xmotion.type = MotionNotify;
-    event.xmotion.display = display;
-    event.xmotion.window = editorWindow();
-    event.xmotion.root = DefaultRootWindow(display);
-    event.xmotion.time = (eventTime += 10);
-    event.xmotion.x = x;
-    event.xmotion.y = y;
-    event.xmotion.state = state;
-    event.xmotion.same_screen = True;
-    XSendEvent(display, event.xmotion.window, False, PointerMotionMask, &event);
-    XFlush(display);
+    eventTime += 10;
+    sendMotion(display, editorWindow(), x, y, state, eventTime);
 }
 
 void EditorHost::click(int x, int y, unsigned state)

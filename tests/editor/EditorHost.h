@@ -43,6 +43,14 @@ int differingPixels(const Picture& a, const Picture& b, int x, int y, int width,
 Picture loadPng(const std::string& path);
 bool savePng(const Picture& picture, const std::string& path);
 
+// The X side of the test hosts: the editor's window inside the host's, its
+// pixels, and mouse input sent to it as the server would deliver it.
+Window childOf(Display* display, Window parent);
+Picture windowPicture(Display* display, Window window);
+void sendButton(Display* display, Window target, int type, int x, int y, unsigned button, unsigned state,
+                unsigned long time);
+void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time);
+
 class PluginLibrary {
 public:
     explicit PluginLibrary(const char* path);
@@ -103,7 +111,6 @@ public:
 private:
     static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                               void* ptr, float opt);
-    void sendButton(int type, int x, int y, unsigned button, unsigned state);
 
     Window parentWindow = 0;
     unsigned long eventTime = 1000;  // the server time the synthetic events carry
