@@ -6,12 +6,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 
 namespace editortest {
 
-LoopbackHttpServer::LoopbackHttpServer(int port, int answerStatus, std::string answerBody)
-    : status(answerStatus), body(std::move(answerBody))
+LoopbackHttpServer::LoopbackHttpServer(int port, int answerStatus, std::string answerBody, int answerDelayMs)
+    : status(answerStatus), body(std::move(answerBody)), delayMs(answerDelayMs)
 {
     socket = ::socket(AF_INET, SOCK_STREAM, 0);
     const int reuse = 1;
@@ -48,6 +49,7 @@ void LoopbackHttpServer::serve()
             continue;
         char request[2048];
         recv(client, request, sizeof(request), 0);  // one GET fits
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         const std::string reason = status == 200 ? "OK" : "Not Found";
         const std::string answer = "HTTP/1.0 " + std::to_string(status) + " " + reason +
                                    "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +

@@ -8,10 +8,10 @@
 namespace editortest {
 
 // A one-file HTTP server on 127.0.0.1: every request gets `status` with
-// `body`, then the connection closes. Stops when destroyed.
+// `body` after `delayMs`, then the connection closes. Stops when destroyed.
 class LoopbackHttpServer {
 public:
-    LoopbackHttpServer(int port, int status, std::string body);
+    LoopbackHttpServer(int port, int status, std::string body, int delayMs = 0);
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
@@ -25,6 +25,7 @@ private:
     int socket = -1;
     int status;
     std::string body;
+    int delayMs;
     std::atomic<bool> stopping{false};
     std::atomic<int> served{0};
     std::thread server;

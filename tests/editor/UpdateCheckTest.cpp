@@ -10,9 +10,11 @@
 #include "LoopbackHttpServer.h"
 
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +87,11 @@ protected:
     std::string askForUpdate()
     {
         host->click(60, 20);
+        return waitForAnswer();
+    }
+
+    std::string waitForAnswer()
+    {
         for (int i = 0; i < 100; ++i) {
             host->idleFor(50);
             if (host->editorWindowName() != "ZUK Quenchbox RZ")
@@ -127,6 +134,35 @@ TEST_F(UpdateCheckTest, ANewerVersionOffersTheDownloadPage)
     EXPECT_EQ(askForUpdate(), kNewer);
     answer(kYesX);
     EXPECT_EQ(browser.opened(*host), "http://127.0.0.1:18732/quenchbox-rz");
+}
+
+TEST_F(UpdateCheckTest, APressDuringACheckStartsNoSecondOneAndTheButtonSpringsBack)
+{
+    LoopbackHttpServer server(kPort, 200, versionFileWith(1001), 400);
+    ASSERT_TRUE(server.listening());
+    const Picture before = host->screenshot();
+    host->click(60, 20);
+    host->idleFor(100);
+    EXPECT_EQ(differingPixels(before, host->screenshot(), 40, 0, 40, 40, 8), 0);  // the button is unlit again
+    host->click(60, 20);  // while the first check waits for its answer
+    EXPECT_EQ(waitForAnswer(), kLatest);
+    answer(kOkX);
+    host->idleFor(600);
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(host->editorWindowName(), "ZUK Quenchbox RZ");  // no second answer
+}
+
+TEST_F(UpdateCheckTest, AnInstanceClosedWhileACheckWaitsLeavesTheCheckHarmless)
+{
+    LoopbackHttpServer server(kPort, 200, versionFileWith(1002), 300);
+    ASSERT_TRUE(server.listening());
+    host->click(60, 20);
+    host.reset();  // editor closed, instance gone, while the check waits for its answer
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(server.requests(), 1);
+    EditorHost next(loopbackPlugin());  // the library still serves new instances
+    ASSERT_TRUE(next.openEditor());
+    next.idleFor(50);
 }
 
 TEST_F(UpdateCheckTest, EveryFailureGivesTheSameWarning)
