@@ -6,13 +6,9 @@
 
 #include "EditorHost.h"
 
-#include <X11/extensions/XRes.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <string>
 
 namespace {
 
@@ -24,38 +20,6 @@ double threadCpuMs()
     timespec now = {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
-// The X resources of every client of the server, summed (the host's own
-// stay the same between the readings).
-long resourcesOfAllClients(Display* display)
-{
-    int count = 0;
-    XResClient* clients = nullptr;
-    if (!XResQueryClients(display, &count, &clients))
-        return -1;
-    long total = 0;
-    for (int i = 0; i < count; ++i) {
-        int types = 0;
-        XResType* kinds = nullptr;
-        if (XResQueryClientResources(display, clients[i].resource_base, &types, &kinds)) {
-            for (int t = 0; t < types; ++t)
-                total += kinds[t].count;
-            XFree(kinds);
-        }
-    }
-    XFree(clients);
-    return total;
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "EditorHost.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 #include <cairo.h>
 #include <dlfcn.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 
 namespace editortest {
 
@@ -75,6 +77,36 @@ bool savePng(const Picture& picture, const std::string& path)
     const bool saved = cairo_surface_write_to_png(image, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(image);
     return saved;
+}
+
+long resourcesOfAllClients(Display* display)
+{
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (!XResQueryClients(display, &count, &clients))
+        return -1;
+    long total = 0;
+    for (int i = 0; i < count; ++i) {
+        int types = 0;
+        XResType* kinds = nullptr;
+        if (XResQueryClientResources(display, clients[i].resource_base, &types, &kinds)) {
+            for (int t = 0; t < types; ++t)
+                total += kinds[t].count;
+            XFree(kinds);
+        }
+    }
+    XFree(clients);
+    return total;
+}
+
+long residentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
 }
 
 PluginLibrary::PluginLibrary(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}

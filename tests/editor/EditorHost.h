@@ -51,6 +51,11 @@ void sendButton(Display* display, Window target, int type, int x, int y, unsigne
                 unsigned long time);
 void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time);
 
+// The X resources of every client of the server, summed (XRes), and this
+// process's resident memory in KiB.
+long resourcesOfAllClients(Display* display);
+long residentKiB();
+
 class PluginLibrary {
 public:
     explicit PluginLibrary(const char* path);
