@@ -129,6 +129,7 @@ TEST_F(UpdateCheckTest, ANewerVersionOffersTheDownloadPage)
     LoopbackHttpServer server(kPort, 200, versionFileWith(1002));
     ASSERT_TRUE(server.listening());
     EXPECT_EQ(askForUpdate(), kNewer);
+    savePng(host->screenshot(), std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/editor-linux-update.png");
     answer(kNoX);
     EXPECT_EQ(host->editorWindowName(), "ZUK Quenchbox RZ");
     EXPECT_EQ(askForUpdate(), kNewer);
