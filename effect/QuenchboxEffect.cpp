@@ -2,7 +2,9 @@
 
 #include "effect/Programs.h"
 #if defined(_WIN32)
-#include "editor/QuenchboxEditor.h"
+#include "editor/win32/QuenchboxEditor.h"
+#else
+#include "editor/x11/QuenchboxEditor.h"
 #endif
 #include "shell/StringCopy.h"
 
@@ -52,15 +54,9 @@ QuenchboxEffect::~QuenchboxEffect()
     { std::lock_guard<EffectLock> wait(displayLock); }
 }
 
-// The Windows build creates its editor here; the editor attaches itself to
-// the effect and sets the has-editor flag. Other builds have none, and hosts
-// show their generic controls.
-void QuenchboxEffect::attachEditor()
-{
-#if defined(_WIN32)
-    editor = new editor::QuenchboxEditor(this);
-#endif
-}
+// The editor (Win32 or X11) is created here; it attaches itself to the
+// effect and sets the has-editor flag.
+void QuenchboxEffect::attachEditor() { editor = new editor::QuenchboxEditor(this); }
 
 void QuenchboxEffect::setSampleRate(float rate)
 {

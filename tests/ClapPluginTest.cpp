@@ -188,8 +188,11 @@ TEST(ClapBuild, DescribesItselfAndItsStereoPorts)
         EXPECT_EQ(info.in_place_pair, info.id);
         EXPECT_FALSE(ports->get(clap->plugin(), 1, isInput, &info));
     }
-    // No editor on Linux yet.
-    EXPECT_EQ(clap->extension<void>(CLAP_EXT_GUI), nullptr);
+    // The editor embeds through the gui extension (x11), driven by the host's
+    // timer and the X connection's descriptor.
+    EXPECT_NE(clap->extension<void>(CLAP_EXT_GUI), nullptr);
+    EXPECT_NE(clap->extension<void>(CLAP_EXT_TIMER_SUPPORT), nullptr);
+    EXPECT_NE(clap->extension<void>(CLAP_EXT_POSIX_FD_SUPPORT), nullptr);
     EXPECT_EQ(clap->extension<void>("clap.no-such-extension"), nullptr);
 }
 

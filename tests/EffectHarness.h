@@ -19,7 +19,7 @@ inline VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstI
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-// Stands in for the Windows editor: lets the effect publish display copies.
+// Stands in for the real editor: lets the effect publish display copies.
 class StubEditor : public AEffEditor {
 public:
     explicit StubEditor(AudioEffect* owner) : AEffEditor(owner) {}
@@ -55,8 +55,15 @@ public:
         dispatch(opcode, index, 0, buffer);
         return buffer;
     }
+    // The effect without its editor, as a build without one would be.
+    void removeEditor()
+    {
+        delete effect->getEditor();  // detaches itself and clears the has-editor flag
+        effect->attachMeterHandoff(nullptr);
+    }
     StubEditor* attachStubEditor()
     {
+        removeEditor();
         auto* editor = new StubEditor(effect);
         effect->setEditor(editor);
         return editor;

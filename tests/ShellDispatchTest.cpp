@@ -24,8 +24,8 @@ TEST(PluginRecord, DescribesTheEffectToTheHost)
     EXPECT_EQ(r.version, 1);
     EXPECT_EQ(r.initialDelay, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
-    // No editor on this platform: replacing and double replacing only.
-    EXPECT_EQ(r.flags, effFlagsCanReplacing | effFlagsCanDoubleReplacing);
+    // Replacing, double replacing and the editor: 0x1011.
+    EXPECT_EQ(r.flags, effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsHasEditor);
     EXPECT_EQ(r.object, h.effect);
 }
 
@@ -110,6 +110,8 @@ TEST(Dispatcher, SpeakerArrangementQueryClearsBothHostPointers)
 TEST(Dispatcher, EditorOpcodesNeedAnEditor)
 {
     EffectHarness h;
+    h.removeEditor();
+    EXPECT_EQ(h.record->flags & effFlagsHasEditor, 0);
     ERect* rect = reinterpret_cast<ERect*>(&h);
     EXPECT_EQ(h.dispatch(effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(rect, reinterpret_cast<ERect*>(&h));  // untouched: there is no editor to ask

@@ -2,14 +2,12 @@
 
 #include "TestPaths.h"
 
-#include <cmath>
 
 namespace wintest {
 
 namespace {
 
 constexpr const char* kHostClass = "QuenchboxTestHost";
-constexpr int kBlock = 256;
 
 VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
 {
@@ -149,37 +147,9 @@ HWND EditorSession::widgetAt(int x, int y) const
     return search.found;
 }
 
-void EditorSession::startAudio(float amplitude)
-{
-    level = amplitude;
-    if (running.exchange(true))
-        return;
-    audio = std::thread([this] { audioLoop(); });
-}
+void EditorSession::startAudio(float amplitude) { audio.start(record, amplitude); }
 
-void EditorSession::stopAudio()
-{
-    running = false;
-    if (audio.joinable())
-        audio.join();
-}
-
-// A 441 Hz sine, a block about every 5.8 ms as a real-time host would call.
-void EditorSession::audioLoop()
-{
-    std::vector<float> in(kBlock);
-    std::vector<float> left(kBlock);
-    std::vector<float> right(kBlock);
-    long phase = 0;
-    while (running) {
-        for (float& x : in)
-            x = level * static_cast<float>(std::sin(2.0 * 3.14159265358979 * 441.0 * static_cast<double>(phase++) / 44100.0));
-        float* inputs[2] = {in.data(), in.data()};
-        float* outputs[2] = {left.data(), right.data()};
-        record->processReplacing(record, inputs, outputs, kBlock);
-        Sleep(5);
-    }
-}
+void EditorSession::stopAudio() { audio.stop(); }
 
 MessageBoxAnswerer::MessageBoxAnswerer() : watcher([this] { watch(); }) {}
 

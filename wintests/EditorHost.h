@@ -7,6 +7,7 @@
 // blocks on a second thread while the editor is open.
 
 #include "shell/Vst2.h"
+#include "tests/common/HostAudio.h"
 
 #include <windows.h>
 
@@ -66,18 +67,15 @@ public:
 
     // Audio blocks on a second thread: a sine of the given amplitude (0 is silence).
     void startAudio(float amplitude);
-    void setAmplitude(float amplitude) { level = amplitude; }
+    void setAmplitude(float amplitude) { audio.setLevel(amplitude); }
     void stopAudio();
 
 private:
-    void audioLoop();
 
     HMODULE library = nullptr;
     AEffect* record = nullptr;
     HWND host = nullptr;
-    std::atomic<bool> running{false};
-    std::atomic<float> level{0.0f};
-    std::thread audio;
+    hostaudio::HostAudio audio;
 };
 
 // Answers every message box of the plug-in's update check ("ZUK Quenchbox

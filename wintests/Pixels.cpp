@@ -1,6 +1,6 @@
 #include "Pixels.h"
 
-#include "editor/TopDownDib.h"
+#include "editor/win32/TopDownDib.h"
 
 #include <wincodec.h>
 

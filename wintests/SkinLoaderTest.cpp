@@ -5,7 +5,7 @@
 #include "WidgetFixture.h"
 #include "WinTest.h"
 
-#include "editor/SkinLoader.h"
+#include "editor/win32/SkinLoader.h"
 #include "resources/SkinIds.h"
 
 #include <cmath>

@@ -7,7 +7,7 @@
 #include "WidgetFixture.h"
 #include "WinTest.h"
 
-#include "editor/CSkinWindow.h"
+#include "editor/win32/CSkinWindow.h"
 #include "resources/SkinIds.h"
 
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "TestPaths.h"
 
-#include "editor/SkinLoader.h"
-#include "editor/WidgetNotification.h"
+#include "editor/win32/SkinLoader.h"
+#include "editor/win32/WidgetNotification.h"
 #include "resources/SkinIds.h"
 
 namespace wintest {

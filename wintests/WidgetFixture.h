@@ -9,12 +9,12 @@
 
 #include "Pixels.h"
 
-#include "editor/CLabel.h"
-#include "editor/CLedButton.h"
-#include "editor/CLedDial.h"
-#include "editor/CLedIcon.h"
-#include "editor/CScopeXY.h"
-#include "editor/CZUKSlider.h"
+#include "editor/win32/CLabel.h"
+#include "editor/win32/CLedButton.h"
+#include "editor/win32/CLedDial.h"
+#include "editor/win32/CLedIcon.h"
+#include "editor/win32/CScopeXY.h"
+#include "editor/win32/CZUKSlider.h"
 
 #include <windows.h>
 

@@ -1,17 +1,63 @@
 #include "formats/clap/ClapGui.h"
 
 #include "shell/AEffEditor.h"
+#if !defined(_WIN32)
+#include "editor/x11/QuenchboxEditor.h"
+#endif
 
 #include <cstring>
 
 namespace quenchbox::clap {
+
+namespace {
+
+constexpr std::uint32_t kRefreshMs = 33;  // the editor's refresh period
+
+// The editor's X connection, to be watched by the host; -1 on Windows,
+// where the editor needs no help.
+int connectionOf(AEffEditor& editor)
+{
+#if defined(_WIN32)
+    (void)editor;
+    return -1;
+#else
+    auto* x11 = dynamic_cast<editor::QuenchboxEditor*>(&editor);
+    return x11 != nullptr ? x11->connectionFd() : -1;
+#endif
+}
+
+void* parentOf(const clap_window_t& window)
+{
+#if defined(_WIN32)
+    return window.win32;
+#else
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window.x11));
+#endif
+}
+
+}  // namespace
+
+ClapGui::ClapGui(AEffEditor& owned, const clap_host_t* clapHost, const clap_host_timer_support_t* timers,
+                 const clap_host_posix_fd_support_t* descriptors)
+    : editor(owned), host(clapHost), hostTimers(timers), hostDescriptors(descriptors)
+{
+}
 
 const char* ClapGui::windowApi()
 {
 #if defined(_WIN32)
     return CLAP_WINDOW_API_WIN32;
 #else
-    return nullptr;
+    return CLAP_WINDOW_API_X11;
+#endif
+}
+
+bool ClapGui::drivenByHost()
+{
+#if defined(_WIN32)
+    return false;
+#else
+    return true;
 #endif
 }
 
@@ -47,10 +93,10 @@ bool ClapGui::getSize(std::uint32_t* width, std::uint32_t* height)
 
 bool ClapGui::setParent(const clap_window_t* window)
 {
-    if (!created || window == nullptr || !isApiSupported(window->api, false) || window->ptr == nullptr)
+    if (!created || window == nullptr || !isApiSupported(window->api, false) || parentOf(*window) == nullptr)
         return false;
     hide();
-    parent = window->ptr;
+    parent = parentOf(*window);
     // Hosts that embed may never call show: the editor appears at once.
     return show();
 }
@@ -59,17 +105,55 @@ bool ClapGui::show()
 {
     if (parent == nullptr)
         return false;
-    if (!open)
+    if (!open) {
         open = editor.open(parent);
+        if (open)
+            startDriving();
+    }
     return open;
 }
 
 bool ClapGui::hide()
 {
-    if (open)
+    if (open) {
+        stopDriving();
         editor.close();
+    }
     open = false;
     return created;
+}
+
+void ClapGui::startDriving()
+{
+    if (hostTimers != nullptr && hostTimers->register_timer != nullptr
+        && !hostTimers->register_timer(host, kRefreshMs, &timer))
+        timer = CLAP_INVALID_ID;
+    const int connection = connectionOf(editor);
+    if (connection >= 0 && hostDescriptors != nullptr && hostDescriptors->register_fd != nullptr
+        && hostDescriptors->register_fd(host, connection, CLAP_POSIX_FD_READ))
+        descriptor = connection;
+}
+
+void ClapGui::stopDriving()
+{
+    if (timer != CLAP_INVALID_ID && hostTimers->unregister_timer != nullptr)
+        hostTimers->unregister_timer(host, timer);
+    timer = CLAP_INVALID_ID;
+    if (descriptor >= 0 && hostDescriptors->unregister_fd != nullptr)
+        hostDescriptors->unregister_fd(host, descriptor);
+    descriptor = -1;
+}
+
+void ClapGui::onTimer(clap_id id)
+{
+    if (open && id == timer)
+        editor.idle();
+}
+
+void ClapGui::onDescriptor(int fd)
+{
+    if (open && fd == descriptor)
+        editor.idle();
 }
 
 }  // namespace quenchbox::clap

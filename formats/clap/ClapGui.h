@@ -13,13 +13,20 @@ namespace quenchbox::clap {
 // closes it again (its widgets keep their values), so show, hide and destroy
 // work in any order.
 //
-// Windows' editor runs its own 33 ms timer. An editor for X11 would open in
-// the window id handed over as its parent and be driven by idle() from the
-// host's timer support, with the connection's descriptor watched through
-// posix-fd support.
+// Windows' editor runs its own 33 ms timer. On X11 the editor opens in the
+// window id handed over as its parent and is driven by idle() on the host's
+// main thread: from a 33 ms timer of the host's timer-support, and whenever
+// its X connection's descriptor, registered with the host's
+// posix-fd-support, is readable. A host without timer-support shows the
+// panel as drawn when it opened; its input then still arrives through the
+// descriptor (the refresh runs with it). A host with neither gets a still
+// panel: no thread of ours may touch the connection in its place.
 class ClapGui {
 public:
-    explicit ClapGui(AEffEditor& editor) : editor(editor) {}
+    // The host's timer and descriptor support may be null (and are, where
+    // the editor is not driven by the host).
+    ClapGui(AEffEditor& editor, const clap_host_t* host, const clap_host_timer_support_t* timers,
+            const clap_host_posix_fd_support_t* descriptors);
     ~ClapGui() { destroy(); }
 
     ClapGui(const ClapGui&) = delete;
@@ -28,6 +35,8 @@ public:
     // The window system the editor embeds into on this platform; null where
     // there is no editor.
     static const char* windowApi();
+    // Whether the editor needs the host's timer and descriptor (X11).
+    static bool drivenByHost();
 
     bool isApiSupported(const char* api, bool isFloating) const;
     bool create(const char* api, bool isFloating);
@@ -36,9 +45,20 @@ public:
     bool setParent(const clap_window_t* window);
     bool show();
     bool hide();
+    // The host's timer and the X connection's descriptor (X11 only).
+    void onTimer(clap_id timer);
+    void onDescriptor(int descriptor);
 
 private:
+    void startDriving();
+    void stopDriving();
+
     AEffEditor& editor;
+    const clap_host_t* host;
+    const clap_host_timer_support_t* hostTimers = nullptr;
+    const clap_host_posix_fd_support_t* hostDescriptors = nullptr;
+    clap_id timer = CLAP_INVALID_ID;
+    int descriptor = -1;
     bool created = false;
     void* parent = nullptr;
     bool open = false;

@@ -104,7 +104,11 @@ bool ClapPlugin::init()
     try {
         effect = std::make_unique<effect::QuenchboxEffect>(effectCallback);
         if (AEffEditor* editor = effect->getEditor(); editor != nullptr && ClapGui::windowApi() != nullptr)
-            editorGui = std::make_unique<ClapGui>(*editor);
+            editorGui = std::make_unique<ClapGui>(
+                *editor, host,
+                ClapGui::drivenByHost() ? hostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT) : nullptr,
+                ClapGui::drivenByHost() ? hostExtension<clap_host_posix_fd_support_t>(host, CLAP_EXT_POSIX_FD_SUPPORT)
+                                        : nullptr);
     } catch (const std::bad_alloc&) {
         effect.reset();
         return false;
@@ -179,6 +183,8 @@ const void* ClapPlugin::extension(const char* id) const
                                  {CLAP_EXT_LATENCY, &latencyExtension},
                                  {CLAP_EXT_PRESET_LOAD, &presetLoadExtension},
                                  {CLAP_EXT_GUI, gui() != nullptr ? &guiExtension : nullptr},
+                                 {CLAP_EXT_TIMER_SUPPORT, drivesEditor() ? &timerExtension : nullptr},
+                                 {CLAP_EXT_POSIX_FD_SUPPORT, drivesEditor() ? &descriptorExtension : nullptr},
                              });
 }
 
@@ -558,6 +564,15 @@ const clap_plugin_gui_t ClapPlugin::guiExtension = {
     [](const clap_plugin_t*, const char*) {},
     [](const clap_plugin_t* p) { return self(p)->gui()->show(); },
     [](const clap_plugin_t* p) { return self(p)->gui()->hide(); },
+};
+
+// The X11 editor is driven from the host's main thread through these two.
+const clap_plugin_timer_support_t ClapPlugin::timerExtension = {
+    [](const clap_plugin_t* p, clap_id timer) { self(p)->gui()->onTimer(timer); },
+};
+
+const clap_plugin_posix_fd_support_t ClapPlugin::descriptorExtension = {
+    [](const clap_plugin_t* p, int fd, std::uint32_t) { self(p)->gui()->onDescriptor(fd); },
 };
 
 }  // namespace quenchbox::clap

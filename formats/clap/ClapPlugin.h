@@ -41,6 +41,8 @@ private:
     static const clap_plugin_latency_t latencyExtension;
     static const clap_plugin_preset_load_t presetLoadExtension;
     static const clap_plugin_gui_t guiExtension;
+    static const clap_plugin_timer_support_t timerExtension;
+    static const clap_plugin_posix_fd_support_t descriptorExtension;
 
     bool init();
     void destroy();
@@ -63,6 +65,8 @@ private:
     std::uint32_t latency() const;
     bool loadProgram(std::uint32_t locationKind, const char* location, const char* loadKey);
     ClapGui* gui() const { return editorGui.get(); }
+    // Whether the editor wants the host's timer and descriptor (X11).
+    bool drivesEditor() const { return gui() != nullptr && ClapGui::drivenByHost(); }
 
     // The audio side: events split the block at their sample.
     void applyEvent(const clap_event_header_t* event);

@@ -1,0 +1,150 @@
+#include "editor/win32/CSkinWindow.h"
+
+#include "editor/win32/WidgetNotification.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quenchbox::editor {
+
+void composeWindowClassName(const char* modulePath, const char* literal, char (&name)[kClassNameSize])
+{
+    const std::size_t literalLength = std::min(std::strlen(literal), kClassNameSize - 1);
+    const char* lastBackslash = std::strrchr(modulePath, '\\');
+    const char* fileName = lastBackslash ? lastBackslash + 1 : "";
+    const std::size_t fileNameLength = std::min(std::strlen(fileName), kClassNameSize - 1 - literalLength);
+
+    std::memcpy(name, fileName, fileNameLength);
+    std::memcpy(name + fileNameLength, literal, literalLength);
+    name[fileNameLength + literalLength] = '\0';
+}
+
+void CSkinWindow::attach(HINSTANCE moduleInstance, HWND parentWindow)
+{
+    module = moduleInstance;
+    parent = parentWindow;
+}
+
+void CSkinWindow::registerWindowClass()
+{
+    char modulePath[MAX_PATH] = {};
+    GetModuleFileNameA(module, modulePath, MAX_PATH);
+    modulePath[MAX_PATH - 1] = '\0';
+    composeWindowClassName(modulePath, className(), classNameBuffer);
+
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExA(module, classNameBuffer, &existing))
+        return;
+
+    liveWindowCount().of(module) = 0;
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = windowProcedure();
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = classNameBuffer;
+    RegisterClassExA(&windowClass);
+}
+
+bool CSkinWindow::createWindow(int x, int y)
+{
+    registerWindowClass();
+    HWND created = CreateWindowExA(0, classNameBuffer, classNameBuffer, WS_CHILD | WS_VISIBLE, x, y, widgetWidth,
+                                   widgetHeight, parent, nullptr, module, nullptr);
+    int& live = liveWindowCount().of(module);
+    if (created == nullptr) {
+        // A class with no window left must not outlive the library whose
+        // window procedure it names.
+        if (live == 0)
+            UnregisterClassA(classNameBuffer, module);
+        return false;
+    }
+    SetWindowLongPtrA(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ++live;
+    hwnd = created;
+    return true;
+}
+
+void CSkinWindow::destroyWindow()
+{
+    if (hwnd == nullptr)
+        return;
+    // The window may already be gone with its parent; then its handle must
+    // not reach DestroyWindow, where it could name a newer window.
+    if (IsWindow(hwnd) && GetWindowLongPtrA(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+        DestroyWindow(hwnd);
+    hwnd = nullptr;
+
+    int& live = liveWindowCount().of(module);
+    if (live > 0)
+        --live;
+    if (live == 0)
+        UnregisterClassA(classNameBuffer, module);
+}
+
+void CSkinWindow::forgetWindow(HWND window)
+{
+    // Destroyed from outside, with the parent: later messages (none should
+    // come) go to DefWindowProcA; destroyWindow still does the counting.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+}
+
+void CSkinWindow::tellGesture(WPARAM phase) const
+{
+    SendMessageA(parent, kGestureNotification, phase, reinterpret_cast<LPARAM>(hwnd));
+}
+
+void CSkinWindow::pressed(const PressOutcome& outcome) const
+{
+    if (outcome.gestureBegins)
+        tellGesture(kGestureBegins);
+    if (outcome.grab && hwnd != nullptr)
+        SetCapture(hwnd);
+    if (outcome.gestureEnds)
+        tellGesture(kGestureEnds);
+}
+
+void CSkinWindow::released(bool letGo, bool left) const
+{
+    if (letGo)
+        ReleaseCapture();
+    if (left)
+        tellGesture(kGestureEnds);
+}
+
+HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames,
+                                     BYTE constantAlpha) const
+{
+    HDC parentDC = GetDC(parent);
+    HDC source = CreateCompatibleDC(parentDC);
+    HDC strip = CreateCompatibleDC(parentDC);
+    HBITMAP bitmap = CreateCompatibleBitmap(parentDC, widgetWidth, widgetHeight * frames);
+    ReleaseDC(parent, parentDC);
+
+    if (source && strip && bitmap) {
+        HGDIOBJ stripStock = SelectObject(strip, bitmap);
+        HGDIOBJ sourceStock = SelectObject(source, panel);
+        for (int frame = 0; frame < frames; ++frame)
+            BitBlt(strip, 0, frame * widgetHeight, widgetWidth, widgetHeight, source, x, y, SRCCOPY);
+        if (overlay != nullptr) {
+            SelectObject(source, overlay);
+            const BLENDFUNCTION blend = {AC_SRC_OVER, 0, constantAlpha, AC_SRC_ALPHA};
+            AlphaBlend(strip, 0, 0, widgetWidth, widgetHeight * frames, source, 0, 0, widgetWidth,
+                       widgetHeight * frames, blend);
+        }
+        SelectObject(source, sourceStock);
+        SelectObject(strip, stripStock);
+    } else if (bitmap) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    if (source)
+        DeleteDC(source);
+    if (strip)
+        DeleteDC(strip);
+    return bitmap;
+}
+
+}  // namespace quenchbox::editor

@@ -1,0 +1,104 @@
+#ifndef QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
+#define QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
+
+#include "editor/ControlInput.h"
+#include "editor/win32/LiveWindowCounter.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace quenchbox::editor {
+
+constexpr std::size_t kClassNameSize = 128;
+
+// The window-class name of a widget class in one module: the module file's
+// name (the part of `modulePath` after its last backslash; nothing when it
+// has none) followed by `literal`. Two copies of the plug-in under different
+// file names thus register different classes. The result always fits the
+// buffer with its terminator and always ends with the whole literal: a file
+// name too long for both is cut, so that the widget classes of one module
+// never collapse into one name.
+void composeWindowClassName(const char* modulePath, const char* literal, char (&name)[kClassNameSize]);
+
+// Base of the editor's widgets. Each widget is a child window of its own
+// class that paints itself from skins composited over a copy of the piece of
+// the editor's panel that lies under it, so the separate rectangular windows
+// look seamless on the panel. The widget object outlives its window: the
+// window exists from the widget's create to its destroy.
+class CSkinWindow {
+public:
+    virtual ~CSkinWindow() = default;
+
+    CSkinWindow(const CSkinWindow&) = delete;
+    CSkinWindow& operator=(const CSkinWindow&) = delete;
+
+    // Destroys the window and frees the widget's bitmaps; does nothing
+    // without a window.
+    virtual void destroy() = 0;
+    virtual const char* className() const = 0;
+    virtual LiveWindowCounter& liveWindowCount() const = 0;
+    virtual WNDPROC windowProcedure() const = 0;
+
+    HWND window() const { return hwnd; }
+    int width() const { return widgetWidth; }
+    int height() const { return widgetHeight; }
+    const char* registeredClassName() const { return classNameBuffer; }
+    // Live windows of this widget's class in its module.
+    int liveWindowsOfClass() const { return liveWindowCount().of(module); }
+
+protected:
+    CSkinWindow() = default;
+
+    void attach(HINSTANCE moduleInstance, HWND parentWindow);
+    // Registers the class if needed and creates the child window at (x, y)
+    // with the widget's size. Answers false when no window was created.
+    bool createWindow(int x, int y);
+    void destroyWindow();
+
+    // A new bitmap of `frames` frames of the widget's size stacked
+    // vertically: each frame the panel's piece at (x, y), then `overlay` (a
+    // premultiplied skin with the same frames, or null) alpha-blended over
+    // the whole strip with `constantAlpha`. The caller owns it.
+    HBITMAP buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames, BYTE constantAlpha) const;
+
+    // Tells the parent where a left-button drag begins or ends
+    // (kGestureBegins, kGestureEnds).
+    void tellGesture(WPARAM phase) const;
+    // Carries out what a press on a dial or slider asks for: the pointer
+    // grab and the gesture notifications.
+    void pressed(const PressOutcome& outcome) const;
+    // A release: lets the pointer go when asked, ends a left-button gesture.
+    void released(bool letGo, bool left) const;
+
+    // The window procedure of every widget class: hands each message to
+    // Widget::handleMessage once the widget pointer is in the window's user
+    // data, and never erases (every widget paints its whole area).
+    template <typename Widget>
+    static LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* base = reinterpret_cast<CSkinWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (base == nullptr)
+            return DefWindowProcA(window, message, wParam, lParam);
+        if (message == WM_ERASEBKGND)
+            return 1;
+        if (message == WM_NCDESTROY)
+            base->forgetWindow(window);
+        return static_cast<Widget*>(base)->handleMessage(window, message, wParam, lParam);
+    }
+
+    HINSTANCE module = nullptr;
+    int widgetWidth = 0;
+    int widgetHeight = 0;
+    HWND hwnd = nullptr;
+    HWND parent = nullptr;
+    char classNameBuffer[kClassNameSize] = {};
+
+private:
+    void registerWindowClass();
+    void forgetWindow(HWND window);
+};
+
+}  // namespace quenchbox::editor
+
+#endif

@@ -1,0 +1,116 @@
+#include "editor/win32/CZUKSlider.h"
+
+#include "editor/win32/CBufferedPaintDC.h"
+#include "editor/win32/SkinLoader.h"
+#include "editor/win32/WidgetNotification.h"
+#include "resources/SkinIds.h"
+
+#include <windowsx.h>
+
+namespace quenchbox::editor {
+
+LiveWindowCounter CZUKSlider::liveWindows;
+
+CZUKSlider::~CZUKSlider() { destroy(); }
+
+void CZUKSlider::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int y)
+{
+    if (hwnd != nullptr)
+        return;
+    attach(moduleInstance, parentWindow);
+    if (!loadSkins(panel, SKIN_SLIDER_TRACK, SKIN_SLIDER_THUMB, kLeft, y) || !createWindow(kLeft, y))
+        destroy();
+}
+
+bool CZUKSlider::loadSkins(HBITMAP panel, int trackSkinId, int thumbSkinId, int x, int y)
+{
+    HBITMAP track = loadPngResource(module, trackSkinId);
+    HBITMAP thumb = loadPngResource(module, thumbSkinId);
+    if (track == nullptr || thumb == nullptr) {
+        if (track != nullptr)
+            DeleteObject(track);
+        if (thumb != nullptr)
+            DeleteObject(thumb);
+        return false;
+    }
+    BITMAP size = {};
+    GetObjectA(track, sizeof(size), &size);
+    widgetWidth = size.bmWidth;
+    widgetHeight = size.bmHeight;
+    GetObjectA(thumb, sizeof(size), &size);
+    thumbWidth = size.bmWidth;
+    thumbHeight = size.bmHeight;
+    slider.setThumbWidth(thumbWidth);
+
+    // The track skin is transparent, so the track image is the panel's
+    // printed groove (with whatever the skin adds).
+    HBITMAP strip = buildFrameStrip(panel, track, x, y, 1, 255);
+    DeleteObject(track);
+    HDC parentDC = GetDC(parent);
+    trackImage.create(parentDC, strip);
+    thumbImage.create(parentDC, thumb);
+    ReleaseDC(parent, parentDC);
+    return trackImage && thumbImage && widgetWidth > 0 && widgetHeight > 0;
+}
+
+void CZUKSlider::destroy()
+{
+    destroyWindow();
+    trackImage.reset();
+    thumbImage.reset();
+}
+
+LRESULT CZUKSlider::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool control = (wParam & MK_CONTROL) != 0;
+    const bool shift = (wParam & MK_SHIFT) != 0;
+    const int x = GET_X_LPARAM(lParam);
+    switch (message) {
+    case WM_PAINT:
+        paint(window);
+        return 0;
+    case WM_MOUSEMOVE:
+        slider.drag(x, shift);
+        return 1;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        pressed(pressControl(slider, message == WM_LBUTTONDOWN, control, x));
+        return 1;
+    case WM_LBUTTONDBLCLK:
+        // A double click puts the thumb under the pointer at once.
+        tellGesture(kGestureBegins);
+        if (control)
+            setValue(0, 50);
+        else
+            slider.doubleClick(x, shift);
+        return 1;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        released(releaseControl(slider, message == WM_LBUTTONUP), message == WM_LBUTTONUP);
+        return 1;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void CZUKSlider::paint(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(window, &ps);
+    if (target != nullptr && trackImage && thumbImage) {
+        CBufferedPaintDC buffer(target);
+        BitBlt(buffer.dc(), 0, 0, widgetWidth, widgetHeight, trackImage.dc(), 0, 0, SRCCOPY);
+        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        for (int channel = 0; channel < 2; ++channel) {
+            const int thumbX = slider.thumbX(channel);
+            if (thumbX < 0)
+                continue;
+            AlphaBlend(buffer.dc(), thumbX, 0, thumbWidth, thumbHeight, thumbImage.dc(), 0, 0, thumbWidth,
+                       thumbHeight, blend);
+        }
+    }
+    EndPaint(window, &ps);
+    slider.catchUpPainted();
+}
+
+}  // namespace quenchbox::editor

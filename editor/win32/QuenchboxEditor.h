@@ -1,0 +1,90 @@
+#ifndef QUENCHBOX_EDITOR_WIN32_QUENCHBOXEDITOR_H
+#define QUENCHBOX_EDITOR_WIN32_QUENCHBOXEDITOR_H
+
+#include "editor/EditorLayout.h"
+#include "editor/EditorModel.h"
+#include "editor/win32/CLabel.h"
+#include "editor/win32/CLedButton.h"
+#include "editor/win32/CLedDial.h"
+#include "editor/win32/CLedIcon.h"
+#include "editor/win32/CScopeXY.h"
+#include "editor/win32/CZUKSlider.h"
+#include "editor/win32/UpdateCheck.h"
+#include "shell/AEffEditor.h"
+
+#include <windows.h>
+
+namespace quenchbox::effect {
+class QuenchboxEffect;
+}
+
+namespace quenchbox::editor {
+
+// The plug-in's editor on Windows: a fixed 677 x 480 child window in the
+// host's window with 26 widget windows over a skinned panel. What the
+// controls mean - which parameter each moves, the 33 ms refresh that keeps
+// controls and parameters in step, the meters and the response display - is
+// the shared EditorModel's; this class is its Win32 window layer, ticked by
+// a window timer.
+class QuenchboxEditor : public AEffEditor, private EditorWidgets {
+public:
+    // Created with the effect; attaches itself to it (has-editor flag set).
+    explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
+    ~QuenchboxEditor() override;
+
+    bool getRect(ERect** rect) override;
+    bool open(void* parentWindow) override;
+    void close() override;
+
+private:
+    // EditorWidgets
+    DialModel& dialModel(int dial) override { return dials[dial].model(); }
+    SliderModel& sliderModel(int slider) override { return sliders[slider].model(); }
+    unsigned buttonState(int widget) const override { return buttons[widget - kOversampleButton].state(); }
+    void showButtonState(int widget, unsigned state) override;
+    int iconOpacity(int icon) const override { return icons[icon].opacity(); }
+    void showIconOpacity(int icon, int opacity) override;
+    void repaintDial(int dial) override;
+    void repaintSlider(int slider) override;
+    void showValueText(int label, const char* text) override;
+    void showWidgets(bool visible, int first, int last) override;
+    void repaintPanel() override;
+    void plot(float x, float y, std::uint32_t colour) override { scope.plot(x, y, colour); }
+    void commitScope() override { scope.commit(); }
+
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void loadPanels();
+    void paintAboutText();
+    void paint(HWND window, HDC given);
+    void createWidgets();
+    void destroyWidgets();
+
+    void onWidgetNotification(unsigned id, bool on);
+    void onGesture(bool begins, HWND control);
+    void checkForUpdates();
+    void releaseUpdateOwner();
+
+    effect::QuenchboxEffect* quenchbox;
+    ERect rect{};
+    HBITMAP mainPanel = nullptr;
+    HBITMAP aboutPanel = nullptr;
+    CLedButton buttons[kButtonCount];
+    CLedDial dials[kDialCount];
+    CZUKSlider sliders[kSliderCount];
+    CLedIcon icons[kIconCount];
+    CLabel labels[kSliderCount];
+    CScopeXY scope;
+    CSkinWindow* widgets[kWidgetCount] = {};
+    UpdateOwner* updateOwner = nullptr;
+    HANDLE updateThread = nullptr;
+    UINT_PTR timerId = 0;
+    HWND window = nullptr;
+    CRITICAL_SECTION editorLock;
+    EditorModel model;
+};
+
+}  // namespace quenchbox::editor
+
+#endif

@@ -1,0 +1,136 @@
+#ifndef QUENCHBOX_EDITOR_X11_CAIROWIDGETS_H
+#define QUENCHBOX_EDITOR_X11_CAIROWIDGETS_H
+
+#include "editor/DialModel.h"
+#include "editor/ScopePixels.h"
+#include "editor/SliderModel.h"
+
+#include <cairo.h>
+
+namespace quenchbox::editor {
+
+class TextPainter;
+
+// The panel's controls drawn with cairo, the Linux counterparts of the Win32
+// widget windows: each one's images are composited once, when the editor
+// opens, from the panel piece under it and its skins, and a paint draws it
+// into the editor's back buffer at its place with plain copies and at most
+// one blend. The arithmetic lives in the shared models.
+
+// The place of a control on the panel.
+struct WidgetBox {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool visible = true;
+
+    bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+};
+
+// Owns one cairo surface; destroys it when replaced or released.
+class OwnedSurface {
+public:
+    OwnedSurface() = default;
+    ~OwnedSurface() { reset(); }
+    OwnedSurface(const OwnedSurface&) = delete;
+    OwnedSurface& operator=(const OwnedSurface&) = delete;
+
+    void reset(cairo_surface_t* surface = nullptr);
+    cairo_surface_t* get() const { return owned; }
+    explicit operator bool() const { return owned != nullptr; }
+
+private:
+    cairo_surface_t* owned = nullptr;
+};
+
+// `frames` copies of the panel's piece under `box`, stacked vertically,
+// with `skin` (the same frames, or null) blended over them: an opaque
+// surface the caller owns.
+cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const WidgetBox& box, cairo_surface_t* skin, int frames);
+
+class CairoDial {
+public:
+    bool build(cairo_surface_t* panel, int x, int litSkin);
+    void release();
+    void paint(cairo_surface_t* back);
+
+    WidgetBox box;
+    DialModel model;
+
+private:
+    OwnedSurface unlit;
+    OwnedSurface lit;
+};
+
+class CairoButton {
+public:
+    bool build(cairo_surface_t* panel, int x, int y, int skin);
+    void release();
+    void paint(cairo_t* back) const;
+
+    WidgetBox box;
+    unsigned state = 0;
+
+private:
+    OwnedSurface strip;
+};
+
+class CairoSlider {
+public:
+    bool build(cairo_surface_t* panel, int y);
+    void release();
+    void paint(cairo_t* back);
+
+    WidgetBox box;
+    SliderModel model;
+
+private:
+    OwnedSurface track;
+    OwnedSurface thumb;
+};
+
+class CairoIcon {
+public:
+    bool build(cairo_surface_t* panel, int x, int y, int skin);
+    void release();
+    void paint(cairo_t* back) const;
+
+    WidgetBox box;
+    int opacity = 0;  // 0..255, the constant alpha of the icon over its background
+
+private:
+    OwnedSurface background;
+    OwnedSurface icon;
+};
+
+class CairoLabel {
+public:
+    bool build(cairo_surface_t* panel, int y);
+    void release();
+    void paint(cairo_t* back, const TextPainter& text) const;
+
+    WidgetBox box;
+    char text[64] = {};
+
+private:
+    OwnedSurface background;
+};
+
+class CairoScope {
+public:
+    bool build(cairo_surface_t* panel);
+    void release();
+    void commit();
+    void paint(cairo_t* back) const;
+
+    WidgetBox box;
+    ScopePixels pixels;
+
+private:
+    OwnedSurface display;  // RGB24: 0x00RRGGBB pixels, as the plot writes them
+};
+
+}  // namespace quenchbox::editor
+
+#endif

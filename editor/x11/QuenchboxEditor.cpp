@@ -1,0 +1,593 @@
+#include "editor/x11/QuenchboxEditor.h"
+
+#include "editor/AboutTexts.h"
+#include "editor/UpdateServer.h"
+#include "editor/x11/SkinImages.h"
+#include "editor/x11/TextPainter.h"
+#include "effect/QuenchboxEffect.h"
+#include "shell/StringCopy.h"
+
+// After the engine's headers: Xlib defines macros they use as names.
+#include "editor/x11/XErrorTrap.h"
+
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+
+namespace quenchbox::editor {
+
+namespace {
+
+constexpr const char* kWindowName = "ZUK Quenchbox RZ";
+constexpr XTime kDoubleClickMs = 500;  // as Windows counts a double click
+constexpr int kDoubleClickSlop = 2;   // pixels either way
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask;
+
+long long monotonicMs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool isDial(int widget) { return widget >= kFirstDial && widget < kFirstDial + kDialCount; }
+bool isButton(int widget) { return widget >= kOversampleButton && widget <= kPowerButton; }
+bool isSlider(int widget) { return widget >= kFirstSlider && widget < kFirstSlider + kSliderCount; }
+
+}  // namespace
+
+QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
+    : AEffEditor(owner), quenchbox(owner), model(owner, *this)
+{
+    for (int d = 0; d < kDialCount; ++d)
+        boxes[kFirstDial + d] = &dials[d].box;
+    for (int i = 0; i < kIconCount; ++i)
+        boxes[kSolverIcon + i] = &icons[i].box;
+    for (int b = 0; b < kButtonCount; ++b)
+        boxes[kOversampleButton + b] = &buttons[b].box;
+    for (int s = 0; s < kSliderCount; ++s) {
+        boxes[kFirstSlider + s] = &sliders[s].box;
+        boxes[kFirstLabel + s] = &labels[s].box;
+    }
+    boxes[kScope] = &scope.box;
+
+    // The host asks for the size before the window opens: it is the main
+    // panel's, read from its PNG header.
+    int width = 0;
+    int height = 0;
+    if (skinSize(SKIN_MAIN_PANEL, width, height)) {
+        rect.bottom = static_cast<std::int16_t>(height);
+        rect.right = static_cast<std::int16_t>(width);
+    }
+    quenchbox->setEditor(this);
+    quenchbox->hasEditor(true);
+}
+
+QuenchboxEditor::~QuenchboxEditor()
+{
+    // The effect's own part is gone by now (the editor goes with the base
+    // part), so only the base's fields are touched. While detaching, the
+    // audio thread's meter hand-off (it only tries this lock) would skip.
+    {
+        std::lock_guard<effect::EffectLock> holdMeters(model.meterHandoff().lock);
+        effect->setEditor(nullptr);
+        effect->hasEditor(false);
+    }
+    close();
+}
+
+bool QuenchboxEditor::getRect(ERect** hostRect)
+{
+    if (hostRect == nullptr)
+        return false;
+    *hostRect = &rect;
+    return true;
+}
+
+int QuenchboxEditor::connectionFd() const { return display != nullptr ? ConnectionNumber(display) : -1; }
+
+bool QuenchboxEditor::open(void* parentWindow)
+{
+    if (parentWindow == nullptr || insideIdle)
+        return false;
+    close();
+    display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return false;
+    systemWindow = parentWindow;
+    if (!createWindow(static_cast<XWindowId>(reinterpret_cast<std::uintptr_t>(parentWindow)))) {
+        close();
+        return false;
+    }
+    loadPanels();
+    buildWidgets();
+
+    for (WidgetBox* box : boxes)
+        box->visible = true;
+    model.opened();
+    model.refresh();
+    panelDirty = true;
+    {
+        XErrorTrap trap(display);
+        XMapWindow(display, window);
+        paintDirty();
+    }
+    nextTickMs = monotonicMs() + kRefreshMs;
+    return true;
+}
+
+bool QuenchboxEditor::createWindow(XWindowId parent)
+{
+    XErrorTrap trap(display);
+    XSetWindowAttributes attributes = {};
+    attributes.event_mask = kEventMask;
+    attributes.background_pixmap = None;  // every pixel is painted: no erase, no flicker
+    window = XCreateWindow(display, parent, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0,
+                           CopyFromParent, InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+    XWindowAttributes created = {};
+    if (trap.failed() || XGetWindowAttributes(display, window, &created) == 0 || trap.failed()) {
+        window = 0;  // the parent does not exist: nothing was made
+        return false;
+    }
+    windowGone = false;
+    nameWindow();
+    windowSurface = cairo_xlib_surface_create(display, window, created.visual, created.width, created.height);
+    back.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, created.width, created.height));
+    return cairo_surface_status(windowSurface) == CAIRO_STATUS_SUCCESS;
+}
+
+// The panels and the texts on the about panel are made once per editor, at
+// its first open, and kept until it goes.
+void QuenchboxEditor::loadPanels()
+{
+    if (!text)
+        text = std::make_unique<TextPainter>();
+    if (!mainPanel)
+        mainPanel.reset(loadSkin(SKIN_MAIN_PANEL));
+    if (!aboutPanel) {
+        aboutPanel.reset(loadSkin(SKIN_ABOUT_PANEL));
+        paintAboutText();
+    }
+}
+
+void QuenchboxEditor::paintAboutText()
+{
+    if (!aboutPanel)
+        return;
+    cairo_t* cr = cairo_create(aboutPanel.get());
+    for (int i = 0; i < kAboutBlockCount; ++i) {
+        const AboutBlock& block = kAboutBlocks[i];
+        const WidgetBox box{block.left, block.top, block.right - block.left, block.bottom - block.top};
+        text->drawBlock(cr, aboutBlockText(block, "Linux64").c_str(), box, block.colour,
+                        block.large ? kLargeTextPixels : kSmallTextPixels, block.centred, block.wrapped);
+    }
+    for (int i = 0; i < kAboutCreditCount; ++i) {
+        const AboutCredit& credit = kAboutCredits[i];
+        const int captionWidth = static_cast<int>(text->width(cr, credit.caption, kSmallTextPixels) + 0.999);
+        const int contentLeft = creditContentLeft(credit, captionWidth);
+        text->drawBlock(cr, credit.caption, {credit.captionLeft, credit.top, kCreditRight - credit.captionLeft, 80},
+                        kAboutGrey, kSmallTextPixels, false, true);
+        text->drawBlock(cr, credit.content, {contentLeft, credit.top, kCreditRight - contentLeft, 80},
+                        kAboutLightGrey, kSmallTextPixels, false, true);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(aboutPanel.get());
+}
+
+void QuenchboxEditor::buildWidgets()
+{
+    if (!mainPanel)
+        return;
+    cairo_surface_t* panel = mainPanel.get();
+    for (int d = 0; d < kDialCount; ++d)
+        dials[d].build(panel, kDials[d].x, kDials[d].litSkin);
+    for (int i = 0; i < kIconCount; ++i)
+        icons[i].build(panel, kIcons[i].x, kIcons[i].y, kIcons[i].skin);
+    scope.build(panel);
+    for (int b = 0; b < kButtonCount; ++b)
+        buttons[b].build(panel, kButtons[b].x, kButtons[b].y, kButtons[b].skin);
+    for (int s = 0; s < kSliderCount; ++s) {
+        sliders[s].build(panel, kRowY[s]);
+        labels[s].build(panel, kRowY[s]);
+    }
+}
+
+void QuenchboxEditor::releaseWidgets()
+{
+    for (CairoDial& dial : dials)
+        dial.release();
+    for (CairoIcon& icon : icons)
+        icon.release();
+    for (CairoButton& button : buttons)
+        button.release();
+    for (CairoSlider& slider : sliders)
+        slider.release();
+    for (CairoLabel& label : labels)
+        label.release();
+    scope.release();
+}
+
+void QuenchboxEditor::close()
+{
+    if (insideIdle) {
+        closeRequested = true;
+        return;
+    }
+    closeRequested = false;
+    releaseWidgets();
+    if (display != nullptr) {
+        destroyWindow();
+        XCloseDisplay(display);
+        display = nullptr;
+    }
+    back.reset();
+    damage.clear();
+    captured = -1;
+    message.hide();
+    AEffEditor::close();
+}
+
+void QuenchboxEditor::destroyWindow()
+{
+    if (windowSurface != nullptr) {
+        // cairo keeps per-connection state in a device; it goes with the
+        // connection only when finished before the connection closes.
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(windowSurface));
+        cairo_surface_finish(windowSurface);
+        cairo_surface_destroy(windowSurface);
+        windowSurface = nullptr;
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
+    }
+    if (window == 0)
+        return;
+    XErrorTrap trap(display);
+    // A DestroyNotify still queued tells that the host's window took ours along.
+    XEvent destroyed;
+    if (XCheckTypedWindowEvent(display, window, DestroyNotify, &destroyed))
+        windowGone = true;
+    if (!windowGone)
+        XDestroyWindow(display, window);
+    window = 0;
+}
+
+void QuenchboxEditor::idle()
+{
+    if (display == nullptr || insideIdle)
+        return;
+    insideIdle = true;
+    {
+        XErrorTrap trap(display);
+        handleEvents();
+        collectUpdateAnswer();
+        // What the input changed is shown (and counts as painted) before
+        // the tick compares values with what was painted.
+        if (!closeRequested)
+            paintDirty();
+        const long long now = monotonicMs();
+        if (!closeRequested && now >= nextTickMs) {
+            nextTickMs = std::max(nextTickMs + kRefreshMs, now + 1);
+            if (!model.aboutShown())
+                model.refresh();
+        }
+        if (!closeRequested)
+            paintDirty();
+    }
+    insideIdle = false;
+    // A host may close the editor from inside a callback the idle made;
+    // the window goes once the idle's own work is done.
+    if (closeRequested)
+        close();
+}
+
+void QuenchboxEditor::handleEvents()
+{
+    while (!closeRequested && window != 0 && XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MotionNotify)  // only the latest position matters
+            while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
+            }
+        handleEvent(event);
+    }
+}
+
+void QuenchboxEditor::handleEvent(const XEvent& event)
+{
+    if (event.xany.window != window)
+        return;
+    switch (event.type) {
+    case Expose:
+        damage.push_back({event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
+        break;
+    case ButtonPress:
+        pressAt(event.xbutton.x, event.xbutton.y, event.xbutton.button, event.xbutton.state, event.xbutton.time);
+        break;
+    case ButtonRelease:
+        releaseAt(event.xbutton.x, event.xbutton.y, event.xbutton.button);
+        break;
+    case MotionNotify:
+        moveTo(event.xmotion.x, event.xmotion.y, event.xmotion.state);
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window)
+            windowGone = true;
+        break;
+    default:
+        break;
+    }
+}
+
+int QuenchboxEditor::widgetAt(int x, int y) const
+{
+    for (int i = 0; i < kWidgetCount; ++i)
+        if (boxes[i]->visible && boxes[i]->width > 0 && boxes[i]->contains(x, y))
+            return i;
+    return -1;
+}
+
+// Windows turns the second press of a quick pair on one control into a
+// double click, which only sliders take; the same happens here.
+bool QuenchboxEditor::isDoubleClick(int x, int y, XTime time, int widget)
+{
+    const bool quick = widget == lastPressWidget && time - lastPressTime <= kDoubleClickMs &&
+                       std::abs(x - lastPressX) <= kDoubleClickSlop && std::abs(y - lastPressY) <= kDoubleClickSlop;
+    lastPressWidget = quick ? -1 : widget;  // a third press starts a new pair
+    lastPressTime = time;
+    lastPressX = x;
+    lastPressY = y;
+    return quick;
+}
+
+void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifiers, XTime time)
+{
+    if (message.visible()) {
+        answerMessage(message.choiceAt(px, py));
+        return;
+    }
+    if (button != Button1 && button != Button3)
+        return;
+    const int widget = widgetAt(px, py);
+    if (widget < 0)
+        return;
+    const bool left = button == Button1;
+    const bool control = (modifiers & ControlMask) != 0;
+    const bool shift = (modifiers & ShiftMask) != 0;
+    const bool doubleClick = left && isDoubleClick(px, py, time, widget);
+    const int x = px - boxes[widget]->x;
+    const int y = py - boxes[widget]->y;
+    if (isDial(widget) && !doubleClick) {
+        pressed(widget, pressControl(dials[widget].model, left, control, y));
+    } else if (isSlider(widget) && doubleClick) {
+        SliderModel& slider = sliders[widget - kFirstSlider].model;
+        if (control)
+            slider.setValue(0, 50);
+        else
+            slider.doubleClick(x, shift);
+        model.beginGesture(widget);
+    } else if (isSlider(widget)) {
+        pressed(widget, pressControl(sliders[widget - kFirstSlider].model, left, control, x));
+    } else if (isButton(widget) && left && !doubleClick) {
+        captured = widget;
+        pressButton(widget);
+    }
+}
+
+void QuenchboxEditor::releaseAt(int px, int py, unsigned button)
+{
+    if (button != Button1 && button != Button3)
+        return;
+    const int widget = captured >= 0 ? captured : widgetAt(px, py);
+    const bool left = button == Button1;
+    if (widget < 0)
+        return;
+    bool letGo = true;
+    if (isDial(widget))
+        letGo = releaseControl(dials[widget].model, left);
+    else if (isSlider(widget))
+        letGo = releaseControl(sliders[widget - kFirstSlider].model, left);
+    else if (isButton(widget))
+        markDirty(widget);
+    if (left && (isDial(widget) || isSlider(widget)))
+        model.endGesture(widget);
+    if (letGo)
+        captured = -1;
+}
+
+void QuenchboxEditor::pressed(int widget, const PressOutcome& outcome)
+{
+    if (outcome.grab)
+        captured = widget;
+    if (outcome.gestureBegins)
+        model.beginGesture(widget);
+    if (outcome.gestureEnds)
+        model.endGesture(widget);
+}
+
+void QuenchboxEditor::moveTo(int x, int y, unsigned modifiers)
+{
+    const int widget = captured >= 0 ? captured : widgetAt(x, y);
+    if (widget < 0)
+        return;
+    const bool shift = (modifiers & ShiftMask) != 0;
+    if (isDial(widget))
+        dials[widget].model.drag(y - boxes[widget]->y, shift);
+    else if (isSlider(widget))
+        sliders[widget - kFirstSlider].model.drag(x - boxes[widget]->x, shift);
+}
+
+void QuenchboxEditor::pressButton(int widget)
+{
+    CairoButton& button = buttons[widget - kOversampleButton];
+    button.state ^= 1;
+    markDirty(widget);
+    if (!model.onButton(widget, button.state == 1))
+        checkForUpdates();
+}
+
+// One check at a time; the button springs back at once either way.
+void QuenchboxEditor::checkForUpdates()
+{
+    updateCheck.start(updateServer());
+    showButtonState(kUpdateButton, 0);
+}
+
+void QuenchboxEditor::collectUpdateAnswer()
+{
+    std::uint32_t latest = 0;
+    if (!updateCheck.takeResult(latest))
+        return;
+    message.show(answerFor(latest));
+    messageDirty = true;
+    nameWindow();
+}
+
+void QuenchboxEditor::answerMessage(PanelMessage::Choice choice)
+{
+    if (choice == PanelMessage::Choice::kNone)
+        return;
+    if (choice == PanelMessage::Choice::kYes)
+        openInBrowser(updateServer(), kDownloadPagePath);
+    message.hide();
+    panelDirty = true;
+    nameWindow();
+}
+
+void QuenchboxEditor::nameWindow()
+{
+    XStoreName(display, window, message.visible() ? answerText(message.answer()) : kWindowName);
+}
+
+void QuenchboxEditor::showButtonState(int widget, unsigned state)
+{
+    buttons[widget - kOversampleButton].state = state & 1;
+    markDirty(widget);
+}
+
+void QuenchboxEditor::showIconOpacity(int icon, int opacity)
+{
+    icons[icon].opacity = std::clamp(opacity, 0, 255);
+    markDirty(kSolverIcon + icon);
+}
+
+void QuenchboxEditor::showValueText(int label, const char* newText)
+{
+    copyBounded(labels[label].text, newText, sizeof(labels[label].text) - 1);
+    markDirty(kFirstLabel + label);
+}
+
+void QuenchboxEditor::showWidgets(bool visible, int first, int last)
+{
+    for (int i = first; i <= last; ++i) {
+        boxes[i]->visible = visible;
+        markDirty(i);
+    }
+}
+
+void QuenchboxEditor::commitScope()
+{
+    scope.commit();
+    markDirty(kScope);
+}
+
+void QuenchboxEditor::markDirty(int widget) { dirty[widget] = true; }
+
+// Everything that changed since the last paint goes into the back buffer,
+// then the changed areas to the window in one request.
+void QuenchboxEditor::paintDirty()
+{
+    if (!back || windowGone)
+        return;
+    cairo_t* cr = cairo_create(back.get());
+    cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
+    if (panelDirty && panel != nullptr) {
+        cairo_set_source_surface(cr, panel, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        std::fill(std::begin(dirty), std::end(dirty), true);
+        damage.push_back({0, 0, rect.right, rect.bottom});
+        messageDirty = true;
+    }
+    panelDirty = false;
+    for (int i = 0; i < kWidgetCount; ++i) {
+        if (!dirty[i])
+            continue;
+        dirty[i] = false;
+        paintWidget(cr, i);
+        damage.push_back(*boxes[i]);
+        const WidgetBox& shown = message.box();
+        messageDirty = messageDirty || (boxes[i]->x < shown.x + shown.width && shown.x < boxes[i]->x + boxes[i]->width &&
+                                        boxes[i]->y < shown.y + shown.height && shown.y < boxes[i]->y + boxes[i]->height);
+    }
+    if (messageDirty && message.visible()) {
+        message.paint(cr, *text);
+        damage.push_back(message.box());
+    }
+    messageDirty = false;
+    cairo_destroy(cr);
+    showDamage();
+}
+
+void QuenchboxEditor::paintWidget(cairo_t* cr, int widget)
+{
+    const WidgetBox& box = *boxes[widget];
+    if (!box.visible || box.width == 0) {
+        // A hidden control shows the panel under it, and counts as painted:
+        // its value is on screen as far as it can be.
+        cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
+        if (panel != nullptr && box.width > 0) {
+            cairo_save(cr);
+            cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+            cairo_clip(cr);
+            cairo_set_source_surface(cr, panel, 0, 0);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
+        if (isDial(widget))
+            dials[widget].model.catchUpPainted();
+        else if (isSlider(widget))
+            sliders[widget - kFirstSlider].model.catchUpPainted();
+        return;
+    }
+    if (isDial(widget)) {
+        cairo_surface_flush(back.get());
+        dials[widget].paint(back.get());
+    } else if (widget >= kSolverIcon && widget <= kStageBIcon) {
+        icons[widget - kSolverIcon].paint(cr);
+    } else if (isButton(widget)) {
+        buttons[widget - kOversampleButton].paint(cr);
+    } else if (isSlider(widget)) {
+        sliders[widget - kFirstSlider].paint(cr);
+    } else if (widget == kScope) {
+        scope.paint(cr);
+    } else {
+        labels[widget - kFirstLabel].paint(cr, *text);
+    }
+}
+
+void QuenchboxEditor::showDamage()
+{
+    if (damage.empty() || windowSurface == nullptr)
+        return;
+    cairo_surface_flush(back.get());
+    cairo_t* cr = cairo_create(windowSurface);
+    cairo_set_source_surface(cr, back.get(), 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    for (const WidgetBox& area : damage) {
+        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(windowSurface);
+    XFlush(display);
+    damage.clear();
+}
+
+}  // namespace quenchbox::editor

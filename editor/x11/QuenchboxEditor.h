@@ -1,0 +1,151 @@
+#ifndef QUENCHBOX_EDITOR_X11_QUENCHBOXEDITOR_H
+#define QUENCHBOX_EDITOR_X11_QUENCHBOXEDITOR_H
+
+#include "editor/ControlInput.h"
+#include "editor/EditorLayout.h"
+#include "editor/EditorModel.h"
+#include "editor/posix/UpdateCheck.h"
+#include "editor/x11/CairoWidgets.h"
+#include "editor/x11/PanelMessage.h"
+#include "shell/AEffEditor.h"
+
+#include <cairo.h>
+
+#include <memory>
+#include <vector>
+
+namespace quenchbox::effect {
+class QuenchboxEffect;
+}
+
+struct _XDisplay;
+union _XEvent;
+
+namespace quenchbox::editor {
+
+class TextPainter;
+
+// Xlib stays out of this header: it defines macros (Success, None) that
+// clash with the engine's headers in the files that include this one.
+using XDisplay = ::_XDisplay;
+using XWindowId = unsigned long;
+using XTime = unsigned long;
+
+// The plug-in's editor on Linux: the same 677 x 480 panel as on Windows,
+// drawn with cairo into one X11 child window of the host's window.
+//
+// How hosts embed it (the VST2 convention on Linux): `open` takes the host's
+// X11 window id as its parent (cast to a pointer), `idle` - which hosts call
+// about 30 times a second from their user-interface thread - reads the
+// window's events and runs the 33 ms refresh, `close` destroys the window.
+// The editor talks to the X server over a connection of its own, opened in
+// `open` and closed in `close`, and only from the thread that calls these
+// operations: no thread of ours touches it. A host with an event loop of its
+// own (CLAP's posix-fd-support) may watch `connectionFd` and call `idle`
+// when it is readable, and on a timer (CLAP's timer-support) for the
+// refresh; a host that never calls `idle` sees the panel as it was drawn at
+// `open`, with no refresh and no input.
+//
+// The child window carries the name "ZUK Quenchbox RZ", or the text of the
+// update check's in-panel message while one is shown, so that assistive
+// tools and test hosts can read it as they read a message box on Windows.
+class QuenchboxEditor : public AEffEditor, private EditorWidgets {
+public:
+    // Created with the effect; attaches itself to it (has-editor flag set).
+    // Touches no display: that happens in `open`.
+    explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
+    ~QuenchboxEditor() override;
+
+    bool getRect(ERect** rect) override;
+    // `parentWindow` is the host's X11 window id. False without a parent,
+    // without a display or when the window cannot be made.
+    bool open(void* parentWindow) override;
+    void close() override;
+    void idle() override;
+
+    // The file descriptor of the editor's X connection while it is open, -1
+    // while closed: readable when window events wait for `idle`.
+    int connectionFd() const;
+
+private:
+    // EditorWidgets
+    DialModel& dialModel(int dial) override { return dials[dial].model; }
+    SliderModel& sliderModel(int slider) override { return sliders[slider].model; }
+    unsigned buttonState(int widget) const override { return buttons[widget - kOversampleButton].state; }
+    void showButtonState(int widget, unsigned state) override;
+    int iconOpacity(int icon) const override { return icons[icon].opacity; }
+    void showIconOpacity(int icon, int opacity) override;
+    void repaintDial(int dial) override { markDirty(kFirstDial + dial); }
+    void repaintSlider(int slider) override { markDirty(kFirstSlider + slider); }
+    void showValueText(int label, const char* text) override;
+    void showWidgets(bool visible, int first, int last) override;
+    void repaintPanel() override { panelDirty = true; }
+    void plot(float x, float y, std::uint32_t colour) override { scope.pixels.plot(x, y, colour); }
+    void commitScope() override;
+
+    bool createWindow(XWindowId parent);
+    void loadPanels();
+    void paintAboutText();
+    void buildWidgets();
+    void releaseWidgets();
+    void destroyWindow();
+
+    void handleEvents();
+    void handleEvent(const ::_XEvent& event);
+    void pressAt(int x, int y, unsigned button, unsigned modifiers, XTime time);
+    void releaseAt(int x, int y, unsigned button);
+    void pressed(int widget, const PressOutcome& outcome);
+    void moveTo(int x, int y, unsigned modifiers);
+    void pressButton(int widget);
+    void checkForUpdates();
+    void answerMessage(PanelMessage::Choice choice);
+    void collectUpdateAnswer();
+    void nameWindow();
+    int widgetAt(int x, int y) const;
+    bool isDoubleClick(int x, int y, XTime time, int widget);
+
+    void markDirty(int widget);
+    void paintDirty();
+    void paintWidget(cairo_t* cr, int widget);
+    void showDamage();
+
+    effect::QuenchboxEffect* quenchbox;
+    ERect rect{};
+    CairoDial dials[kDialCount];
+    CairoIcon icons[kIconCount];
+    CairoButton buttons[kButtonCount];
+    CairoSlider sliders[kSliderCount];
+    CairoLabel labels[kSliderCount];
+    CairoScope scope;
+    WidgetBox* boxes[kWidgetCount] = {};
+    EditorModel model;
+
+    XDisplay* display = nullptr;
+    XWindowId window = 0;
+    bool windowGone = false;  // destroyed with the host's window
+    cairo_surface_t* windowSurface = nullptr;
+    OwnedSurface back;        // the whole panel as shown, RGB24
+    OwnedSurface mainPanel;
+    OwnedSurface aboutPanel;
+    std::unique_ptr<TextPainter> text;
+    bool dirty[kWidgetCount] = {};
+    bool panelDirty = false;
+    bool messageDirty = false;
+    std::vector<WidgetBox> damage;  // back-buffer areas not yet on the window
+    long long nextTickMs = 0;
+    bool insideIdle = false;
+    bool closeRequested = false;  // by the host, from inside a callback during idle
+
+    int captured = -1;  // the widget that holds the pointer during a drag
+    int lastPressWidget = -1;
+    XTime lastPressTime = 0;
+    int lastPressX = 0;
+    int lastPressY = 0;
+
+    UpdateCheck updateCheck;
+    PanelMessage message;
+};
+
+}  // namespace quenchbox::editor
+
+#endif

@@ -1,0 +1,70 @@
+#include "editor/x11/SkinImages.h"
+
+#include "editor/x11/EmbeddedSkins.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace quenchbox::editor {
+
+namespace {
+
+const EmbeddedSkin* findSkin(int id)
+{
+    for (int i = 0; i < kEmbeddedSkinCount; ++i)
+        if (kEmbeddedSkins[i].id == id)
+            return &kEmbeddedSkins[i];
+    return nullptr;
+}
+
+struct ReadPosition {
+    const EmbeddedSkin* skin;
+    std::size_t offset;
+};
+
+cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* position = static_cast<ReadPosition*>(closure);
+    if (position->skin->size - position->offset < length)
+        return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, position->skin->data + position->offset, length);
+    position->offset += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+std::uint32_t bigEndian32(const unsigned char* bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
+}
+
+}  // namespace
+
+cairo_surface_t* loadSkin(int id)
+{
+    const EmbeddedSkin* skin = findSkin(id);
+    if (skin == nullptr)
+        return nullptr;
+    ReadPosition position{skin, 0};
+    cairo_surface_t* image = cairo_image_surface_create_from_png_stream(readBytes, &position);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return nullptr;
+    }
+    // An opaque PNG (the display background) comes out as RGB24.
+    return image;
+}
+
+bool skinSize(int id, int& width, int& height)
+{
+    // The signature (8 bytes), the IHDR chunk's length and type (8), then
+    // width and height as big-endian 32-bit numbers.
+    const EmbeddedSkin* skin = findSkin(id);
+    if (skin == nullptr || skin->size < 24 || std::memcmp(skin->data + 12, "IHDR", 4) != 0)
+        return false;
+    width = static_cast<int>(bigEndian32(skin->data + 16));
+    height = static_cast<int>(bigEndian32(skin->data + 20));
+    return true;
+}
+
+}  // namespace quenchbox::editor

@@ -1,0 +1,337 @@
+#include "EditorHost.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <cairo.h>
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+namespace editortest {
+
+namespace {
+
+constexpr unsigned long kApart = 600;  // ms between synthetic presses: never a double click
+
+int channelDifference(std::uint32_t a, std::uint32_t b, int shift)
+{
+    return std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+}
+
+bool within(std::uint32_t a, std::uint32_t b, int levels)
+{
+    return channelDifference(a, b, 16) <= levels && channelDifference(a, b, 8) <= levels &&
+           channelDifference(a, b, 0) <= levels;
+}
+
+}  // namespace
+
+double matchingShare(const Picture& a, const Picture& b, int levels)
+{
+    if (a.width != b.width || a.height != b.height || a.pixels.empty())
+        return 0.0;
+    std::size_t matching = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i)
+        matching += within(a.pixels[i], b.pixels[i], levels) ? 1 : 0;
+    return static_cast<double>(matching) / static_cast<double>(a.pixels.size());
+}
+
+int differingPixels(const Picture& a, const Picture& b, int x, int y, int width, int height, int levels)
+{
+    int differing = 0;
+    for (int row = y; row < y + height; ++row)
+        for (int column = x; column < x + width; ++column)
+            differing += within(a.at(column, row), b.at(column, row), levels) ? 0 : 1;
+    return differing;
+}
+
+Picture loadPng(const std::string& path)
+{
+    Picture picture;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(image);
+        picture.width = cairo_image_surface_get_width(image);
+        picture.height = cairo_image_surface_get_height(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                picture.pixels.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x] & 0xFFFFFF);
+    }
+    cairo_surface_destroy(image);
+    return picture;
+}
+
+bool savePng(const Picture& picture, const std::string& path)
+{
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
+    const int stride = cairo_image_surface_get_stride(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            reinterpret_cast<std::uint32_t*>(data + y * stride)[x] = picture.at(x, y);
+    cairo_surface_mark_dirty(image);
+    const bool saved = cairo_surface_write_to_png(image, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(image);
+    return saved;
+}
+
+long resourcesOfAllClients(Display* display)
+{
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (!XResQueryClients(display, &count, &clients))
+        return -1;
+    long total = 0;
+    for (int i = 0; i < count; ++i) {
+        int types = 0;
+        XResType* kinds = nullptr;
+        if (XResQueryClientResources(display, clients[i].resource_base, &types, &kinds)) {
+            for (int t = 0; t < types; ++t)
+                total += kinds[t].count;
+            XFree(kinds);
+        }
+    }
+    XFree(clients);
+    return total;
+}
+
+long residentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+PluginLibrary::PluginLibrary(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}
+
+PluginLibrary::~PluginLibrary()
+{
+    if (handle != nullptr)
+        dlclose(handle);
+}
+
+AEffect* PluginLibrary::instantiate(audioMasterCallback host) const
+{
+    using EntryPoint = AEffect* (*)(audioMasterCallback);
+    auto entry = reinterpret_cast<EntryPoint>(dlsym(handle, "VSTPluginMain"));
+    return entry != nullptr ? entry(host) : nullptr;
+}
+
+EditorHost::EditorHost(const PluginLibrary& library)
+    : display(XOpenDisplay(nullptr)), effect(library.instantiate(hostCallback))
+{
+    if (effect != nullptr)
+        effect->user = this;
+}
+
+EditorHost::~EditorHost()
+{
+    stopAudio();
+    if (effect != nullptr) {
+        closeEditor();
+        dispatch(effClose);
+    }
+    if (display != nullptr) {
+        if (parentWindow != 0)
+            XDestroyWindow(display, parentWindow);
+        XCloseDisplay(display);
+    }
+}
+
+VstIntPtr VSTCALLBACK EditorHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
+                                               void*, float opt)
+{
+    if (opcode == audioMasterVersion)
+        return kVstVersion;
+    if (effect == nullptr || effect->user == nullptr)
+        return 0;
+    auto* host = static_cast<EditorHost*>(effect->user);
+    {
+        std::lock_guard<std::mutex> guard(host->callLock);
+        host->calls.push_back({opcode, index, opt});
+    }
+    if (opcode == audioMasterBeginEdit && host->closeOnBeginEdit)
+        host->closeEditor();
+    return opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit ? 1 : 0;
+}
+
+VstIntPtr EditorHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+bool EditorHost::openEditor()
+{
+    ERect* rect = nullptr;
+    if (dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr)
+        return false;
+    if (parentWindow == 0) {
+        const int screen = DefaultScreen(display);
+        parentWindow = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                                           static_cast<unsigned>(rect->right - rect->left),
+                                           static_cast<unsigned>(rect->bottom - rect->top), 0,
+                                           BlackPixel(display, screen), BlackPixel(display, screen));
+        XMapWindow(display, parentWindow);
+        XSync(display, False);
+    }
+    return dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parentWindow)) != 0;
+}
+
+void EditorHost::closeEditor() { dispatch(effEditClose); }
+
+void EditorHost::destroyParent()
+{
+    XDestroyWindow(display, parentWindow);
+    XSync(display, False);
+    parentWindow = 0;
+}
+
+void EditorHost::idleFor(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        dispatch(effEditIdle);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
+    } while (std::chrono::steady_clock::now() < end);
+    dispatch(effEditIdle);
+}
+
+Window childOf(Display* display, Window parent)
+{
+    Window root = 0;
+    Window parentOfParent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window child = 0;
+    if (parent != 0 && XQueryTree(display, parent, &root, &parentOfParent, &children, &count) != 0) {
+        if (count > 0)
+            child = children[count - 1];
+        if (children != nullptr)
+            XFree(children);
+    }
+    return child;
+}
+
+Window EditorHost::editorWindow() const { return childOf(display, parentWindow); }
+
+std::string EditorHost::editorWindowName() const
+{
+    char* name = nullptr;
+    std::string result;
+    if (XFetchName(display, editorWindow(), &name) != 0 && name != nullptr) {
+        result = name;
+        XFree(name);
+    }
+    return result;
+}
+
+Picture windowPicture(Display* display, Window window)
+{
+    Picture picture;
+    XWindowAttributes attributes = {};
+    XGetWindowAttributes(display, window, &attributes);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return picture;
+    picture.width = attributes.width;
+    picture.height = attributes.height;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return picture;
+}
+
+Picture EditorHost::screenshot() const { return windowPicture(display, parentWindow); }
+
+void sendButton(Display* display, Window target, int type, int x, int y, unsigned button, unsigned state,
+                unsigned long time)
+{
+    XEvent event = {};
+    event.xbutton.type = type;
+    event.xbutton.display = display;
+    event.xbutton.window = target;
+    event.xbutton.root = DefaultRootWindow(display);
+    event.xbutton.time = time;
+    event.xbutton.x = x;
+    event.xbutton.y = y;
+    event.xbutton.state = state;
+    event.xbutton.button = button;
+    event.xbutton.same_screen = True;
+    XSendEvent(display, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+    XFlush(display);
+}
+
+void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time)
+{
+    XEvent event = {};
+    event.xmotion.type = MotionNotify;
+    event.xmotion.display = display;
+    event.xmotion.window = target;
+    event.xmotion.root = DefaultRootWindow(display);
+    event.xmotion.time = time;
+    event.xmotion.x = x;
+    event.xmotion.y = y;
+    event.xmotion.state = state;
+    event.xmotion.same_screen = True;
+    XSendEvent(display, target, False, PointerMotionMask, &event);
+    XFlush(display);
+}
+
+void EditorHost::press(int x, int y, unsigned button, unsigned state)
+{
+    eventTime += kApart;
+    sendButton(display, editorWindow(), ButtonPress, x, y, button, state, eventTime);
+}
+
+void EditorHost::release(int x, int y, unsigned button, unsigned state)
+{
+    eventTime += 10;
+    sendButton(display, editorWindow(), ButtonRelease, x, y, button, state, eventTime);
+}
+
+void EditorHost::move(int x, int y, unsigned state)
+{
+    eventTime += 10;
+    sendMotion(display, editorWindow(), x, y, state, eventTime);
+}
+
+void EditorHost::click(int x, int y, unsigned state)
+{
+    press(x, y, Button1, state);
+    idleFor(0);
+    release(x, y, Button1, state);
+    idleFor(0);
+}
+
+void EditorHost::drag(int fromX, int fromY, int toX, int toY, unsigned state)
+{
+    press(fromX, fromY, Button1, state);
+    idleFor(0);
+    move(toX, toY, state | Button1Mask);
+    idleFor(kIdleMs * 2);  // the editor's tick writes the value
+    release(toX, toY, Button1, state);
+    idleFor(0);
+}
+
+std::vector<HostCall> EditorHost::takeCalls()
+{
+    std::lock_guard<std::mutex> guard(callLock);
+    std::vector<HostCall> taken;
+    taken.swap(calls);
+    return taken;
+}
+
+void EditorHost::startAudio(float amplitude) { audio.start(effect, amplitude); }
+
+void EditorHost::stopAudio() { audio.stop(); }
+
+}  // namespace editortest
