@@ -220,7 +220,8 @@ bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t
                           auto& source = *static_cast<ByteStream*>(s->ctx);
                           const std::uint64_t n = std::min<std::uint64_t>(chunk(source, size),
                                                                           source.bytes->size() - source.position);
-                          std::memcpy(buffer, source.bytes->data() + source.position, n);
+                          if (n > 0)  // an empty state has no data to copy from
+                              std::memcpy(buffer, source.bytes->data() + source.position, n);
                           source.position += n;
                           return static_cast<std::int64_t>(n);
                       }};
