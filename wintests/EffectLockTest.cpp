@@ -98,7 +98,8 @@ WINTEST(ABusyParameterLockPostponesChangesWithoutWaiting)
         whileBusy = runBlock(*effect, x);
     }
     CHECK(whileBusy != x);              // still processed with the old settings
-    CHECK(runBlock(*effect, x) == x);   // the bypass arrives with the next block
+    CHECK(runBlock(*effect, x) != x);   // the next block crosses over to the bypassed signal
+    CHECK(runBlock(*effect, x) == x);   // and the one after it is bypassed
 }
 
 }  // namespace
