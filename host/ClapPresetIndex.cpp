@@ -1,6 +1,7 @@
 #include "host/ClapPresetIndex.h"
 
-#include <utility>
+#include "host/ClapInstance.h"
+
 
 namespace quenchbox::host {
 
@@ -92,11 +93,7 @@ void indexProvider(const clap_preset_discovery_factory_t& factory, const char* p
 
 ClapIndexer::ClapIndexer(PresetIndex& presetIndex) : index(presetIndex), indexer{}
 {
-    indexer.clap_version = CLAP_VERSION_INIT;
-    indexer.name = "quenchbox-render";
-    indexer.vendor = "ZUK";
-    indexer.url = "";
-    indexer.version = "1";
+    nameThisHost(indexer);
     indexer.indexer_data = this;
     indexer.declare_filetype = [](const clap_preset_discovery_indexer_t*, const clap_preset_discovery_filetype_t*) {
         return true;
