@@ -2,9 +2,9 @@
 
 #include "effect/Programs.h"
 
+#include <charconv>
 #include <cstring>
 #include <new>
-#include <string>
 
 namespace quenchbox::clap {
 
@@ -41,15 +41,17 @@ bool declareLocation(const clap_preset_discovery_provider_t* provider)
 }
 
 // Each program with the name it ships with, never a rename made in some
-// instance: the index is the same whichever process builds it.
+// instance: the index is the same whichever process builds it. Nothing here
+// allocates or throws, as nothing may cross the interface.
 bool reportPrograms(const clap_preset_discovery_metadata_receiver_t* receiver)
 {
     const clap_universal_plugin_id_t plugin = {"clap", kPluginId};
     for (int program = 0; program < effect::kProgramCount; ++program) {
         char name[effect::kProgramNameLength + 1];
         effect::programs::copyFactoryName(program, name);
-        const std::string loadKey = std::to_string(program);
-        if (!receiver->begin_preset(receiver, name, loadKey.c_str()))
+        char loadKey[4] = {};
+        std::to_chars(loadKey, loadKey + sizeof(loadKey) - 1, program);
+        if (!receiver->begin_preset(receiver, name, loadKey))
             break;
         receiver->add_plugin_id(receiver, &plugin);
         receiver->set_flags(receiver, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
