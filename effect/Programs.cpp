@@ -2,6 +2,7 @@
 
 #include "shell/StringCopy.h"
 
+#include <array>
 #include <cstring>
 #include <mutex>
 
@@ -19,7 +20,8 @@ struct ProgramRecord {
 constexpr ProgramRecord kDefaultProgram = {
     "Default", {1.0f, 0.33f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
 
-ProgramRecord table[kProgramCount] = {
+// What the library ships; the process-wide table starts as a copy of it.
+constexpr std::array<ProgramRecord, kProgramCount> kFactoryPrograms = {{
     kDefaultProgram,
     {"Fat Blues", {1.0f, 0.5f, 0.5f, 0.85f, 1.0f, 0.5f, 0.85f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
     {"Crunch", {1.0f, 0.4f, 0.5f, 0.65f, 0.35f, 0.75f, 1.0f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
@@ -39,9 +41,20 @@ ProgramRecord table[kProgramCount] = {
     kDefaultProgram,
     kDefaultProgram,
     kDefaultProgram,
-};
+}};
+
+std::array<ProgramRecord, kProgramCount> table = kFactoryPrograms;
 
 std::mutex tableLock;
+
+// A 24-byte zero-padded name as text, at most 24 characters and a terminator.
+void copyNameField(const char (&field)[kProgramNameLength], char* text)
+{
+    char name[kProgramNameLength + 1];
+    std::memcpy(name, field, kProgramNameLength);
+    name[kProgramNameLength] = '\0';
+    copyBounded(text, name, kProgramNameLength);
+}
 
 }  // namespace
 
@@ -70,13 +83,14 @@ void rename(int program, const char* name)
 
 void copyName(int program, char* text)
 {
-    char name[kProgramNameLength + 1];
+    ProgramRecord record;
     {
         std::lock_guard<std::mutex> guard(tableLock);
-        std::memcpy(name, table[program].name, kProgramNameLength);
+        record = table[program];
     }
-    name[kProgramNameLength] = '\0';
-    copyBounded(text, name, kProgramNameLength);
+    copyNameField(record.name, text);
 }
+
+void copyFactoryName(int program, char* text) { copyNameField(kFactoryPrograms[program].name, text); }
 
 }  // namespace quenchbox::effect::programs

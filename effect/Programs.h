@@ -31,6 +31,8 @@ void rename(int program, const char* name);
 
 // Writes the 24-byte zero-padded name and a terminator at position 24.
 void copyName(int program, char* text);
+// The same for the name the program ships with, whatever renames it has seen.
+void copyFactoryName(int program, char* text);
 
 }  // namespace programs
 

@@ -2,6 +2,7 @@
 
 #include "effect/Programs.h"
 #include "formats/shared/StateCodec.h"
+#include "host/ClapPresetIndex.h"
 #include "host/VstPlugin.h"
 
 #include <dlfcn.h>
@@ -144,6 +145,20 @@ std::unique_ptr<Plugin> loadPlugin(const std::string& path)
     if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
         return std::make_unique<ClapHostedPlugin>(path);
     return VstPlugin::load(path);
+}
+
+std::string ClapHostedPlugin::discoveredPresets()
+{
+    const PresetIndex index = indexPresets(library.entry());
+    std::string lines;
+    for (const DiscoveredLocation& location : index.locations)
+        lines += "  location: " + location.name + (location.hasPath ? " (" + location.path + ")" : " (in the plug-in)")
+                 + "\n";
+    for (const DiscoveredPreset& preset : index.presets)
+        lines += "  " + std::string(preset.loadKey.size() < 2 ? " " : "") + preset.loadKey + "  " + preset.name + "\n";
+    for (const std::string& error : index.errors)
+        lines += "  error: " + error + "\n";
+    return lines;
 }
 
 }  // namespace quenchbox::host

@@ -47,6 +47,7 @@ public:
     int program() override;
     void setProgram(int program) override;
     std::string programName() override;
+    std::string discoveredPresets() override;
     bool canProcessDouble() override { return true; }
     void setSampleRate(double rate) override { sampleRate = rate; }
     void setBlockSize(int frames) override { blockSize = frames; }

@@ -95,12 +95,8 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
 ClapInstance::ClapInstance(HostExtensions hostExtensions)
     : extensions(hostExtensions), mainThread(std::this_thread::get_id())
 {
-    host.clap_version = CLAP_VERSION_INIT;
+    nameThisHost(host);
     host.host_data = this;
-    host.name = "quenchbox-render";
-    host.vendor = "ZUK";
-    host.url = "";
-    host.version = "1";
     host.get_extension = hostExtension;
     host.request_restart = [](const clap_host_t* h) { ++of(h).calls.restartRequests; };
     host.request_process = [](const clap_host_t*) {};

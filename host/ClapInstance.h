@@ -58,6 +58,18 @@ struct ClapHostCalls {
     std::atomic<int> rescans{0};
 };
 
+// How this host names itself in the records it hands a plug-in: the host
+// record and a preset-discovery indexer.
+template <typename HostRecord>
+void nameThisHost(HostRecord& record)
+{
+    record.clap_version = CLAP_VERSION_INIT;
+    record.name = "quenchbox-render";
+    record.vendor = "ZUK";
+    record.url = "";
+    record.version = "1";
+}
+
 // One plug-in instance created from a CLAP entry the way a host does it:
 // the factory, create_plugin, init; then the plug-in record and its
 // extensions. The caller has initialised the entry and keeps it alive.

@@ -25,6 +25,9 @@ public:
     virtual int program() = 0;
     virtual void setProgram(int program) = 0;
     virtual std::string programName() = 0;
+    // The lines a host's preset browser would show; none for a format
+    // without preset discovery.
+    virtual std::string discoveredPresets() { return {}; }
 
     virtual bool canProcessDouble() = 0;
     virtual void setSampleRate(double rate) = 0;

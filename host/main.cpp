@@ -88,6 +88,8 @@ void printListing(Plugin& plugin)
         std::printf("  %2d  %s\n", p, plugin.programName().c_str());
     }
     plugin.setProgram(current);
+    if (const std::string presets = plugin.discoveredPresets(); !presets.empty())
+        std::printf("presets found by discovery (load key, name):\n%s", presets.c_str());
 }
 
 void configure(Plugin& plugin, const RenderOptions& options, double sampleRate)

@@ -5,6 +5,7 @@
 
 #include "host/ClapHostedPlugin.h"
 #include "host/ClapInstance.h"
+#include "host/ClapPresetIndex.h"
 #include "host/DemoPhrase.h"
 #include "host/VstPlugin.h"
 
@@ -27,7 +28,10 @@ namespace {
 using quenchbox::host::ClapInputEvents;
 using quenchbox::host::ClapInstance;
 using quenchbox::host::ClapLibrary;
+using quenchbox::host::ClapIndexer;
 using quenchbox::host::ClapOutputEvents;
+using quenchbox::host::DiscoveredPreset;
+using quenchbox::host::PresetIndex;
 using quenchbox::host::VstPlugin;
 
 constexpr double kRate = 44100.0;
@@ -634,6 +638,133 @@ TEST(ClapBadInput, NonsenseRatesAndCallsOutOfOrderAreRefused)
     p->deactivate(p);
     EXPECT_TRUE(p->activate(p, 96000.0, 1, 256));
     p->deactivate(p);
+}
+
+// ---- Preset discovery ----
+
+const clap_preset_discovery_factory_t* discoveryFactory(const char* id)
+{
+    return static_cast<const clap_preset_discovery_factory_t*>(clapLibrary().entry().get_factory(id));
+}
+
+constexpr const char* kProviderId = "example.zuk.quenchbox-rz.factory-presets";
+
+TEST(ClapPresetDiscovery, BothFactoryIdsAnswerOneProviderCreatedOnlyByItsIdForACompatibleIndexer)
+{
+    const auto* factory = discoveryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID);
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(discoveryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT), factory);
+    EXPECT_EQ(discoveryFactory("clap.preset-discovery-factory/1"), nullptr);
+    ASSERT_EQ(factory->count(factory), 1u);
+    const auto* descriptor = factory->get_descriptor(factory, 0);
+    ASSERT_NE(descriptor, nullptr);
+    EXPECT_STREQ(descriptor->id, kProviderId);
+    EXPECT_STREQ(descriptor->name, "Quenchbox RZ factory programs");
+    EXPECT_STREQ(descriptor->vendor, "ZUK");
+    EXPECT_EQ(factory->get_descriptor(factory, 1), nullptr);
+
+    PresetIndex index;
+    ClapIndexer indexer(index);
+    EXPECT_EQ(factory->create(factory, indexer.record(), "example.zuk.other"), nullptr);
+    EXPECT_EQ(factory->create(factory, indexer.record(), nullptr), nullptr);
+    EXPECT_EQ(factory->create(factory, nullptr, kProviderId), nullptr);
+    clap_preset_discovery_indexer_t ancient = *indexer.record();
+    ancient.clap_version = {0, 26, 0};
+    EXPECT_EQ(factory->create(factory, &ancient, kProviderId), nullptr);
+    EXPECT_TRUE(index.locations.empty()) << "a provider declares nothing before init";
+}
+
+TEST(ClapPresetDiscovery, OneFactoryLocationInThePlugInWithTheSixteenFactoryProgramsByNumber)
+{
+    const PresetIndex index = quenchbox::host::indexPresets(clapLibrary().entry());
+    EXPECT_TRUE(index.errors.empty()) << index.errors.front();
+    ASSERT_EQ(index.locations.size(), 1u);
+    EXPECT_EQ(index.locations[0].provider, kProviderId);
+    EXPECT_EQ(index.locations[0].kind, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN);
+    EXPECT_FALSE(index.locations[0].hasPath);
+    EXPECT_EQ(index.locations[0].flags, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+    EXPECT_FALSE(index.locations[0].name.empty());
+
+    const char* names[16] = {"Default",    "Fat Blues",     "Crunch",       "Grunge",     "Screaming Solo", "Rusk Solo",
+                             "OpAmp Solo", "Bright Crunch", "Modern Metal", "Smooth LED", "Default",        "Default",
+                             "Default",    "Default",       "Default",      "Default"};
+    ASSERT_EQ(index.presets.size(), 16u);
+    for (int p = 0; p < 16; ++p) {
+        const DiscoveredPreset& preset = index.presets[p];
+        EXPECT_EQ(preset.name, names[p]);
+        EXPECT_EQ(preset.loadKey, std::to_string(p));
+        EXPECT_EQ(preset.pluginIds, std::vector<std::string>{"clap:example.zuk.quenchbox-rz"}) << p;
+        EXPECT_TRUE(preset.flagsSet);
+        EXPECT_EQ(preset.flags, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+    }
+}
+
+TEST(ClapPresetDiscovery, ProvidersAreIndependentAndStopWhereTheReceiverDoes)
+{
+    const auto* factory = discoveryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID);
+    PresetIndex first, second;
+    ClapIndexer firstIndexer(first), secondIndexer(second);
+    const auto* a = factory->create(factory, firstIndexer.record(), kProviderId);
+    const auto* b = factory->create(factory, secondIndexer.record(), kProviderId);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(b->init(b));
+    EXPECT_TRUE(a->init(a));
+    EXPECT_EQ(first.locations.size(), 1u);
+    EXPECT_EQ(second.locations.size(), 1u);
+    EXPECT_EQ(a->get_extension(a, "clap.anything"), nullptr);
+    a->destroy(a);
+
+    // What lies nowhere the provider declared has no metadata.
+    clap_preset_discovery_metadata_receiver_t nobody{};
+    EXPECT_FALSE(b->get_metadata(b, CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/tmp/presets", &nobody));
+    EXPECT_FALSE(b->get_metadata(b, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, "/tmp/presets", &nobody));
+    EXPECT_FALSE(b->get_metadata(b, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, nullptr));
+    EXPECT_FALSE(b->get_metadata(b, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &nobody));
+    b->destroy(b);
+
+    const PresetIndex limited = quenchbox::host::indexPresets(clapLibrary().entry(), 3);
+    ASSERT_EQ(limited.presets.size(), 3u);
+    EXPECT_EQ(limited.presets[2].name, "Crunch");
+}
+
+// What a host does with a preset its browser found: preset-load with the
+// location and key discovery gave.
+template <typename Sample>
+Stereo<Sample> renderDiscoveredPreset(const PresetIndex& index, const DiscoveredPreset& preset)
+{
+    const auto clap = createClap();
+    const auto* presets = clap->extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    const bool loaded = presets != nullptr
+                        && presets->from_location(clap->plugin(), index.locations[0].kind, nullptr,
+                                                  preset.loadKey.c_str());
+    EXPECT_TRUE(loaded) << preset.loadKey;
+    return runClap<Sample>(*clap, 256);
+}
+
+TEST(ClapPresetDiscovery, LoadingADiscoveredPresetSoundsLikeTheVst2ProgramOfThatNumber)
+{
+    const PresetIndex index = quenchbox::host::indexPresets(clapLibrary().entry());
+    ASSERT_EQ(index.presets.size(), 16u);
+    for (int program : {0, 3, 15}) {
+        Settings s;
+        s.program = program;
+        EXPECT_TRUE(bitIdentical(renderDiscoveredPreset<float>(index, index.presets[program]), renderVst<float>(s)))
+            << index.presets[program].name;
+    }
+    Settings grunge;
+    grunge.program = 3;
+    EXPECT_FALSE(bitIdentical(renderDiscoveredPreset<float>(index, index.presets[0]), renderVst<float>(grunge)));
+}
+
+TEST(ClapPresetDiscovery, PresetLoadAnswersThePublishedDraftAndEarlierIds)
+{
+    const auto clap = createClap();
+    const auto* published = clap->extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    ASSERT_NE(published, nullptr);
+    EXPECT_EQ(clap->extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD_COMPAT), published);
+    EXPECT_EQ(clap->extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD_EARLIER), published);
 }
 
 }  // namespace

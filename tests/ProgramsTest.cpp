@@ -1,5 +1,7 @@
 #include "EffectHarness.h"
 
+#include "effect/Programs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -22,6 +24,20 @@ TEST(Programs, StartOnDefaultAndListTheFactoryNames)
         h.dispatch(effSetProgram, 0, p);
         EXPECT_EQ(h.text(effGetProgramName), names[p]);
     }
+}
+
+TEST(Programs, FactoryNamesOutlastRenames)
+{
+    namespace programs = quenchbox::effect::programs;
+    programs::rename(3, "My Grunge");
+    char name[quenchbox::effect::kProgramNameLength + 1];
+    programs::copyFactoryName(3, name);
+    EXPECT_STREQ(name, "Grunge");
+    programs::copyName(3, name);
+    EXPECT_STREQ(name, "My Grunge");
+    programs::rename(3, "Grunge");
+    programs::copyFactoryName(15, name);
+    EXPECT_STREQ(name, "Default");
 }
 
 TEST(Programs, SelectingLoadsEveryValue)

@@ -163,6 +163,12 @@ TEST_F(RenderHost, ListsTheClapDescriptorAndParameters)
     for (const char* expected : {"CLAP", "example.zuk.quenchbox-rz", "Quenchbox RZ", "audio-effect, distortion, stereo, mono",
                                  "Oversample", "9.0 V", "100%", "Smooth LED", "latency: 0 samples"})
         EXPECT_NE(out.find(expected), std::string::npos) << expected;
+    const std::size_t discovered = out.find("presets found by discovery");
+    ASSERT_NE(discovered, std::string::npos) << out;
+    for (const char* expected : {"location: Quenchbox RZ factory programs (in the plug-in)", " 0  Default",
+                                 " 3  Grunge", "15  Default"})
+        EXPECT_NE(out.find(expected, discovered), std::string::npos) << expected;
+    EXPECT_EQ(out.find("error:"), std::string::npos) << out;
 }
 
 TEST_F(RenderHost, BadCommandLinesFailWithOneClearLine)

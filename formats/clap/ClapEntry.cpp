@@ -1,8 +1,10 @@
-// The library's one export, clap_entry, and the factory behind it, which
-// describes the plug-in and creates its instances.
+// The library's one export, clap_entry, and the factories behind it: the
+// plug-in factory, which describes the plug-in and creates its instances,
+// and the preset-discovery factory.
 
 #include "formats/clap/ClapInterface.h"
 #include "formats/clap/ClapPlugin.h"
+#include "formats/clap/ClapPresetDiscovery.h"
 
 #include <cstring>
 #include <new>
@@ -16,12 +18,13 @@
 namespace {
 
 using quenchbox::clap::ClapPlugin;
+using quenchbox::clap::kPluginId;
 
 constexpr const char* kFeatures[] = {"audio-effect", "distortion", "stereo", "mono", nullptr};
 
 const clap_plugin_descriptor_t kDescriptor = {
     CLAP_VERSION_INIT,
-    "example.zuk.quenchbox-rz",
+    kPluginId,
     "Quenchbox RZ",
     "ZUK",
     "",
@@ -56,7 +59,14 @@ void entryDeinit() {}
 
 const void* entryFactory(const char* factoryId)
 {
-    return factoryId != nullptr && std::strcmp(factoryId, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
+    if (factoryId == nullptr)
+        return nullptr;
+    if (std::strcmp(factoryId, CLAP_PLUGIN_FACTORY_ID) == 0)
+        return &kFactory;
+    if (std::strcmp(factoryId, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0
+        || std::strcmp(factoryId, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return quenchbox::clap::presetDiscoveryFactory();
+    return nullptr;
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 
 // Declarations of the CLAP binary interface between a host and a plug-in:
 // the entry, the plug-in factory, the plug-in and host records, events and
-// process, and the extensions this plug-in offers or asks its host for.
+// process, the extensions this plug-in offers or asks its host for, and
+// the preset-discovery factory.
 // Written from the published interface; it is a plain C ABI, so layout,
 // names of the extension ids and constant values must match it exactly.
 
@@ -404,14 +405,130 @@ struct clap_host_thread_check_t {
     bool (*is_audio_thread)(const clap_host_t* host);
 };
 
-// ---- Extension: preset load ----
+// ---- Factory: preset discovery ----
 
-constexpr const char CLAP_EXT_PRESET_LOAD[] = "clap.preset-load";
+// Hosts written against the last draft ask for the second id; its records
+// are the same.
+constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID[] = "clap.preset-discovery-factory/2";
+constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT[] = "clap.preset-discovery-factory/draft-2";
 
 enum : std::uint32_t {
     CLAP_PRESET_DISCOVERY_LOCATION_FILE = 0,
-    CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN = 1,
+    CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN = 1,  // inside the plug-in's library; no location path
 };
+
+enum : std::uint32_t {
+    CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT = 1 << 0,
+    CLAP_PRESET_DISCOVERY_IS_USER_CONTENT = 1 << 1,
+    CLAP_PRESET_DISCOVERY_IS_DEMO_CONTENT = 1 << 2,
+    CLAP_PRESET_DISCOVERY_IS_FAVORITE = 1 << 3,
+};
+
+using clap_timestamp_t = std::uint64_t;  // seconds since 1970; 0 when unknown
+constexpr clap_timestamp_t CLAP_TIMESTAMP_UNKNOWN = 0;
+
+// A plug-in named across formats: the ABI ("clap", "vst3", ...) and its id there.
+struct clap_universal_plugin_id_t {
+    const char* abi;
+    const char* id;
+};
+
+// The host's side of one get_metadata call; after begin_preset answers
+// false the provider calls nothing more.
+struct clap_preset_discovery_metadata_receiver_t {
+    void* receiver_data;
+    void (*on_error)(const clap_preset_discovery_metadata_receiver_t* receiver, std::int32_t os_error,
+                     const char* error_message);
+    bool (*begin_preset)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* name,
+                         const char* load_key);
+    void (*add_plugin_id)(const clap_preset_discovery_metadata_receiver_t* receiver,
+                          const clap_universal_plugin_id_t* plugin_id);
+    void (*set_soundpack_id)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* soundpack_id);
+    void (*set_flags)(const clap_preset_discovery_metadata_receiver_t* receiver, std::uint32_t flags);
+    void (*add_creator)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* creator);
+    void (*set_description)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* description);
+    void (*set_timestamps)(const clap_preset_discovery_metadata_receiver_t* receiver,
+                           clap_timestamp_t creation_time, clap_timestamp_t modification_time);
+    void (*add_feature)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* feature);
+    void (*add_extra_info)(const clap_preset_discovery_metadata_receiver_t* receiver, const char* key,
+                           const char* value);
+};
+
+struct clap_preset_discovery_filetype_t {
+    const char* name;
+    const char* description;     // may be null
+    const char* file_extension;  // without the dot
+};
+
+struct clap_preset_discovery_location_t {
+    std::uint32_t flags;
+    const char* name;
+    std::uint32_t kind;
+    const char* location;  // null for the plug-in kind
+};
+
+struct clap_preset_discovery_soundpack_t {
+    std::uint32_t flags;
+    const char* id;
+    const char* name;
+    const char* description;
+    const char* homepage_url;
+    const char* vendor;
+    const char* image_path;
+    clap_timestamp_t release_timestamp;
+};
+
+struct clap_preset_discovery_provider_descriptor_t {
+    clap_version_t clap_version;
+    const char* id;
+    const char* name;
+    const char* vendor;
+};
+
+struct clap_preset_discovery_provider_t {
+    const clap_preset_discovery_provider_descriptor_t* desc;
+    void* provider_data;
+    bool (*init)(const clap_preset_discovery_provider_t* provider);  // declares locations, filetypes, soundpacks
+    void (*destroy)(const clap_preset_discovery_provider_t* provider);
+    bool (*get_metadata)(const clap_preset_discovery_provider_t* provider, std::uint32_t location_kind,
+                         const char* location, const clap_preset_discovery_metadata_receiver_t* metadata_receiver);
+    const void* (*get_extension)(const clap_preset_discovery_provider_t* provider, const char* extension_id);
+};
+
+// The host's side of a provider; a provider calls it from init on.
+struct clap_preset_discovery_indexer_t {
+    clap_version_t clap_version;
+    const char* name;
+    const char* vendor;
+    const char* url;
+    const char* version;
+    void* indexer_data;
+    bool (*declare_filetype)(const clap_preset_discovery_indexer_t* indexer,
+                             const clap_preset_discovery_filetype_t* filetype);
+    bool (*declare_location)(const clap_preset_discovery_indexer_t* indexer,
+                             const clap_preset_discovery_location_t* location);
+    bool (*declare_soundpack)(const clap_preset_discovery_indexer_t* indexer,
+                              const clap_preset_discovery_soundpack_t* soundpack);
+    const void* (*get_extension)(const clap_preset_discovery_indexer_t* indexer, const char* extension_id);
+};
+
+// Every call may come from any thread.
+struct clap_preset_discovery_factory_t {
+    std::uint32_t (*count)(const clap_preset_discovery_factory_t* factory);
+    const clap_preset_discovery_provider_descriptor_t* (*get_descriptor)(const clap_preset_discovery_factory_t* factory,
+                                                                         std::uint32_t index);
+    const clap_preset_discovery_provider_t* (*create)(const clap_preset_discovery_factory_t* factory,
+                                                      const clap_preset_discovery_indexer_t* indexer,
+                                                      const char* provider_id);
+};
+
+// ---- Extension: preset load ----
+
+// The published id, the last draft's (same record) and the one this
+// plug-in has always answered.
+constexpr const char CLAP_EXT_PRESET_LOAD[] = "clap.preset-load/2";
+constexpr const char CLAP_EXT_PRESET_LOAD_COMPAT[] = "clap.preset-load.draft/2";
+constexpr const char CLAP_EXT_PRESET_LOAD_EARLIER[] = "clap.preset-load";
 
 struct clap_plugin_preset_load_t {
     bool (*from_location)(const clap_plugin_t* plugin, std::uint32_t location_kind, const char* location,

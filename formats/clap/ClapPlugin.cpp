@@ -182,6 +182,8 @@ const void* ClapPlugin::extension(const char* id) const
                                  {CLAP_EXT_STATE, &stateExtension},
                                  {CLAP_EXT_LATENCY, &latencyExtension},
                                  {CLAP_EXT_PRESET_LOAD, &presetLoadExtension},
+                                 {CLAP_EXT_PRESET_LOAD_COMPAT, &presetLoadExtension},
+                                 {CLAP_EXT_PRESET_LOAD_EARLIER, &presetLoadExtension},
                                  {CLAP_EXT_GUI, gui() != nullptr ? &guiExtension : nullptr},
                                  {CLAP_EXT_TIMER_SUPPORT, drivesEditor() ? &timerExtension : nullptr},
                                  {CLAP_EXT_POSIX_FD_SUPPORT, drivesEditor() ? &descriptorExtension : nullptr},
