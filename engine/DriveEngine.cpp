@@ -119,21 +119,6 @@ void DriveEngine::glideOutputGains(const OutputGains& from, const OutputGains& t
                         (to.dry - from.dry) / samples};
 }
 
-void DriveEngine::skipOutputGlide(int samples)
-{
-    if (!outputGlide.active || outputGlide.samplesLeft == 0)
-        return;
-    if (samples >= outputGlide.samplesLeft) {
-        outputGlide.samplesLeft = 0;
-        outputGlide.now = outputGlide.to;
-        return;
-    }
-    outputGlide.samplesLeft -= samples;
-    outputGlide.now.level += samples * outputGlide.step.level;
-    outputGlide.now.wet += samples * outputGlide.step.wet;
-    outputGlide.now.dry += samples * outputGlide.step.dry;
-}
-
 void DriveEngine::processSamples(EngineSample* samples, int count)
 {
     for (int done = 0; done < count; done += kRunFrames)
@@ -152,7 +137,7 @@ void DriveEngine::processRun(EngineSample* samples, int count)
 {
     const int channel = samples[0].channel;
     if (enabled == 0)
-        skipOutputGlide(count * circuitSamplesPerFrame());
+        advanceOutputGlide(count * circuitSamplesPerFrame());
     if (!oversample && enabled == 0) {
         for (int n = 0; n < count; ++n)
             samples[n].output = bypassed(samples[n].input);
@@ -168,7 +153,7 @@ void DriveEngine::processRun(EngineSample* samples, int count)
 void DriveEngine::processRun(EngineSample* left, EngineSample* right, int count)
 {
     if (enabled == 0)
-        skipOutputGlide(count * circuitSamplesPerFrame());
+        advanceOutputGlide(count * circuitSamplesPerFrame());
     if (!oversample && enabled == 0) {
         for (int n = 0; n < count; ++n) {
             left[n].output = bypassed(left[n].input);

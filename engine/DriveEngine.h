@@ -177,22 +177,23 @@ private:
         const OutputGains& g = outputGlide.now;
         return u * g.level * g.wet + g.dry * x;
     }
-    // One circuit-rate sample further along the output gains' glide.
-    void advanceOutputGlide()
+    // `samples` circuit-rate samples further along the output gains' glide:
+    // one per sample of the chain, a whole run's worth when bypassed.
+    void advanceOutputGlide(int samples = 1)
     {
         OutputGlide& glide = outputGlide;
         if (!glide.active || glide.samplesLeft == 0)
             return;
-        if (--glide.samplesLeft == 0) {
+        if (samples >= glide.samplesLeft) {
+            glide.samplesLeft = 0;
             glide.now = glide.to;
             return;
         }
-        glide.now.level += glide.step.level;
-        glide.now.wet += glide.step.wet;
-        glide.now.dry += glide.step.dry;
+        glide.samplesLeft -= samples;
+        glide.now.level += samples * glide.step.level;
+        glide.now.wet += samples * glide.step.wet;
+        glide.now.dry += samples * glide.step.dry;
     }
-    // A bypassed run moves the glide on as the chain would have.
-    void skipOutputGlide(int samples);
 
     struct OutputGlide {
         bool active = false;
