@@ -37,7 +37,6 @@ public:
     bool moving() const { return stepsLeft > 0; }
     // The value the sound uses now; exactly the target once the glide ends.
     float value() const { return static_cast<float>(current); }
-    float targetValue() const { return static_cast<float>(target); }
 
 private:
     double current = 0.0;
