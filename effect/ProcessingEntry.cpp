@@ -278,6 +278,18 @@ void QuenchboxEffect::endGlideStep()
         engine.settleOutputGains();
 }
 
+// Lands the glides, empties the circuit and the meters: from here on the
+// output is that of a fresh instance with the same settings.
+void QuenchboxEffect::clearCircuit()
+{
+    if (const int bits = landGlides()) {
+        engine.update(bits);
+        publishMask |= static_cast<std::uint32_t>(bits);
+    }
+    engine.clearState();
+    meters = StageMeters{};
+}
+
 void QuenchboxEffect::publishDisplay()
 {
     if (publishMask == 0 || editor == nullptr)
@@ -363,10 +375,13 @@ void QuenchboxEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 s
     if (closing.load(std::memory_order_acquire))
         return;
 
+    const bool clearing = clearPending.exchange(false, std::memory_order_acq_rel);
+    if (clearing)
+        clearCircuit();
     float snapshot[kParameterCount];
     float rate = 0.0f;
     if (const std::uint32_t changes = takeChanges(snapshot, rate))
-        applyChanges(changes, snapshot, rate);
+        applyChanges(clearing ? changes | kApplyAtOnce : changes, snapshot, rate);
     publishDisplay();
 
     if (sampleFrames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr

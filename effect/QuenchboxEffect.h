@@ -25,6 +25,12 @@ public:
     void setSampleRate(float rate) override;
     // The first block after a resume applies every value at once.
     void resume() override;
+    // The next block starts from an empty circuit, as a fresh instance with
+    // the same settings would, and applies every value at once. The VST2
+    // build never calls it (its circuit keeps its charge from construction
+    // to destruction); the newer formats call it where they promise a reset.
+    // Lock-free: safe on the audio thread.
+    void clearProcessingState() { clearPending.store(true, std::memory_order_release); }
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
 
@@ -79,10 +85,12 @@ private:
     engine::DriveEngine::OutputGains outputGains() const;
     void beginGlideStep();
     void endGlideStep();
+    void clearCircuit();
     void publishDisplay();
     void handOffMeters();
 
     std::atomic<bool> closing{false};
+    std::atomic<bool> clearPending{false};
     engine::DriveEngine engine;
     int channelMode = 1;
     std::atomic<int> hostChannels{2};

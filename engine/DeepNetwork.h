@@ -41,6 +41,9 @@ public:
         return y;
     }
 
+    // Discharges the network of both channels.
+    void clearState() { state[0] = state[1] = Vector<double, 3>{}; }
+
     void publish();
     // |H|^2 at z of the discrete network.
     float response(std::complex<float> z) const;

@@ -41,6 +41,20 @@ DriveEngine::DriveEngine()
     update(UpdateBits::kAll);
 }
 
+void DriveEngine::clearState()
+{
+    stageA.clearState();
+    stageB.clearState();
+    inputCoupling.clearState();
+    solver.clearState();
+    deep.clearState();
+    outputFilter.clearState();
+    for (Resampler8x& resampler : upsamplers) resampler.clear();
+    for (Resampler8x& resampler : downsamplers) resampler.clear();
+    oversampledNoise = NoiseGenerator{};
+    plainNoise = NoiseGenerator{};
+}
+
 void DriveEngine::update(int mask)
 {
     const double period = effectivePeriod();

@@ -28,8 +28,9 @@ namespace quenchbox::engine {
 //
 // The effect writes the setting fields between blocks and calls update() with
 // the coefficient groups those fields touch; every section derives its
-// coefficients from one effective period T, which Scale stretches. States are
-// never reset: coefficient changes keep the circuit's charge.
+// coefficients from one effective period T, which Scale stretches.
+// Coefficient changes keep the circuit's charge: only clearState() empties
+// it, for the hosts whose formats promise a fresh start on reset.
 class DriveEngine {
 public:
     DriveEngine();
@@ -38,6 +39,10 @@ public:
     DriveEngine(const DriveEngine&) = delete;
     DriveEngine& operator=(const DriveEngine&) = delete;
 
+    // Empties every filter, solver and resampler state and restarts the
+    // anti-denormal noise, so that what follows sounds as from a fresh
+    // engine with the same settings; the coefficients stay.
+    void clearState();
     // Recomputes the coefficient groups named by the UpdateBits in mask.
     void update(int mask);
     // Refreshes the single-precision display copies of the groups in mask;

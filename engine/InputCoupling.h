@@ -32,6 +32,9 @@ public:
         return u;
     }
 
+    // Discharges the capacitor of both channels.
+    void clearState() { state[0] = state[1] = 0.0; }
+
 private:
     double state[2] = {0.0, 0.0};
     double inputGain = 0.0;

@@ -94,6 +94,13 @@ protected:
         return v >= loopBounds[0] ? loopLookup(v) : -loopLookup(2.0 * loopBounds[0] - v);
     }
 
+    // Forgets the last outputs the indicator compares.
+    void clearIndicator()
+    {
+        lastChannel = 0;
+        lastOutput[0] = lastOutput[1] = linearOutput[0] = linearOutput[1] = 0.0;
+    }
+
     // Compression relative to the small-signal line through (b0, 0).
     void updateIndicator(double y, double v, int channel)
     {

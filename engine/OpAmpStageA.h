@@ -48,6 +48,13 @@ public:
         s[1] += bd[1] * y;
     }
 
+    // Discharges the feedback network of both channels.
+    void clearState()
+    {
+        state[0] = state[1] = Vector<double, 2>{};
+        clearIndicator();
+    }
+
     void publish();
     // |H|^2 at z of the stage with the op-amp taken as linear, normalised by
     // the mid-band feedback fraction so that the pass band reads about 1.

@@ -49,6 +49,13 @@ public:
         s[1] += bxd[1] * x + byd[1] * y;
     }
 
+    // Discharges the feedback network of both channels.
+    void clearState()
+    {
+        state[0] = state[1] = Vector<double, 2>{};
+        clearIndicator();
+    }
+
     void publish();
     // |H|^2 at z of the stage with the op-amp taken as linear, scaled by the
     // input resistance over the 680 kOhm feedback resistor so that the pass

@@ -15,6 +15,9 @@ struct OutputFilter {
     double b1 = 0.0;
     double b0 = 0.0;
 
+    // Discharges the output capacitor of both channels.
+    void clearState() { state[0] = state[1] = 0.0; }
+
     // Single-precision coefficients as of the last publish, for the display.
     struct Display {
         float a = 0.0f;

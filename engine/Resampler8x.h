@@ -25,9 +25,9 @@ namespace quenchbox::engine {
 // 7/8 of a sample. Towards the top of the audio band the allpass phase adds a
 // few tenths of a sample more. Nothing compensates or reports this delay.
 //
-// State: nothing is ever reset. The history is cleared at construction
-// only; when the caller stops using the resampler and later resumes, it
-// continues from the history it had.
+// State: the history is cleared at construction and by clear() only; when
+// the caller stops using the resampler and later resumes, it continues from
+// the history it had.
 class Resampler8x {
 public:
     static constexpr int tapCount = 40;
@@ -61,6 +61,9 @@ public:
 
     // Eight circuit-rate samples in, oldest first; one host-rate sample out.
     double downsample(const double in[8]);
+
+    // Forgets the history, as at construction.
+    void clear() { *this = Resampler8x(); }
 
     // Current ring index: always within 0..63, even when interpolating and
     // a multiple of 8 when decimating.

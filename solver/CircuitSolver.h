@@ -132,6 +132,13 @@ public:
         for (int n = 0; n < stateCount; ++n) w[n] = channelState[n][channel];
         return w;
     }
+    // Discharges the network of both channels; the coefficients stay.
+    void clearState()
+    {
+        for (auto& element : channelState) element[0] = element[1] = 0.0;
+        openVoltage = {};
+        newtonPasses = 0;
+    }
     // Newton passes of the last solve (0 with LEDs off).
     int lastNewtonPasses() const { return newtonPasses; }
 

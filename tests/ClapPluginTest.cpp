@@ -310,6 +310,39 @@ TEST(ClapEvents, TakeEffectAtTheirSample)
     EXPECT_FALSE(bitIdentical(runClap<float>(*unchanged, 4096), expected));
 }
 
+// ---- Reset ----
+
+// reset empties the circuit: what follows is what a fresh instance with the
+// same settings plays, to the bit, resamplers and glides included. A mere
+// deactivate and activate keeps the circuit's charge, as the VST2 build does.
+TEST(ClapReset, ClearsEveryProcessingStateAsAFreshInstanceHasIt)
+{
+    const std::vector<std::pair<int, float>> settings = {{kChannels, 1.0f}, {kOversample, 1.0f}, {kDrive, 0.8f}};
+    const auto fresh = createClap();
+    setValues(*fresh, settings);
+    const Stereo<double> expected = runClap<double>(*fresh, 256);
+
+    const auto used = createClap();
+    setValues(*used, settings);
+    runClap<double>(*used, 256, {{300, {kBass, 0.2}}});
+    setValues(*used, {{kBass, 0.5f}});
+    Stereo<double> io = input<double>();
+    ASSERT_TRUE(used->activate(kRate, 1, kMaxBlock));
+    ASSERT_TRUE(used->startProcessing());
+    used->plugin()->reset(used->plugin());
+    for (std::size_t at = 0; at < kFrames; at += 256) {
+        double* channels[2] = {io[0].data() + at, io[1].data() + at};
+        ASSERT_EQ(used->process(channels, channels, static_cast<std::uint32_t>(std::min<std::size_t>(256, kFrames - at))),
+                  CLAP_PROCESS_CONTINUE);
+    }
+    EXPECT_TRUE(bitIdentical(io, expected));
+
+    const auto kept = createClap();
+    setValues(*kept, settings);
+    runClap<double>(*kept, 256);
+    EXPECT_FALSE(bitIdentical(runClap<double>(*kept, 256), expected));
+}
+
 // ---- State ----
 
 TEST(ClapState, RoundTripsIntoAFreshInstanceOneByteAtATime)

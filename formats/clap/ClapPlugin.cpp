@@ -2,7 +2,6 @@
 
 #include "formats/clap/ClapStreams.h"
 #include "formats/clap/ClapRecords.h"
-#include "formats/shared/Latency.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
 #include "shell/StringCopy.h"
@@ -20,6 +19,7 @@ namespace {
 
 constexpr std::uint32_t kChannelCount = 2;
 constexpr clap_id kMainPort = 0;
+using formats::EditorEvent;
 
 // Rates a circuit model of this kind makes sense at, and the processing
 // entry keeps its period inside.
@@ -60,16 +60,6 @@ std::uint32_t eventCount(const clap_input_events_t* events)
     return events != nullptr && events->size != nullptr && events->get != nullptr ? events->size(events) : 0;
 }
 
-void runEffect(effect::QuenchboxEffect& effect, float** inputs, float** outputs, VstInt32 frames)
-{
-    effect.processReplacing(inputs, outputs, frames);
-}
-
-void runEffect(effect::QuenchboxEffect& effect, double** inputs, double** outputs, VstInt32 frames)
-{
-    effect.processDoubleReplacing(inputs, outputs, frames);
-}
-
 }  // namespace
 
 ClapPlugin::ClapPlugin(const clap_host_t* clapHost, const clap_plugin_descriptor_t* descriptor) : host(clapHost)
@@ -101,21 +91,15 @@ bool ClapPlugin::init()
     hostParams = hostExtension<clap_host_params_t>(host, CLAP_EXT_PARAMS);
     hostLatency = hostExtension<clap_host_latency_t>(host, CLAP_EXT_LATENCY);
     hostThreadCheck = hostExtension<clap_host_thread_check_t>(host, CLAP_EXT_THREAD_CHECK);
-    try {
-        effect = std::make_unique<effect::QuenchboxEffect>(effectCallback);
-        if (AEffEditor* editor = effect->getEditor(); editor != nullptr && ClapGui::windowApi() != nullptr)
-            editorGui = std::make_unique<ClapGui>(
-                *editor, host,
-                ClapGui::drivenByHost() ? hostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT) : nullptr,
-                ClapGui::drivenByHost() ? hostExtension<clap_host_posix_fd_support_t>(host, CLAP_EXT_POSIX_FD_SUPPORT)
-                                        : nullptr);
-    } catch (const std::bad_alloc&) {
-        effect.reset();
+    if (!adapter.create())
         return false;
+    if (AEffEditor* editor = adapter.editor(); editor != nullptr && ClapGui::windowApi() != nullptr) {
+        editorGui.reset(new (std::nothrow) ClapGui(
+            *editor, host,
+            ClapGui::drivenByHost() ? hostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT) : nullptr,
+            ClapGui::drivenByHost() ? hostExtension<clap_host_posix_fd_support_t>(host, CLAP_EXT_POSIX_FD_SUPPORT)
+                                    : nullptr));
     }
-    // The record's user field belongs to whoever hosts the effect: here, us.
-    effect->getAeffect()->user = this;
-    oversampleLatency = latency();
     stage = Stage::initialized;
     return true;
 }
@@ -124,7 +108,6 @@ void ClapPlugin::destroy()
 {
     // The editor closes before the effect that owns it goes.
     editorGui.reset();
-    effect.reset();
     delete this;
 }
 
@@ -133,11 +116,8 @@ bool ClapPlugin::activate(double sampleRate, std::uint32_t minFrames, std::uint3
     if (stage != Stage::initialized || !(sampleRate >= kLowestRate && sampleRate <= kHighestRate) || maxFrames == 0
         || minFrames > maxFrames || maxFrames > static_cast<std::uint32_t>(INT32_MAX))
         return false;
-    effect->setSampleRate(static_cast<float>(sampleRate));
-    effect->setBlockSize(static_cast<VstInt32>(maxFrames));
-    effect->resume();
+    adapter.activate(sampleRate, maxFrames);
     activeLatency = latency();
-    oversampleLatency = activeLatency;
     restartRequested = false;
     if (hostLatency != nullptr && activeLatency != reportedLatency)
         hostLatency->changed(host);
@@ -150,7 +130,7 @@ void ClapPlugin::deactivate()
 {
     if (stage != Stage::active)
         return;
-    effect->suspend();
+    adapter.deactivate();
     stage = Stage::initialized;
 }
 
@@ -166,12 +146,12 @@ void ClapPlugin::stopProcessing()
     stage.compare_exchange_strong(expected, Stage::active);
 }
 
+// Every processing state goes: the next block sounds as from a fresh
+// instance with the same settings.
 void ClapPlugin::reset()
 {
-    if (stage != Stage::active && stage != Stage::processing)
-        return;
-    effect->suspend();
-    effect->resume();
+    if (stage == Stage::active || stage == Stage::processing)
+        adapter.clearProcessingState();
 }
 
 const void* ClapPlugin::extension(const char* id) const
@@ -224,19 +204,11 @@ template <typename Sample>
 bool ClapPlugin::processAudio(const clap_process_t& block, Sample* const* inputs, Sample* const* outputs,
                               std::uint32_t inputChannels, std::uint32_t outputChannels)
 {
-    if (outputChannels == 0 || outputs[0] == nullptr)
+    if (outputChannels == 0 || outputs == nullptr)
         return false;
-    for (std::uint32_t c = 1; c < outputChannels; ++c)
+    for (std::uint32_t c = 0; c < outputChannels; ++c)
         if (outputs[c] == nullptr)
             return false;
-    // Without an input the effect hears silence; a mono input is processed
-    // on one channel and its result copied to the second output.
-    const bool silentInput = inputChannels == 0 || inputs == nullptr || inputs[0] == nullptr;
-    Sample* in[kChannelCount] = {};
-    if (!silentInput) {
-        in[0] = inputs[0];
-        in[1] = inputChannels >= 2 ? inputs[1] : nullptr;
-    }
 
     const std::uint32_t frames = block.frames_count;
     const std::uint32_t count = eventCount(block.in_events);
@@ -247,89 +219,25 @@ bool ClapPlugin::processAudio(const clap_process_t& block, Sample* const* inputs
             continue;
         // Events come in time order; a late or early one is held at the edges.
         const std::uint32_t at = std::clamp(event->time, position, frames);
-        runFrames(in, outputs, silentInput, outputChannels, position, at);
+        adapter.run(inputs, inputChannels, outputs, outputChannels, position, at);
         position = at;
         applyEvent(event);
     }
-    runFrames(in, outputs, silentInput, outputChannels, position, frames);
+    adapter.run(inputs, inputChannels, outputs, outputChannels, position, frames);
     return true;
-}
-
-template <typename Sample>
-void ClapPlugin::runFrames(Sample* const* inputs, Sample* const* outputs, bool silentInput,
-                           std::uint32_t channelCount, std::uint32_t from, std::uint32_t to)
-{
-    if (to <= from)
-        return;
-    const std::uint32_t frames = to - from;
-    Sample* out[kChannelCount] = {outputs[0] + from, channelCount >= 2 ? outputs[1] + from : nullptr};
-    Sample* in[kChannelCount] = {};
-    if (silentInput) {
-        for (Sample* channel : out)
-            if (channel != nullptr)
-                std::fill(channel, channel + frames, Sample(0));
-        in[0] = out[0];
-        in[1] = out[1] ? out[1] : out[0];
-    } else {
-        in[0] = inputs[0] + from;
-        in[1] = inputs[1] ? inputs[1] + from : nullptr;
-    }
-    for (std::uint32_t c = kChannelCount; c < channelCount; ++c)
-        std::fill(outputs[c] + from, outputs[c] + to, Sample(0));
-    runEffect(*effect, in, out, static_cast<VstInt32>(frames));
-    if (in[1] == nullptr && out[1] != nullptr)
-        std::copy(out[0], out[0] + frames, out[1]);
 }
 
 void ClapPlugin::applyEvent(const clap_event_header_t* event)
 {
     if (const clap_event_param_value_t* change = asParameterValue(event))
-        setParameter(change->param_id, change->value);
+        if (isParameterId(change->param_id))
+            adapter.setParameter(indexOf(change->param_id), change->value);
 }
-
-void ClapPlugin::setParameter(clap_id id, double value)
-{
-    if (!isParameterId(id))
-        return;
-    const float v = formats::sanitizeValue(indexOf(id), value);
-    effect->setParameter(indexOf(id), v);
-    if (id == effect::kOversample)
-        noteOversample(v);
-}
-
-void ClapPlugin::noteOversample(float value) { oversampleLatency = formats::latencyFrames(value); }
 
 // ---- The editor's changes, on their way to the host ----
 
-VstIntPtr VSTCALLBACK ClapPlugin::effectCallback(AEffect* record, VstInt32 opcode, VstInt32 index,
-                                                 VstIntPtr /*value*/, void* /*ptr*/, float opt)
+void ClapPlugin::editorChanged()
 {
-    if (opcode == audioMasterVersion)
-        return kVstVersion;
-    ClapPlugin* instance = record ? static_cast<ClapPlugin*>(record->user) : nullptr;
-    if (instance == nullptr || !isParameterId(static_cast<clap_id>(index)))
-        return 0;
-    const auto parameter = static_cast<std::uint32_t>(index);
-    switch (opcode) {
-    case audioMasterAutomate:
-        if (parameter == effect::kOversample)
-            instance->noteOversample(opt);
-        instance->editorChanged({EditorEvent::Kind::value, parameter, opt});
-        return 0;
-    case audioMasterBeginEdit:
-        instance->editorChanged({EditorEvent::Kind::gestureBegin, parameter, 0.0f});
-        return 1;
-    case audioMasterEndEdit:
-        instance->editorChanged({EditorEvent::Kind::gestureEnd, parameter, 0.0f});
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-void ClapPlugin::editorChanged(EditorEvent event)
-{
-    editorEvents.push(event);
     const bool onAudioThread = hostThreadCheck != nullptr && hostThreadCheck->is_audio_thread != nullptr
                                && hostThreadCheck->is_audio_thread(host);
     if (stage != Stage::processing && !onAudioThread && hostParams != nullptr && hostParams->request_flush)
@@ -340,7 +248,7 @@ void ClapPlugin::sendEditorEvents(const clap_output_events_t* out)
 {
     const bool canSend = out != nullptr && out->try_push != nullptr;
     EditorEvent event;
-    while (editorEvents.pop(event)) {
+    while (adapter.takeEditorEvent(event)) {
         if (!canSend)
             continue;
         if (event.kind == EditorEvent::Kind::value) {
@@ -356,7 +264,7 @@ void ClapPlugin::sendEditorEvents(const clap_output_events_t* out)
 
 void ClapPlugin::flush(const clap_input_events_t* in, const clap_output_events_t* out)
 {
-    if (!effect)
+    if (!adapter.created())
         return;
     const std::uint32_t count = eventCount(in);
     for (std::uint32_t i = 0; i < count; ++i)
@@ -370,7 +278,7 @@ void ClapPlugin::flush(const clap_input_events_t* in, const clap_output_events_t
 void ClapPlugin::requestRestartIfLatencyMoved()
 {
     const Stage now = stage;
-    if ((now == Stage::active || now == Stage::processing) && oversampleLatency != activeLatency
+    if ((now == Stage::active || now == Stage::processing) && adapter.latency() != activeLatency
         && !restartRequested.exchange(true) && host->request_restart != nullptr)
         host->request_restart(host);
 }
@@ -414,9 +322,9 @@ bool ClapPlugin::parameterInfo(std::uint32_t index, clap_param_info_t* info) con
 
 bool ClapPlugin::parameterValue(clap_id id, double* value) const
 {
-    if (!effect || !isParameterId(id) || value == nullptr)
+    if (!adapter.created() || !isParameterId(id) || value == nullptr)
         return false;
-    *value = effect->getParameter(indexOf(id));
+    *value = adapter.parameter(indexOf(id));
     return true;
 }
 
@@ -437,16 +345,9 @@ bool ClapPlugin::textToValue(clap_id id, const char* text, double* value) const
 
 bool ClapPlugin::saveState(const clap_ostream_t* stream) const
 {
-    if (!effect)
+    if (!adapter.created())
         return false;
-    formats::EffectState state;
-    state.program = effect->getProgram();
-    char name[effect::kProgramNameLength + 1];
-    effect->getProgramName(name);
-    std::memcpy(state.programName, name, effect::kProgramNameLength);
-    for (int i = 0; i < effect::kParameterCount; ++i)
-        state.values[i] = effect->getParameter(i);
-    const formats::EncodedState bytes = formats::encodeState(state);
+    const formats::EncodedState bytes = adapter.saveState();
     return writeAll(stream, bytes.data(), bytes.size());
 }
 
@@ -455,42 +356,27 @@ bool ClapPlugin::loadState(const clap_istream_t* stream)
     // One byte more than a state holds tells a longer stream from a state.
     std::uint8_t bytes[formats::kStateSize + 1];
     const std::int64_t size = readUpTo(stream, bytes, sizeof(bytes));
-    formats::EffectState state;
-    if (!effect || size < 0 || !formats::decodeState(bytes, static_cast<std::size_t>(size), state))
+    if (!adapter.created() || size < 0 || !adapter.loadState(bytes, static_cast<std::size_t>(size)))
         return false;
-
-    // What a VST2 host does to restore a project: select the program, give it
-    // its name, set every parameter.
-    effect->setProgram(state.program);
-    char name[effect::kProgramNameLength + 1];
-    std::memcpy(name, state.programName, effect::kProgramNameLength);
-    name[effect::kProgramNameLength] = '\0';
-    effect->setProgramName(name);
-    for (int i = 0; i < effect::kParameterCount; ++i)
-        setParameter(static_cast<clap_id>(i), state.values[i]);
     requestRestartIfLatencyMoved();
     return true;
 }
 
 // ---- Latency and programs ----
 
-std::uint32_t ClapPlugin::latency() const
-{
-    return effect ? formats::latencyFrames(effect->getParameter(effect::kOversample)) : 0;
-}
+std::uint32_t ClapPlugin::latency() const { return adapter.latency(); }
 
 // The sixteen programs are presets inside the plug-in: load key "0" to "15".
 bool ClapPlugin::loadProgram(std::uint32_t locationKind, const char* location, const char* loadKey)
 {
-    if (!effect || locationKind != CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN || location != nullptr || loadKey == nullptr)
+    if (!adapter.created() || locationKind != CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN || location != nullptr || loadKey == nullptr)
         return false;
     const char* end = loadKey + std::strlen(loadKey);
     int program = -1;
     const auto [stop, error] = std::from_chars(loadKey, end, program);
     if (error != std::errc() || stop != end || !effect::programs::isProgramIndex(program))
         return false;
-    effect->setProgram(program);
-    noteOversample(effect->getParameter(effect::kOversample));
+    adapter.selectProgram(program);
     if (hostParams != nullptr && hostParams->rescan != nullptr)
         hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
     requestRestartIfLatencyMoved();

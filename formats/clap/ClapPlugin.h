@@ -1,10 +1,9 @@
 #ifndef QUENCHBOX_FORMATS_CLAP_CLAPPLUGIN_H
 #define QUENCHBOX_FORMATS_CLAP_CLAPPLUGIN_H
 
-#include "effect/QuenchboxEffect.h"
 #include "formats/clap/ClapGui.h"
 #include "formats/clap/ClapInterface.h"
-#include "formats/clap/EditorEventQueue.h"
+#include "formats/shared/EffectAdapter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -12,12 +11,10 @@
 
 namespace quenchbox::clap {
 
-// One CLAP instance: owns one QuenchboxEffect and drives it through the
-// effect's own operations, as the VST2 dispatcher does, so that the locks,
-// the change mask, the meters and the editor behave as in the VST2 build.
-// The effect's host callback comes back here: the editor's automation and
-// gestures become parameter events for the host.
-class ClapPlugin {
+// One CLAP instance: translates the host's calls into the shared adapter's,
+// which owns the effect. The editor's automation and gestures become
+// parameter events for the host.
+class ClapPlugin final : private formats::EditorListener {
 public:
     ClapPlugin(const clap_host_t* host, const clap_plugin_descriptor_t* descriptor);
 
@@ -27,14 +24,12 @@ public:
     const clap_plugin_t* record() const { return &plugin; }
     // The effect this instance drives, null before init; tests reach the
     // editor's side of it here.
-    effect::QuenchboxEffect* quenchboxEffect() const { return effect.get(); }
+    effect::QuenchboxEffect* quenchboxEffect() const { return adapter.quenchboxEffect(); }
 
 private:
     enum class Stage { created, initialized, active, processing };
 
     static ClapPlugin* self(const clap_plugin_t* plugin);
-    static VstIntPtr VSTCALLBACK effectCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                                void* ptr, float opt);
     static const clap_plugin_audio_ports_t audioPortsExtension;
     static const clap_plugin_params_t paramsExtension;
     static const clap_plugin_state_t stateExtension;
@@ -71,15 +66,10 @@ private:
     // The audio side: events split the block at their sample.
     void applyEvent(const clap_event_header_t* event);
     template <typename Sample>
-    void runFrames(Sample* const* inputs, Sample* const* outputs, bool silentInput, std::uint32_t channelCount,
-                   std::uint32_t from, std::uint32_t to);
-    template <typename Sample>
     bool processAudio(const clap_process_t& process, Sample* const* inputs, Sample* const* outputs,
                       std::uint32_t inputChannels, std::uint32_t outputChannels);
-    void setParameter(clap_id id, double value);
-    void noteOversample(float value);
     void sendEditorEvents(const clap_output_events_t* out);
-    void editorChanged(EditorEvent event);
+    void editorChanged() override;
     void requestRestartIfLatencyMoved();
 
     clap_plugin_t plugin;
@@ -87,13 +77,11 @@ private:
     const clap_host_params_t* hostParams = nullptr;
     const clap_host_latency_t* hostLatency = nullptr;
     const clap_host_thread_check_t* hostThreadCheck = nullptr;
-    std::unique_ptr<effect::QuenchboxEffect> effect;
+    formats::EffectAdapter adapter{this};
     std::unique_ptr<ClapGui> editorGui;
     std::atomic<Stage> stage{Stage::created};
-    EditorEventQueue editorEvents;
     std::uint32_t activeLatency = 0;
     std::uint32_t reportedLatency = 0;
-    std::atomic<std::uint32_t> oversampleLatency{0};
     std::atomic<bool> restartRequested{false};
 };
 

@@ -1,12 +1,12 @@
-#ifndef QUENCHBOX_FORMATS_CLAP_EDITOREVENTQUEUE_H
-#define QUENCHBOX_FORMATS_CLAP_EDITOREVENTQUEUE_H
+#ifndef QUENCHBOX_FORMATS_SHARED_EDITOREVENTQUEUE_H
+#define QUENCHBOX_FORMATS_SHARED_EDITOREVENTQUEUE_H
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
-namespace quenchbox::clap {
+namespace quenchbox::formats {
 
 // A change the user made in the editor, on its way to the host.
 struct EditorEvent {
@@ -17,8 +17,9 @@ struct EditorEvent {
 };
 
 // Bounded single-producer single-consumer queue without locks: the editor's
-// thread pushes, the audio thread (or a flush, which never runs beside a
-// process call) pops. A full queue drops the new event rather than wait.
+// thread pushes, and one consumer pops: the audio thread or a flush that
+// never runs beside it (CLAP), or the editor's own thread (VST3, LV2). A
+// full queue drops the new event rather than wait.
 class EditorEventQueue {
 public:
     static constexpr std::size_t kCapacity = 1024;
@@ -50,6 +51,6 @@ private:
     std::atomic<std::size_t> writeIndex{0};
 };
 
-}  // namespace quenchbox::clap
+}  // namespace quenchbox::formats
 
 #endif
