@@ -1,0 +1,581 @@
+#include "formats/vst3/Vst3Plugin.h"
+
+#include "effect/Programs.h"
+#include "formats/shared/ParameterDescriptions.h"
+#include "formats/shared/StateCodec.h"
+#include "formats/vst3/Vst3Streams.h"
+#include "formats/vst3/Vst3Strings.h"
+#include "formats/vst3/Vst3View.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace quenchbox::vst3 {
+
+namespace {
+
+// Rates a circuit model of this kind makes sense at, as in the CLAP build.
+constexpr double kLowestRate = 1000.0;
+constexpr double kHighestRate = 1536000.0;
+constexpr int32 kParameterCount = effect::kParameterCount;
+constexpr int32 kProgramSteps = effect::kProgramCount - 1;
+
+bool isEffectParameter(ParamID id) { return id < static_cast<ParamID>(kParameterCount); }
+
+int indexOf(ParamID id) { return static_cast<int>(id); }
+
+bool isSupportedArrangement(SpeakerArrangement arrangement)
+{
+    return arrangement == SpeakerArr::kStereo || arrangement == SpeakerArr::kMono;
+}
+
+int32 channelsOf(SpeakerArrangement arrangement) { return arrangement == SpeakerArr::kMono ? 1 : 2; }
+
+bool isAudioBus(MediaType type, BusDirection dir, int32 index)
+{
+    return type == kAudio && (dir == kInput || dir == kOutput) && index == 0;
+}
+
+template <typename Sample>
+Sample** channelsOf(const AudioBusBuffers& bus);
+
+template <>
+float** channelsOf<float>(const AudioBusBuffers& bus)
+{
+    return bus.channelBuffers32;
+}
+
+template <>
+double** channelsOf<double>(const AudioBusBuffers& bus)
+{
+    return bus.channelBuffers64;
+}
+
+}  // namespace
+
+// ---- FUnknown ----
+
+tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
+{
+    if (object == nullptr)
+        return kInvalidArgument;
+    *object = nullptr;
+    if (FUnknown::iid.matches(iid) || IPluginBase::iid.matches(iid) || IComponent::iid.matches(iid))
+        *object = static_cast<IComponent*>(this);
+    else if (IAudioProcessor::iid.matches(iid))
+        *object = static_cast<IAudioProcessor*>(this);
+    else if (IEditController::iid.matches(iid))
+        *object = static_cast<IEditController*>(this);
+    else if (IUnitInfo::iid.matches(iid))
+        *object = static_cast<IUnitInfo*>(this);
+    else
+        return kNoInterface;
+    addRef();
+    return kResultOk;
+}
+
+uint32 Vst3Plugin::addRef() { return references.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+uint32 Vst3Plugin::release()
+{
+    const uint32 left = references.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+// ---- IPluginBase ----
+
+// Hosts initialize the component and, finding it is its own controller,
+// may initialize it again as the controller: the second call finds it ready.
+tresult Vst3Plugin::initialize(FUnknown* /*context*/)
+{
+    if (initialized)
+        return kResultOk;
+    if (!adapter.create())
+        return kOutOfMemory;
+    initialized = true;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::terminate()
+{
+    if (active)
+        setActive(false);
+    setComponentHandler(nullptr);
+    return kResultOk;
+}
+
+// ---- IComponent ----
+
+// No separate controller class: the host asks this object for its
+// IEditController.
+tresult Vst3Plugin::getControllerClassId(TUID /*classId*/) { return kNotImplemented; }
+
+tresult Vst3Plugin::setIoMode(IoMode /*mode*/) { return kNotImplemented; }
+
+int32 Vst3Plugin::getBusCount(MediaType type, BusDirection dir)
+{
+    return type == kAudio && (dir == kInput || dir == kOutput) ? 1 : 0;
+}
+
+tresult Vst3Plugin::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo& bus)
+{
+    if (!isAudioBus(type, dir, index))
+        return kInvalidArgument;
+    std::memset(&bus, 0, sizeof(bus));
+    bus.mediaType = kAudio;
+    bus.direction = dir;
+    bus.channelCount = channelsOf(dir == kInput ? inputArrangement : outputArrangement);
+    toUtf16(dir == kInput ? "Input" : "Output", bus.name, 128);
+    bus.busType = kMain;
+    bus.flags = BusInfo::kDefaultActive;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::getRoutingInfo(RoutingInfo& /*inInfo*/, RoutingInfo& /*outInfo*/) { return kNotImplemented; }
+
+tresult Vst3Plugin::activateBus(MediaType type, BusDirection dir, int32 index, TBool /*state*/)
+{
+    return isAudioBus(type, dir, index) ? kResultOk : kInvalidArgument;
+}
+
+// Activation after a deactivation starts from an empty circuit, as a fresh
+// instance with the same settings does.
+tresult Vst3Plugin::setActive(TBool state)
+{
+    if (!initialized)
+        return kNotInitialized;
+    if (state != 0 && !active) {
+        adapter.activate(setup.sampleRate, static_cast<std::uint32_t>(setup.maxSamplesPerBlock));
+        adapter.clearProcessingState();
+        activeLatency = adapter.latency();
+        active = true;
+    } else if (state == 0 && active) {
+        adapter.deactivate();
+        active = false;
+    }
+    return kResultOk;
+}
+
+tresult Vst3Plugin::setState(IBStream* state)
+{
+    // One byte more than a record holds tells a longer stream from a record.
+    std::uint8_t bytes[formats::kStateSize + 1];
+    const std::int64_t size = readUpTo(state, bytes, sizeof(bytes));
+    if (!initialized || size < 0 || !adapter.loadState(bytes, static_cast<std::size_t>(size)))
+        return kResultFalse;
+    restartIfLatencyMoved();
+    return kResultOk;
+}
+
+tresult Vst3Plugin::getState(IBStream* state)
+{
+    if (!initialized || state == nullptr)
+        return kResultFalse;
+    const formats::EncodedState bytes = adapter.saveState();
+    return writeAll(state, bytes.data(), bytes.size()) ? kResultOk : kResultFalse;
+}
+
+// ---- IAudioProcessor ----
+
+// One main bus each way, stereo or mono, set while inactive; anything else
+// is refused and the current arrangement stays.
+tresult Vst3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
+                                       int32 numOuts)
+{
+    if (active || numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr
+        || !isSupportedArrangement(inputs[0]) || !isSupportedArrangement(outputs[0]))
+        return kResultFalse;
+    inputArrangement = inputs[0];
+    outputArrangement = outputs[0];
+    return kResultTrue;
+}
+
+tresult Vst3Plugin::getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement& arrangement)
+{
+    if (!isAudioBus(kAudio, dir, index))
+        return kInvalidArgument;
+    arrangement = dir == kInput ? inputArrangement : outputArrangement;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::canProcessSampleSize(int32 symbolicSampleSize)
+{
+    return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue : kResultFalse;
+}
+
+uint32 Vst3Plugin::getLatencySamples() { return initialized ? adapter.latency() : 0; }
+
+tresult Vst3Plugin::setupProcessing(ProcessSetup& newSetup)
+{
+    if (active || !(newSetup.sampleRate >= kLowestRate && newSetup.sampleRate <= kHighestRate)
+        || newSetup.maxSamplesPerBlock <= 0 || canProcessSampleSize(newSetup.symbolicSampleSize) != kResultTrue)
+        return kResultFalse;
+    setup = newSetup;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::setProcessing(TBool /*state*/) { return active ? kResultOk : kResultFalse; }
+
+// Changes take effect at their sample: the block is split at each point.
+// With no samples the changes still count.
+tresult Vst3Plugin::process(ProcessData& data)
+{
+    if (!active)
+        return kResultFalse;
+    queueCount = 0;
+    if (data.inputParameterChanges != nullptr) {
+        queueCount = std::min(std::max(data.inputParameterChanges->getParameterCount(), 0), kMaxQueues);
+        std::fill(nextPoint, nextPoint + queueCount, 0);
+    }
+    tresult result = kResultOk;
+    if (data.numSamples < 0)
+        result = kInvalidArgument;
+    else if (data.numSamples > 0)
+        result = data.symbolicSampleSize == kSample64 ? processAudio<double>(data) : processAudio<float>(data);
+    if (result != kResultOk || data.numSamples == 0)
+        applyAllChanges(data.inputParameterChanges);
+    return result;
+}
+
+template <typename Sample>
+tresult Vst3Plugin::processAudio(ProcessData& data)
+{
+    if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64)
+        return kInvalidArgument;
+    if (data.numOutputs < 1 || data.outputs == nullptr)
+        return kInvalidArgument;
+    AudioBusBuffers& out = data.outputs[0];
+    Sample** outputs = channelsOf<Sample>(out);
+    if (out.numChannels < 1 || outputs == nullptr)
+        return kInvalidArgument;
+    for (int32 c = 0; c < out.numChannels; ++c)
+        if (outputs[c] == nullptr)
+            return kInvalidArgument;
+    const AudioBusBuffers* in = data.numInputs >= 1 ? data.inputs : nullptr;
+    Sample** inputs = in != nullptr ? channelsOf<Sample>(*in) : nullptr;
+    const auto inputChannels = static_cast<std::uint32_t>(in != nullptr && inputs != nullptr ? std::max(in->numChannels, 0) : 0);
+    const auto outputChannels = static_cast<std::uint32_t>(out.numChannels);
+
+    const auto frames = static_cast<std::uint32_t>(data.numSamples);
+    std::uint32_t position = 0;
+    while (position < frames) {
+        // The earliest point still to apply across every queue.
+        int32 next = static_cast<int32>(frames);
+        for (int32 q = 0; q < queueCount; ++q) {
+            IParamValueQueue* queue = data.inputParameterChanges->getParameterData(q);
+            int32 offset = 0;
+            ParamValue value = 0.0;
+            if (queue != nullptr && nextPoint[q] < queue->getPointCount()
+                && queue->getPoint(nextPoint[q], offset, value) == kResultOk)
+                next = std::min(next, std::max(offset, static_cast<int32>(position)));
+        }
+        const auto at = static_cast<std::uint32_t>(next);
+        adapter.run(inputs, inputChannels, outputs, outputChannels, position, at);
+        position = at;
+        if (position < frames)
+            applyChangesUpTo(data.inputParameterChanges, next);
+    }
+    // Points past the block's end count at its end.
+    applyAllChanges(data.inputParameterChanges);
+    out.silenceFlags = 0;
+    return kResultOk;
+}
+
+// Applies every point at or before frame that is still to apply.
+void Vst3Plugin::applyChangesUpTo(IParameterChanges* changes, int32 frame)
+{
+    for (int32 q = 0; q < queueCount; ++q) {
+        IParamValueQueue* queue = changes->getParameterData(q);
+        if (queue == nullptr)
+            continue;
+        const ParamID id = queue->getParameterId();
+        const int32 points = queue->getPointCount();
+        for (; nextPoint[q] < points; ++nextPoint[q]) {
+            int32 offset = 0;
+            ParamValue value = 0.0;
+            if (queue->getPoint(nextPoint[q], offset, value) != kResultOk)
+                continue;
+            if (offset > frame)
+                break;
+            // The program change belongs to the UI thread (see the class).
+            if (isEffectParameter(id))
+                adapter.setParameter(indexOf(id), value);
+        }
+    }
+}
+
+void Vst3Plugin::applyAllChanges(IParameterChanges* changes)
+{
+    if (changes != nullptr)
+        applyChangesUpTo(changes, INT32_MAX);
+}
+
+// The output filter's and the networks' ringing dies within a few
+// milliseconds; 100 ms covers the longest, the Deep network's low shelf at
+// the slowest Scale.
+uint32 Vst3Plugin::getTailSamples()
+{
+    return static_cast<uint32>(std::ceil(setup.sampleRate * 0.1));
+}
+
+// ---- IEditController ----
+
+tresult Vst3Plugin::setComponentState(IBStream* state) { return setState(state); }
+
+int32 Vst3Plugin::getParameterCount() { return kParameterCount + 1; }
+
+tresult Vst3Plugin::getParameterInfo(int32 paramIndex, ParameterInfo& info)
+{
+    if (paramIndex < 0 || paramIndex > kParameterCount)
+        return kInvalidArgument;
+    std::memset(&info, 0, sizeof(info));
+    info.unitId = kRootUnitId;
+    if (paramIndex == kParameterCount) {
+        info.id = kProgramParameterId;
+        toUtf16("Program", info.title, 128);
+        toUtf16("Program", info.shortTitle, 128);
+        info.stepCount = kProgramSteps;
+        info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+        return kResultOk;
+    }
+    const formats::ParameterDescription description = formats::describeParameter(paramIndex);
+    info.id = static_cast<ParamID>(paramIndex);
+    toUtf16(description.name, info.title, 128);
+    toUtf16(effect::parameterName(paramIndex), info.shortTitle, 128);
+    toUtf16(description.unit, info.units, 128);
+    info.stepCount = formats::isStepped(description.kind) ? 1 : 0;
+    info.defaultNormalizedValue = description.defaultValue;
+    info.flags = ParameterInfo::kCanAutomate;
+    if (description.kind == formats::ParameterKind::choice)
+        info.flags |= ParameterInfo::kIsList;
+    return kResultOk;
+}
+
+int Vst3Plugin::programOf(ParamValue value)
+{
+    const double v = std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0;
+    return std::min(kProgramSteps, static_cast<int>(v * (kProgramSteps + 1)));
+}
+
+tresult Vst3Plugin::getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string)
+{
+    if (string == nullptr)
+        return kInvalidArgument;
+    if (id == kProgramParameterId) {
+        char name[effect::kProgramNameLength + 1];
+        effect::programs::copyName(programOf(valueNormalized), name);
+        toUtf16(name, string, 128);
+        return kResultOk;
+    }
+    if (!isEffectParameter(id))
+        return kInvalidArgument;
+    toUtf16(formats::parameterText(indexOf(id), valueNormalized).c_str(), string, 128);
+    return kResultOk;
+}
+
+tresult Vst3Plugin::getParamValueByString(ParamID id, char16* string, ParamValue& valueNormalized)
+{
+    if (string == nullptr)
+        return kInvalidArgument;
+    const std::string text = fromUtf16(string, 128);
+    if (id == kProgramParameterId) {
+        for (int program = 0; program < effect::kProgramCount; ++program) {
+            char name[effect::kProgramNameLength + 1];
+            effect::programs::copyName(program, name);
+            if (text == name) {
+                valueNormalized = static_cast<double>(program) / kProgramSteps;
+                return kResultOk;
+            }
+        }
+        return kResultFalse;
+    }
+    if (!isEffectParameter(id))
+        return kInvalidArgument;
+    return formats::parameterFromText(indexOf(id), text.c_str(), valueNormalized) ? kResultOk : kResultFalse;
+}
+
+// Plain values: the step number of a switch, a choice or the program; the
+// normalized value itself for a knob.
+ParamValue Vst3Plugin::normalizedParamToPlain(ParamID id, ParamValue valueNormalized)
+{
+    if (id == kProgramParameterId)
+        return programOf(valueNormalized);
+    if (!isEffectParameter(id))
+        return 0.0;
+    return formats::sanitizeValue(indexOf(id), valueNormalized);
+}
+
+ParamValue Vst3Plugin::plainParamToNormalized(ParamID id, ParamValue plainValue)
+{
+    if (id == kProgramParameterId)
+        return std::isfinite(plainValue) ? std::clamp(std::floor(plainValue), 0.0, double(kProgramSteps)) / kProgramSteps
+                                         : 0.0;
+    if (!isEffectParameter(id))
+        return 0.0;
+    return formats::sanitizeValue(indexOf(id), plainValue);
+}
+
+ParamValue Vst3Plugin::getParamNormalized(ParamID id)
+{
+    if (!initialized)
+        return 0.0;
+    if (id == kProgramParameterId)
+        return static_cast<double>(adapter.program()) / kProgramSteps;
+    return isEffectParameter(id) ? adapter.parameter(indexOf(id)) : 0.0;
+}
+
+tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
+{
+    if (!initialized)
+        return kNotInitialized;
+    if (id == kProgramParameterId) {
+        selectProgram(programOf(value));
+        return kResultOk;
+    }
+    if (!isEffectParameter(id))
+        return kInvalidArgument;
+    if (!active) {
+        adapter.setParameter(indexOf(id), value);
+        restartIfLatencyMoved();
+    }
+    return kResultOk;
+}
+
+tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler)
+{
+    if (handler == componentHandler)
+        return kResultOk;
+    if (handler != nullptr)
+        handler->addRef();
+    if (componentHandler != nullptr)
+        componentHandler->release();
+    componentHandler = handler;
+    return kResultOk;
+}
+
+IPlugView* Vst3Plugin::createView(FIDString name)
+{
+    if (name == nullptr || std::strcmp(name, "editor") != 0 || editor() == nullptr)
+        return nullptr;
+    return new (std::nothrow) Vst3View(*this);
+}
+
+bool Vst3Plugin::claimEditor()
+{
+    if (editorClaimed)
+        return false;
+    editorClaimed = true;
+    return true;
+}
+
+// ---- Programs ----
+
+// What the VST2 build's effSetProgram does, glides included; the host then
+// reads every value again.
+void Vst3Plugin::selectProgram(int program)
+{
+    if (program == adapter.program())
+        return;
+    adapter.selectProgram(program);
+    if (componentHandler != nullptr)
+        componentHandler->restartComponent(kParamValuesChanged);
+    restartIfLatencyMoved();
+}
+
+// A latency that moved while active asks the host to restart the component
+// so that it reads the new figure and compensates.
+void Vst3Plugin::restartIfLatencyMoved()
+{
+    if (!active || adapter.latency() == activeLatency || componentHandler == nullptr)
+        return;
+    activeLatency = adapter.latency();
+    componentHandler->restartComponent(kLatencyChanged);
+}
+
+// ---- The editor's changes, on the UI thread ----
+
+void Vst3Plugin::editorChanged()
+{
+    formats::EditorEvent event;
+    while (adapter.takeEditorEvent(event)) {
+        if (componentHandler == nullptr)
+            continue;
+        switch (event.kind) {
+        case formats::EditorEvent::Kind::value:
+            componentHandler->performEdit(event.parameter, event.value);
+            break;
+        case formats::EditorEvent::Kind::gestureBegin:
+            componentHandler->beginEdit(event.parameter);
+            break;
+        case formats::EditorEvent::Kind::gestureEnd:
+            componentHandler->endEdit(event.parameter);
+            break;
+        }
+    }
+    restartIfLatencyMoved();
+}
+
+// ---- IUnitInfo: one unit holding the sixteen factory programs ----
+
+int32 Vst3Plugin::getUnitCount() { return 1; }
+
+tresult Vst3Plugin::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+    if (unitIndex != 0)
+        return kInvalidArgument;
+    std::memset(&info, 0, sizeof(info));
+    info.id = kRootUnitId;
+    info.parentUnitId = kNoParentUnitId;
+    toUtf16("Root", info.name, 128);
+    info.programListId = kProgramListId;
+    return kResultOk;
+}
+
+int32 Vst3Plugin::getProgramListCount() { return 1; }
+
+tresult Vst3Plugin::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
+{
+    if (listIndex != 0)
+        return kInvalidArgument;
+    std::memset(&info, 0, sizeof(info));
+    info.id = kProgramListId;
+    toUtf16("Programs", info.name, 128);
+    info.programCount = effect::kProgramCount;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::getProgramName(ProgramListID listId, int32 programIndex, String128 name)
+{
+    if (listId != kProgramListId || !effect::programs::isProgramIndex(programIndex) || name == nullptr)
+        return kInvalidArgument;
+    char text[effect::kProgramNameLength + 1];
+    effect::programs::copyName(programIndex, text);
+    toUtf16(text, name, 128);
+    return kResultOk;
+}
+
+tresult Vst3Plugin::getProgramInfo(ProgramListID, int32, const char*, String128) { return kResultFalse; }
+
+tresult Vst3Plugin::hasProgramPitchNames(ProgramListID, int32) { return kResultFalse; }
+
+tresult Vst3Plugin::getProgramPitchName(ProgramListID, int32, int16, String128) { return kResultFalse; }
+
+UnitID Vst3Plugin::getSelectedUnit() { return kRootUnitId; }
+
+tresult Vst3Plugin::selectUnit(UnitID unitId) { return unitId == kRootUnitId ? kResultOk : kInvalidArgument; }
+
+tresult Vst3Plugin::getUnitByBus(MediaType type, BusDirection dir, int32 busIndex, int32 /*channel*/, UnitID& unitId)
+{
+    if (!isAudioBus(type, dir, busIndex))
+        return kInvalidArgument;
+    unitId = kRootUnitId;
+    return kResultOk;
+}
+
+tresult Vst3Plugin::setUnitProgramData(int32, int32, IBStream*) { return kNotImplemented; }
+
+}  // namespace quenchbox::vst3

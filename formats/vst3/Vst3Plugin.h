@@ -1,0 +1,139 @@
+#ifndef QUENCHBOX_FORMATS_VST3_VST3PLUGIN_H
+#define QUENCHBOX_FORMATS_VST3_VST3PLUGIN_H
+
+#include "formats/shared/EffectAdapter.h"
+#include "formats/vst3/Vst3Interface.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace quenchbox::vst3 {
+
+// One VST3 instance: a single component that is also its own edit
+// controller, so that the processor and the controller share the one effect
+// (its parameter store, programs and editor) as in the other builds, with no
+// messages between halves. It translates the host's calls into the shared
+// adapter's.
+//
+// Threads: process runs on the audio thread; everything else on the host's
+// UI thread, as the interface assigns them. The host's changes reach the
+// effect sample-accurately through process; setParamNormalized moves the
+// effect only while it is inactive (a controller's copy that lags behind the
+// audio must not undo automation), except the program change, which the
+// UI thread always applies as the VST2 build's effSetProgram does.
+class Vst3Plugin final : public IComponent,
+                         public IAudioProcessor,
+                         public IEditController,
+                         public IUnitInfo,
+                         private formats::EditorListener {
+public:
+    // The program-change parameter's id: outside the sixteen, fixed for good.
+    static constexpr ParamID kProgramParameterId = 0x70726F67;  // "prog"
+    static constexpr ProgramListID kProgramListId = 1;
+
+    Vst3Plugin() = default;
+
+    // ---- FUnknown ----
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override;
+    uint32 release() override;
+
+    // ---- IPluginBase (for the component and the controller alike) ----
+    tresult initialize(FUnknown* context) override;
+    tresult terminate() override;
+
+    // ---- IComponent ----
+    tresult getControllerClassId(TUID classId) override;
+    tresult setIoMode(IoMode mode) override;
+    int32 getBusCount(MediaType type, BusDirection dir) override;
+    tresult getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo& bus) override;
+    tresult getRoutingInfo(RoutingInfo& inInfo, RoutingInfo& outInfo) override;
+    tresult activateBus(MediaType type, BusDirection dir, int32 index, TBool state) override;
+    tresult setActive(TBool state) override;
+    // The controller's setState and getState share their signatures with
+    // these, so one pair answers both: the controller keeps no state apart
+    // from the component's record, and a host that saves both gets the same
+    // record twice and restores it twice, to the same values.
+    tresult setState(IBStream* state) override;
+    tresult getState(IBStream* state) override;
+
+    // ---- IAudioProcessor ----
+    tresult setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
+                               int32 numOuts) override;
+    tresult getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement& arrangement) override;
+    tresult canProcessSampleSize(int32 symbolicSampleSize) override;
+    uint32 getLatencySamples() override;
+    tresult setupProcessing(ProcessSetup& setup) override;
+    tresult setProcessing(TBool state) override;
+    tresult process(ProcessData& data) override;
+    uint32 getTailSamples() override;
+
+    // ---- IEditController ----
+    tresult setComponentState(IBStream* state) override;
+    int32 getParameterCount() override;
+    tresult getParameterInfo(int32 paramIndex, ParameterInfo& info) override;
+    tresult getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string) override;
+    tresult getParamValueByString(ParamID id, char16* string, ParamValue& valueNormalized) override;
+    ParamValue normalizedParamToPlain(ParamID id, ParamValue valueNormalized) override;
+    ParamValue plainParamToNormalized(ParamID id, ParamValue plainValue) override;
+    ParamValue getParamNormalized(ParamID id) override;
+    tresult setParamNormalized(ParamID id, ParamValue value) override;
+    tresult setComponentHandler(IComponentHandler* handler) override;
+    IPlugView* createView(FIDString name) override;
+
+    // ---- IUnitInfo ----
+    int32 getUnitCount() override;
+    tresult getUnitInfo(int32 unitIndex, UnitInfo& info) override;
+    int32 getProgramListCount() override;
+    tresult getProgramListInfo(int32 listIndex, ProgramListInfo& info) override;
+    tresult getProgramName(ProgramListID listId, int32 programIndex, String128 name) override;
+    tresult getProgramInfo(ProgramListID listId, int32 programIndex, const char* attributeId,
+                           String128 attributeValue) override;
+    tresult hasProgramPitchNames(ProgramListID listId, int32 programIndex) override;
+    tresult getProgramPitchName(ProgramListID listId, int32 programIndex, int16 midiPitch, String128 name) override;
+    UnitID getSelectedUnit() override;
+    tresult selectUnit(UnitID unitId) override;
+    tresult getUnitByBus(MediaType type, BusDirection dir, int32 busIndex, int32 channel, UnitID& unitId) override;
+    tresult setUnitProgramData(int32 listOrUnitId, int32 programIndex, IBStream* data) override;
+
+    // ---- For the view ----
+    // The effect's editor, null before initialize or where there is none.
+    AEffEditor* editor() const { return initialized ? adapter.editor() : nullptr; }
+    // One view at a time holds the editor.
+    bool claimEditor();
+    void releaseEditor() { editorClaimed = false; }
+    // Tests reach the effect's editor side here.
+    effect::QuenchboxEffect* quenchboxEffect() const { return adapter.quenchboxEffect(); }
+
+private:
+    ~Vst3Plugin() = default;
+
+    template <typename Sample>
+    tresult processAudio(ProcessData& data);
+    void applyChangesUpTo(IParameterChanges* changes, int32 frame);
+    void applyAllChanges(IParameterChanges* changes);
+    void selectProgram(int program);
+    void editorChanged() override;
+    void restartIfLatencyMoved();
+    static int programOf(ParamValue value);
+
+    std::atomic<uint32> references{1};
+    formats::EffectAdapter adapter{this};
+    IComponentHandler* componentHandler = nullptr;
+    bool initialized = false;
+    std::atomic<bool> active{false};
+    bool editorClaimed = false;
+    SpeakerArrangement inputArrangement = SpeakerArr::kStereo;
+    SpeakerArrangement outputArrangement = SpeakerArr::kStereo;
+    ProcessSetup setup{kRealtime, kSample32, 1024, 44100.0};
+    uint32 activeLatency = 0;
+
+    // The parameter changes of one block, read in time order across queues.
+    static constexpr int32 kMaxQueues = 64;
+    int32 queueCount = 0;
+    int32 nextPoint[kMaxQueues] = {};
+};
+
+}  // namespace quenchbox::vst3
+
+#endif

@@ -1,0 +1,76 @@
+#ifndef QUENCHBOX_FORMATS_VST3_VST3VIEW_H
+#define QUENCHBOX_FORMATS_VST3_VST3VIEW_H
+
+#include "formats/vst3/Vst3Interface.h"
+
+#include <atomic>
+
+class AEffEditor;
+
+namespace quenchbox::vst3 {
+
+class Vst3Plugin;
+
+// The editor's view: the effect's skinned 677 x 480 panel as a child of the
+// host's window, fixed in size. It keeps its plug-in alive while it exists
+// and holds the editor only between attached and removed.
+//
+// Windows: the panel runs its own 33 ms timer. Linux: the panel is driven
+// only by the host's run loop, asked of the frame: a timer for the refresh
+// and an event handler on the editor's X connection. A host whose frame has
+// no run loop gets no view: attached refuses.
+class Vst3View final : public IPlugView,
+                       public IPlugViewContentScaleSupport
+#if !defined(_WIN32)
+    ,
+                       public ITimerHandler,
+                       public IEventHandler
+#endif
+{
+public:
+    explicit Vst3View(Vst3Plugin& plugin);
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override;
+    uint32 release() override;
+
+    tresult isPlatformTypeSupported(FIDString type) override;
+    tresult attached(void* parent, FIDString type) override;
+    tresult removed() override;
+    tresult onWheel(float distance) override;
+    tresult onKeyDown(char16 key, int16 keyCode, int16 modifiers) override;
+    tresult onKeyUp(char16 key, int16 keyCode, int16 modifiers) override;
+    tresult getSize(ViewRect* size) override;
+    tresult onSize(ViewRect* newSize) override;
+    tresult onFocus(TBool state) override;
+    tresult setFrame(IPlugFrame* frame) override;
+    tresult canResize() override;
+    tresult checkSizeConstraint(ViewRect* rect) override;
+
+    tresult setContentScaleFactor(float factor) override;
+
+#if !defined(_WIN32)
+    void onTimer() override;
+    void onFDIsSet(FileDescriptor fd) override;
+#endif
+
+private:
+    ~Vst3View();
+
+    bool fixedSize(ViewRect& rect) const;
+    bool startDriving();
+    void stopDriving();
+
+    std::atomic<uint32> references{1};
+    Vst3Plugin& plugin;
+    AEffEditor* editor;
+    IPlugFrame* frame = nullptr;
+    bool open = false;
+#if !defined(_WIN32)
+    IRunLoop* runLoop = nullptr;
+#endif
+};
+
+}  // namespace quenchbox::vst3
+
+#endif
