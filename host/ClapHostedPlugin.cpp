@@ -3,6 +3,7 @@
 #include "effect/Programs.h"
 #include "formats/shared/StateCodec.h"
 #include "host/ClapPresetIndex.h"
+#include "host/Vst3HostedPlugin.h"
 #include "host/VstPlugin.h"
 
 #include <dlfcn.h>
@@ -144,6 +145,8 @@ std::unique_ptr<Plugin> loadPlugin(const std::string& path)
     const std::string suffix = ".clap";
     if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
         return std::make_unique<ClapHostedPlugin>(path);
+    if (isVst3Bundle(path))
+        return std::make_unique<Vst3HostedPlugin>(path);
     return VstPlugin::load(path);
 }
 

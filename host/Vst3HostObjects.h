@@ -1,0 +1,124 @@
+#ifndef QUENCHBOX_HOST_VST3HOSTOBJECTS_H
+#define QUENCHBOX_HOST_VST3HOSTOBJECTS_H
+
+#include "formats/vst3/Vst3Interface.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The objects a VST3 host hands its plug-in: streams, the block's parameter
+// changes, the host context and component handler. The host owns them and
+// keeps them beyond the plug-in's use: their reference counts only count.
+namespace quenchbox::host {
+
+using namespace quenchbox::vst3;
+
+// Bytes in memory as a host's stream; each call moves at most bytesPerCall.
+class MemoryStream final : public IBStream {
+public:
+    explicit MemoryStream(std::vector<std::uint8_t> content = {}, std::size_t bytesPerCall = SIZE_MAX)
+        : bytes(std::move(content)), perCall(bytesPerCall)
+    {
+    }
+    const std::vector<std::uint8_t>& content() const { return bytes; }
+    void rewind() { position = 0; }
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override { return ++references; }
+    uint32 release() override { return --references; }
+    tresult read(void* buffer, int32 numBytes, int32* numBytesRead) override;
+    tresult write(void* buffer, int32 numBytes, int32* numBytesWritten) override;
+    tresult seek(int64 pos, int32 mode, int64* result) override;
+    tresult tell(int64* pos) override;
+
+private:
+    std::vector<std::uint8_t> bytes;
+    std::size_t perCall;
+    std::size_t position = 0;
+    std::atomic<uint32> references{1};
+};
+
+// One parameter's points within a block.
+class HostParamValueQueue final : public IParamValueQueue {
+public:
+    explicit HostParamValueQueue(ParamID parameter) : id(parameter) {}
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override { return 1; }
+    uint32 release() override { return 1; }
+    ParamID getParameterId() override { return id; }
+    int32 getPointCount() override { return static_cast<int32>(points.size()); }
+    tresult getPoint(int32 index, int32& sampleOffset, ParamValue& value) override;
+    tresult addPoint(int32 sampleOffset, ParamValue value, int32& index) override;
+
+private:
+    struct Point {
+        int32 offset;
+        ParamValue value;
+    };
+    ParamID id;
+    std::vector<Point> points;
+};
+
+// The changes of one block, a queue per parameter.
+class HostParameterChanges final : public IParameterChanges {
+public:
+    // A point at offset for parameter id, in time order within its queue.
+    void add(ParamID id, int32 offset, ParamValue value);
+    void clear() { queues.clear(); }
+    bool empty() const { return queues.empty(); }
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override { return 1; }
+    uint32 release() override { return 1; }
+    int32 getParameterCount() override { return static_cast<int32>(queues.size()); }
+    IParamValueQueue* getParameterData(int32 index) override;
+    IParamValueQueue* addParameterData(const ParamID& id, int32& index) override;
+
+private:
+    std::vector<HostParamValueQueue> queues;
+};
+
+// What a plug-in tells its host through the component handler.
+struct HostEdit {
+    enum class Kind { begin, perform, end };
+    Kind kind;
+    ParamID id;
+    ParamValue value;
+};
+
+// The host application handed to initialize, and the component handler
+// that records the plug-in's edits and restart requests.
+class HostContext final : public IHostApplication, public IComponentHandler {
+public:
+    const std::vector<HostEdit>& edits() const { return recorded; }
+    void clearEdits() { recorded.clear(); }
+    int32 restartFlags() const { return restarts; }
+    void clearRestarts() { restarts = 0; }
+    int references() const { return static_cast<int>(count.load()); }
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override { return ++count; }
+    uint32 release() override { return --count; }
+    tresult getName(String128 name) override;
+    tresult createInstance(TUID cid, TUID iid, void** object) override;
+    tresult beginEdit(ParamID id) override;
+    tresult performEdit(ParamID id, ParamValue valueNormalized) override;
+    tresult endEdit(ParamID id) override;
+    tresult restartComponent(int32 flags) override;
+
+private:
+    std::vector<HostEdit> recorded;
+    int32 restarts = 0;
+    std::atomic<uint32> count{1};
+};
+
+// A UTF-16 field as UTF-8.
+std::string utf8(const char16* text, std::size_t maxUnits = 128);
+
+}  // namespace quenchbox::host
+
+#endif
