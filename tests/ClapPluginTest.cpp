@@ -8,6 +8,7 @@
 #include "host/ClapPresetIndex.h"
 #include "host/DemoPhrase.h"
 #include "host/VstPlugin.h"
+#include "tests/common/FormatRender.h"
 
 #include <gtest/gtest.h>
 
@@ -34,66 +35,13 @@ using quenchbox::host::DiscoveredPreset;
 using quenchbox::host::PresetIndex;
 using quenchbox::host::VstPlugin;
 
-constexpr double kRate = 44100.0;
-constexpr std::size_t kFrames = 12288;
+using namespace formatrender;
+
 constexpr std::uint32_t kMaxBlock = 4096;
 constexpr clap_id kDrive = 1;
 constexpr clap_id kBass = 3;
 constexpr clap_id kChannels = 12;
 constexpr clap_id kOversample = 13;
-
-// The guitar phrase, a little louder on the right so the channels differ.
-const std::vector<double>& phrase(int channel)
-{
-    static const std::array<std::vector<double>, 2> channels = [] {
-        const std::vector<double> mono = quenchbox::host::demoPhrase(kRate).channels[0];
-        std::vector<double> left(mono.begin(), mono.begin() + kFrames);
-        std::vector<double> right(left);
-        for (double& x : right)
-            x *= 1.5;
-        return std::array<std::vector<double>, 2>{left, right};
-    }();
-    return channels[channel];
-}
-
-struct Settings {
-    int program = 0;
-    std::vector<std::pair<int, float>> values;
-    int blockSize = 256;
-};
-
-template <typename Sample>
-using Stereo = std::array<std::vector<Sample>, 2>;
-
-template <typename Sample>
-Stereo<Sample> input()
-{
-    Stereo<Sample> in;
-    for (int c = 0; c < 2; ++c)
-        in[c].assign(phrase(c).begin(), phrase(c).end());
-    return in;
-}
-
-template <typename Sample>
-Stereo<Sample> renderVst(const Settings& s)
-{
-    const auto plugin = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
-    plugin->setSampleRate(kRate);
-    plugin->setBlockSize(s.blockSize);
-    plugin->setProgram(s.program);
-    for (const auto& [index, value] : s.values)
-        plugin->setParameter(index, value);
-    plugin->resume();
-    const Stereo<Sample> in = input<Sample>();
-    Stereo<Sample> out = {std::vector<Sample>(kFrames), std::vector<Sample>(kFrames)};
-    for (std::size_t at = 0; at < kFrames; at += s.blockSize) {
-        const int frames = static_cast<int>(std::min<std::size_t>(s.blockSize, kFrames - at));
-        Sample* inputs[2] = {const_cast<Sample*>(in[0].data()) + at, const_cast<Sample*>(in[1].data()) + at};
-        Sample* outputs[2] = {out[0].data() + at, out[1].data() + at};
-        plugin->process(inputs, outputs, frames);
-    }
-    return out;
-}
 
 // A library loaded once for the whole test program, as a host keeps it.
 const ClapLibrary& clapLibrary()
@@ -152,15 +100,6 @@ Stereo<Sample> renderClap(const Settings& s)
     selectProgram(*clap, s.program);
     setValues(*clap, s.values);
     return runClap<Sample>(*clap, s.blockSize);
-}
-
-template <typename Sample>
-bool bitIdentical(const Stereo<Sample>& a, const Stereo<Sample>& b)
-{
-    for (int c = 0; c < 2; ++c)
-        if (a[c].size() != b[c].size() || std::memcmp(a[c].data(), b[c].data(), a[c].size() * sizeof(Sample)) != 0)
-            return false;
-    return true;
 }
 
 // ---- Descriptor, ports and parameters ----
