@@ -184,7 +184,7 @@ uninstaller='C:\Program Files\ZUK\Quenchbox RZ\Uninstall.exe'
 wine_wait() { timeout 120 wine "$@" < /dev/null > /dev/null 2>&1; local status=$?; timeout 60 wineserver -w; return $status; }
 # The installer with /D= unquoted, as NSIS wants it even with spaces: through
 # cmd, which passes the rest of its line on as it is.
-run_setup() { wine_wait cmd /c "$(winepath -w "$1") /S${2:+ /D=$2}"; }
+run_setup() { wine_wait cmd /c "$(timeout 60 winepath -w "$1") /S${2:+ /D=$2}"; }
 registry_value() { timeout 60 wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v name="$1" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
 key_present() { timeout 60 wine reg query "$uninstall_key" > /dev/null 2>&1; }
 key_in_32_bit_view() { timeout 60 wine reg query "$uninstall_key" /reg:32 > /dev/null 2>&1; }
