@@ -2,6 +2,8 @@
 
 #include "editor/UpdateServer.h"
 
+#include "QuenchboxVersion.h"
+
 #include <cstdio>
 
 namespace quenchbox::editor {
@@ -23,7 +25,8 @@ std::string aboutBlockText(const AboutBlock& block, const char* platform)
     if (block.kind != AboutBlock::kVersion)
         return block.text;
     char version[128];
-    std::snprintf(version, sizeof(version), "ver. %d.%d.%02d / %s\n\r\n%s", 1, 0, 1, platform, __DATE__);
+    std::snprintf(version, sizeof(version), "ver. %d.%d.%02d / %s\n\r\n%s", QUENCHBOX_VERSION_MAJOR,
+                  QUENCHBOX_VERSION_MINOR, QUENCHBOX_VERSION_PATCH, platform, __DATE__);
     return version;
 }
 

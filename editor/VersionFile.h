@@ -4,13 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "QuenchboxVersion.h"
+
 namespace quenchbox::editor {
 
 // The maker's version file "/versions.dat": 8-byte records, no header, each
 // a plug-in identifier (this one's 'TPLY' stored little-endian, reading
 // "YLPT") and its latest version code, unsigned 32-bit little-endian.
 
-constexpr std::uint32_t kVersionCode = 1001;  // this build
+constexpr std::uint32_t kVersionCode = QUENCHBOX_VERSION_CODE;  // this build
 constexpr int kVersionRecordSize = 8;
 constexpr int kUpdateConnectTimeoutMs = 10000;
 constexpr const char* kUpdateCaption = "ZUK Quenchbox RZ";

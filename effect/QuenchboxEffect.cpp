@@ -8,6 +8,8 @@
 #endif
 #include "shell/StringCopy.h"
 
+#include "QuenchboxVersion.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -153,6 +155,6 @@ bool QuenchboxEffect::getProductString(char* text)
     return true;
 }
 
-VstInt32 QuenchboxEffect::getVendorVersion() { return 1001; }
+VstInt32 QuenchboxEffect::getVendorVersion() { return QUENCHBOX_VERSION_CODE; }
 
 }  // namespace quenchbox::effect

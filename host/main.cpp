@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 using namespace quenchbox::host;
 
@@ -33,11 +34,22 @@ std::string lowercase(std::string text)
     return text;
 }
 
-std::string pluginBesideExecutable()
+// The VST2 library beside this program (a build tree), else where the
+// install rules put it for this program's prefix (/usr/bin and /usr/lib/vst),
+// else in the per-user folder; the first of these when none exists, for the
+// error message.
+std::string defaultPluginPath()
 {
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (error ? std::filesystem::path(".") : executable.parent_path()) / "QuenchboxRZ.so";
+    const std::filesystem::path folder = error ? std::filesystem::path(".") : executable.parent_path();
+    std::vector<std::filesystem::path> candidates{folder / "QuenchboxRZ.so", folder / "../lib/vst/QuenchboxRZ.so"};
+    if (const char* home = std::getenv("HOME"))
+        candidates.push_back(std::filesystem::path(home) / ".vst/QuenchboxRZ.so");
+    for (const auto& candidate : candidates)
+        if (std::filesystem::exists(candidate, error))
+            return candidate.lexically_normal().string();
+    return candidates.front().string();
 }
 
 // VST2 hosts see parameter names cut to 8 characters ("Oversamp"), CLAP
@@ -145,7 +157,7 @@ void writeResponse(const RenderOptions& options, const std::string& programName,
 
 int run(const RenderOptions& options)
 {
-    const auto plugin = loadPlugin(options.pluginPath.empty() ? pluginBesideExecutable() : options.pluginPath);
+    const auto plugin = loadPlugin(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath);
     if (options.list) {
         printListing(*plugin);
         return 0;

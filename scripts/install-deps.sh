@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are
-# already there. Usage: install-deps.sh [native] [windows] [skins]
-# (skins: what scripts/render-skins.sh needs; the build uses the committed PNGs)
+# already there. Usage: install-deps.sh [native] [windows] [skins] [packages]
+# (skins: what scripts/render-skins.sh needs; the build uses the committed PNGs;
+# packages: what scripts/package.sh needs besides the builds: CPack's
+# dpkg-shlibdeps and file, lintian, makensis)
 set -euo pipefail
 
 declare -A sets=(
   [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core libxres-dev xvfb xauth ardour lv2-dev sordi lilv-utils liblilv-dev"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
   [skins]="librsvg2-bin imagemagick fonts-dejavu-core fonts-dejavu-extra"
+  [packages]="dpkg-dev file lintian nsis"
 )
 
 wanted=()

@@ -2,7 +2,8 @@
 # Builds everything and runs every test: the native suite in the release
 # build and again under AddressSanitizer+UBSan and ThreadSanitizer, the
 # host-call fuzzer for a minute from its seed corpus, then the Windows DLL
-# (cross-built with mingw-w64) and its tests under wine.
+# (cross-built with mingw-w64) and its tests under wine, then the Debian
+# package and the Windows installer (scripts/test-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,3 +31,6 @@ cmake --preset windows > /dev/null
 cmake --build --preset windows
 echo "The Windows build took $((SECONDS - started)) s"
 bash scripts/run-wintests.sh build/windows
+
+echo "== packages"
+bash scripts/test-packages.sh

@@ -6,6 +6,8 @@
 #include "formats/clap/ClapPlugin.h"
 #include "formats/clap/ClapPresetDiscovery.h"
 
+#include "QuenchboxVersion.h"
+
 #include <cstring>
 #include <new>
 
