@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace quenchbox::vst3 {
 
@@ -51,6 +52,21 @@ template <>
 double** channelsOf<double>(const AudioBusBuffers& bus)
 {
     return bus.channelBuffers64;
+}
+
+// The name a VST2 host shows: eight characters at most.
+std::string shortTitleOf(int index)
+{
+    constexpr std::size_t kShortLength = 8;
+    return std::string(effect::parameterName(index)).substr(0, kShortLength);
+}
+
+// The unit alone; the display texts carry it after a space.
+std::string unitOf(const formats::ParameterDescription& description)
+{
+    std::string unit = description.unit;
+    unit.erase(0, unit.find_first_not_of(' '));
+    return unit;
 }
 
 }  // namespace
@@ -345,8 +361,8 @@ tresult Vst3Plugin::getParameterInfo(int32 paramIndex, ParameterInfo& info)
     const formats::ParameterDescription description = formats::describeParameter(paramIndex);
     info.id = static_cast<ParamID>(paramIndex);
     toUtf16(description.name, info.title, 128);
-    toUtf16(effect::parameterName(paramIndex), info.shortTitle, 128);
-    toUtf16(description.unit, info.units, 128);
+    toUtf16(shortTitleOf(paramIndex).c_str(), info.shortTitle, 128);
+    toUtf16(unitOf(description).c_str(), info.units, 128);
     info.stepCount = formats::isStepped(description.kind) ? 1 : 0;
     info.defaultNormalizedValue = description.defaultValue;
     info.flags = ParameterInfo::kCanAutomate;

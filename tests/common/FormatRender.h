@@ -23,7 +23,7 @@ constexpr double kRate = 44100.0;
 constexpr std::size_t kFrames = 12288;
 
 // The guitar phrase, a little louder on the right so the channels differ.
-const std::vector<double>& phrase(int channel)
+inline const std::vector<double>& phrase(int channel)
 {
     static const std::array<std::vector<double>, 2> channels = [] {
         const std::vector<double> mono = quenchbox::host::demoPhrase(kRate).channels[0];
