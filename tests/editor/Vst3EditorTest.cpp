@@ -1,0 +1,123 @@
+// The Linux editor in the built VST3 bundle, attached as an IPlugView to an
+// X11 window by a host of our own: the same panel as the VST2 build's,
+// driven only by the host's run loop; a drag reaches the host as one
+// begin/perform/end gesture; attach, remove and re-attach; a host without
+// a run loop gets no view.
+
+// GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
+#include "EditorHost.h"
+#include "Vst3EditorHost.h"
+
+namespace editortest {
+namespace {
+
+using quenchbox::host::HostEdit;
+
+constexpr int kLevels = 8;
+constexpr int kDriveX = 74;  // the Drive dial's centre
+constexpr int kDriveY = 218;
+
+void dragDrive(Vst3EditorHost& host, int pixelsUp)
+{
+    const Window editor = childOf(host.display, host.parent);
+    sendButton(host.display, editor, ButtonPress, kDriveX, kDriveY, Button1, 0, 1000);
+    host.runFor(40);
+    sendMotion(host.display, editor, kDriveX, kDriveY - pixelsUp, Button1Mask, 1010);
+    host.runFor(100);
+    sendButton(host.display, editor, ButtonRelease, kDriveX, kDriveY - pixelsUp, Button1, 0, 1020);
+    host.runFor(100);
+}
+
+TEST(Vst3Editor, AttachesTheSamePanelAsTheVst2BuildDrivenByTheRunLoop)
+{
+    Vst3EditorHost vst3(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_NE(vst3.display, nullptr);
+    ASSERT_EQ(vst3.attach(), kResultOk);
+    EXPECT_EQ(vst3.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
+    EXPECT_EQ(vst3.view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
+    EXPECT_EQ(vst3.view->canResize(), kResultFalse);
+    ViewRect size{};
+    ASSERT_EQ(vst3.view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 677);
+    EXPECT_EQ(size.bottom - size.top, 480);
+    EXPECT_EQ(vst3.timers(), 1);
+    EXPECT_EQ(vst3.eventHandlers(), 1);
+    vst3.runFor(300);
+    const Picture fromVst3 = windowPicture(vst3.display, vst3.parent);
+
+    const PluginLibrary vst2(QUENCHBOX_PLUGIN_PATH);
+    EditorHost host(vst2);
+    ASSERT_TRUE(host.openEditor());
+    host.idleFor(300);
+    const double share = matchingShare(fromVst3, host.screenshot(), kLevels);
+    std::printf("pixels of the VST3 editor within %d levels of the VST2 editor's: %.4f\n", kLevels, share);
+    EXPECT_GT(share, 0.999);
+
+    // removed lets go of the window, the timer and the handler; the view
+    // attaches again.
+    EXPECT_EQ(vst3.view->removed(), kResultOk);
+    EXPECT_EQ(vst3.timers(), 0);
+    EXPECT_EQ(vst3.eventHandlers(), 0);
+    XSync(vst3.display, False);
+    EXPECT_EQ(childOf(vst3.display, vst3.parent), 0u);
+    EXPECT_EQ(vst3.view->removed(), kResultFalse);
+    EXPECT_EQ(vst3.attach(), kResultOk);
+    vst3.runFor(50);
+    EXPECT_NE(childOf(vst3.display, vst3.parent), 0u);
+    vst3.detach();
+}
+
+TEST(Vst3Editor, ADragReachesTheHostAsOneBeginPerformEndGesture)
+{
+    Vst3EditorHost vst3(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_EQ(vst3.attach(), kResultOk);
+    vst3.runFor(100);
+    vst3.instance().host().clearEdits();
+    const double before = vst3.instance().controller().getParamNormalized(1);
+    dragDrive(vst3, 40);  // 20 % up
+    const std::vector<HostEdit>& edits = vst3.instance().host().edits();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().kind, HostEdit::Kind::begin);
+    EXPECT_EQ(edits.front().id, 1u);
+    EXPECT_EQ(edits.back().kind, HostEdit::Kind::end);
+    for (std::size_t i = 1; i + 1 < edits.size(); ++i) {
+        EXPECT_EQ(edits[i].kind, HostEdit::Kind::perform);
+        EXPECT_EQ(edits[i].id, 1u);
+    }
+    EXPECT_NEAR(edits[edits.size() - 2].value, before + 0.2, 1e-6);
+    EXPECT_NEAR(vst3.instance().controller().getParamNormalized(1), before + 0.2, 1e-6);
+    vst3.detach();
+}
+
+TEST(Vst3Editor, OneViewAtATimeAndNoneWithoutARunLoop)
+{
+    Vst3EditorHost vst3(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_EQ(vst3.attach(), kResultOk);
+    IPlugView* second = vst3.instance().controller().createView("editor");
+    ASSERT_NE(second, nullptr);
+    second->setFrame(&vst3);
+    EXPECT_EQ(second->attached(reinterpret_cast<void*>(vst3.parent), kPlatformTypeX11EmbedWindowID), kResultFalse);
+    second->release();
+    EXPECT_EQ(vst3.view->attached(reinterpret_cast<void*>(vst3.parent), kPlatformTypeX11EmbedWindowID),
+              kResultFalse);  // attached already
+    vst3.detach();
+
+    Vst3EditorHost bare(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::none);
+    EXPECT_EQ(bare.attach(), kResultFalse);
+    EXPECT_EQ(bare.timers(), 0);
+    XSync(bare.display, False);
+    EXPECT_EQ(childOf(bare.display, bare.parent), 0u);
+    // Released before removed: the view takes its window with it.
+    Vst3EditorHost early(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_EQ(early.attach(), kResultOk);
+    early.view->release();
+    early.view = nullptr;
+    XSync(early.display, False);
+    EXPECT_EQ(childOf(early.display, early.parent), 0u);
+    EXPECT_EQ(early.timers(), 0);
+}
+
+}  // namespace
+}  // namespace editortest
