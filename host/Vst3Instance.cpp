@@ -1,6 +1,10 @@
 #include "host/Vst3Instance.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstring>
 #include <stdexcept>
@@ -9,11 +13,42 @@ namespace quenchbox::host {
 
 namespace {
 
+#if defined(_WIN32)
+constexpr const char* kArchitecture = "x86_64-win";
+constexpr const char* kModuleSuffix = ".vst3";
+constexpr const char* kExitName = "ExitDll";
+void* openLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
+void* symbol(void* library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void closeLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+std::string loadError() { return "error " + std::to_string(GetLastError()); }
+bool enterModule(void* library)
+{
+    const auto entry = reinterpret_cast<bool (*)()>(symbol(library, "InitDll"));
+    return entry == nullptr || entry();  // a DLL may go without it
+}
+#else
+constexpr const char* kArchitecture = "x86_64-linux";
+constexpr const char* kModuleSuffix = ".so";
+constexpr const char* kExitName = "ModuleExit";
+void* openLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* symbol(void* library, const char* name) { return dlsym(library, name); }
+void closeLibrary(void* library) { dlclose(library); }
+std::string loadError() { return dlerror(); }
+bool enterModule(void* library)
+{
+    const auto entry = reinterpret_cast<ModuleEntryProc>(symbol(library, "ModuleEntry"));
+    return entry != nullptr && entry(library);
+}
+#endif
+
 std::string bundleStem(std::string path)
 {
-    while (!path.empty() && path.back() == '/')
+    while (!path.empty() && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of("/\\");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return name.substr(0, name.size() - std::strlen(".vst3"));
 }
@@ -39,7 +74,7 @@ void releaseIf(Interface*& object)
 bool isVst3Bundle(const std::string& path)
 {
     std::string trimmed = path;
-    while (!trimmed.empty() && trimmed.back() == '/')
+    while (!trimmed.empty() && (trimmed.back() == '/' || trimmed.back() == '\\'))
         trimmed.pop_back();
     const std::string suffix = ".vst3";
     return trimmed.size() > suffix.size() && trimmed.compare(trimmed.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -47,23 +82,23 @@ bool isVst3Bundle(const std::string& path)
 
 Vst3Module::Vst3Module(const std::string& bundlePath)
 {
-    const std::string library = bundlePath + "/Contents/x86_64-linux/" + bundleStem(bundlePath) + ".so";
-    handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string library =
+        bundlePath + "/Contents/" + kArchitecture + "/" + bundleStem(bundlePath) + kModuleSuffix;
+    handle = openLibrary(library);
     if (handle == nullptr)
-        throw std::runtime_error("cannot load VST3 module " + library + ": " + dlerror());
-    const auto entry = reinterpret_cast<ModuleEntryProc>(dlsym(handle, "ModuleEntry"));
-    const auto getFactory = reinterpret_cast<GetFactoryProc>(dlsym(handle, "GetPluginFactory"));
-    if (entry == nullptr || getFactory == nullptr || !entry(handle) || (pluginFactory = getFactory()) == nullptr) {
-        dlclose(handle);
-        throw std::runtime_error(library + " is not a VST3 module (ModuleEntry or GetPluginFactory failed)");
+        throw std::runtime_error("cannot load VST3 module " + library + ": " + loadError());
+    const auto getFactory = reinterpret_cast<GetFactoryProc>(symbol(handle, "GetPluginFactory"));
+    if (!enterModule(handle) || getFactory == nullptr || (pluginFactory = getFactory()) == nullptr) {
+        closeLibrary(handle);
+        throw std::runtime_error(library + " is not a VST3 module (its entry or GetPluginFactory failed)");
     }
 }
 
 Vst3Module::~Vst3Module()
 {
-    if (const auto exit = reinterpret_cast<ModuleExitProc>(dlsym(handle, "ModuleExit")))
+    if (const auto exit = reinterpret_cast<ModuleExitProc>(symbol(handle, kExitName)))
         exit();
-    dlclose(handle);
+    closeLibrary(handle);
 }
 
 PClassInfo2 Vst3Module::audioClass() const

@@ -10,8 +10,9 @@
 namespace quenchbox::host {
 
 // A VST3 bundle's module loaded the way a host does it: the library in
-// Contents/x86_64-linux/, ModuleEntry with its handle, GetPluginFactory;
-// ModuleExit and dlclose when it goes.
+// Contents/x86_64-linux/ (x86_64-win/ on Windows), its entry (ModuleEntry
+// with its handle, or InitDll), GetPluginFactory; the module's exit and the
+// library's unloading when it goes.
 class Vst3Module {
 public:
     // Throws std::runtime_error with a message a user can act on.

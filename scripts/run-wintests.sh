@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build/windows}
 started=$SECONDS
-programs=(wintest-effect wintest-widgets wintest-editor wintest-clap)
+programs=(wintest-effect wintest-widgets wintest-editor wintest-clap wintest-vst3)
 
 if [[ "${QUENCHBOX_INSIDE_XVFB:-}" != 1 ]]; then
   export QUENCHBOX_INSIDE_XVFB=1

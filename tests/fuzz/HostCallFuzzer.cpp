@@ -1,12 +1,16 @@
 // libFuzzer target: turns its input into a sequence of host calls on one
-// plug-in instance, entered through VSTPluginMain as a host enters it:
+// plug-in instance of each door. The VST2 door is entered through
+// VSTPluginMain as a host enters it:
 // dispatcher opcodes of every kind with valid buffers or null pointers,
 // parameter writes of any float, program changes and renames, sample-rate
 // changes, speaker arrangements, and process calls of 0 to 8192 frames of any
 // samples in both formats. Every output sample must be finite, and normal
-// audio afterwards must give normal output.
+// audio afterwards must give normal output. The same bytes then drive the
+// CLAP and the VST3 doors (ClapDoor.cpp, Vst3Door.cpp).
 
 #include "shell/Vst2.h"
+#include "tests/fuzz/Doors.h"
+#include "tests/fuzz/FuzzReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +24,9 @@
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
 namespace {
+
+using fuzz::fail;
+using fuzz::Reader;
 
 constexpr int kMaxFrames = 8192;
 constexpr int kMaxCalls = 64;
@@ -36,69 +43,6 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
-
-void fail(const char* what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
-// Reads the fuzzer's bytes in order; zeros once they run out.
-class Reader {
-public:
-    Reader(const std::uint8_t* bytes, std::size_t count) : data(bytes), size(count) {}
-
-    bool empty() const { return position >= size; }
-
-    template <typename T>
-    T take()
-    {
-        T value{};
-        const std::size_t n = std::min(sizeof(T), size - std::min(size, position));
-        std::memcpy(&value, data + position, n);
-        position += sizeof(T);
-        return value;
-    }
-
-    std::uint8_t byte() { return take<std::uint8_t>(); }
-
-    // Mostly values a host might send, sometimes any bit pattern.
-    float anyFloat()
-    {
-        static const float kSpecial[] = {0.0f, 1.0f, 0.5f, -0.0f, -1.0f, 2.0f, 1e30f, -1e30f,
-                                         std::numeric_limits<float>::quiet_NaN(),
-                                         std::numeric_limits<float>::infinity(),
-                                         -std::numeric_limits<float>::infinity(),
-                                         std::numeric_limits<float>::denorm_min(),
-                                         std::numeric_limits<float>::max(), 44100.0f, 96000.0f, 1e7f};
-        const std::uint8_t pick = byte();
-        if (pick < 128)
-            return kSpecial[pick % (sizeof kSpecial / sizeof kSpecial[0])];
-        if (pick < 192)
-            return static_cast<float>(byte()) / 255.0f;
-        return take<float>();
-    }
-
-    double anySample()
-    {
-        static const double kSpecial[] = {0.0, 0.5, -0.5, 1.0, -1.0, 1e30, -1e30, 1e300,
-                                          std::numeric_limits<double>::quiet_NaN(),
-                                          std::numeric_limits<double>::infinity(),
-                                          -std::numeric_limits<double>::infinity(),
-                                          std::numeric_limits<double>::denorm_min(), 1e-310, 1e-40};
-        const std::uint8_t pick = byte();
-        if (pick < 96)
-            return kSpecial[pick % (sizeof kSpecial / sizeof kSpecial[0])];
-        if (pick < 224)
-            return (static_cast<double>(byte()) - 127.5) / 64.0;
-        return take<double>();
-    }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t position = 0;
-};
 
 // The buffers a host hands over: large enough for every structure an opcode
 // may fill or read, strings terminated.
@@ -325,5 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.checkNormalAudio(reference);
     }
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    fuzz::throughClap(data, size);
+    fuzz::throughVst3(data, size);
     return 0;
 }
