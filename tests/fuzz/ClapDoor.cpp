@@ -78,18 +78,20 @@ private:
         return list;
     }
 
+    // A block the plug-in refuses (not active) leaves the buffers as they
+    // were; one it processes must come out finite.
     void process()
     {
         const int frames = in.take<std::uint16_t>() % (kMaxFrames + 1);
         const ClapInputEvents list = events();
         if (in.byte() & 1) {
             double** io = doubles.fill(in, frames);
-            clap.process(io, io, static_cast<std::uint32_t>(frames), &list);
-            doubles.requireFinite(frames, "non-finite output through the CLAP door");
+            if (clap.process(io, io, static_cast<std::uint32_t>(frames), &list) == CLAP_PROCESS_CONTINUE)
+                doubles.requireFinite(frames, "non-finite output through the CLAP door");
         } else {
             float** io = floats.fill(in, frames);
-            clap.process(io, io, static_cast<std::uint32_t>(frames), &list);
-            floats.requireFinite(frames, "non-finite output through the CLAP door");
+            if (clap.process(io, io, static_cast<std::uint32_t>(frames), &list) == CLAP_PROCESS_CONTINUE)
+                floats.requireFinite(frames, "non-finite output through the CLAP door");
         }
     }
 

@@ -69,18 +69,20 @@ private:
         return block;
     }
 
+    // A block the plug-in refuses (not active) leaves the buffers as they
+    // were; one it processes must come out finite.
     void process()
     {
         const int frames = in.take<std::uint16_t>() % (kMaxFrames + 1);
         HostParameterChanges block = changes();
         if (sampleSize == kSample64) {
             double** io = doubles.fill(in, frames);
-            vst3.process(io, io, frames, &block);
-            doubles.requireFinite(frames, "non-finite output through the VST3 door");
+            if (vst3.process(io, io, frames, &block) == kResultOk)
+                doubles.requireFinite(frames, "non-finite output through the VST3 door");
         } else {
             float** io = floats.fill(in, frames);
-            vst3.process(io, io, frames, &block);
-            floats.requireFinite(frames, "non-finite output through the VST3 door");
+            if (vst3.process(io, io, frames, &block) == kResultOk)
+                floats.requireFinite(frames, "non-finite output through the VST3 door");
         }
     }
 
