@@ -248,20 +248,6 @@ uninstall_after_files_removed_by_hand() {
   silent_uninstall
 }
 
-# Until the build makes a VST3 bundle, one put together from the DLL checks
-# that the installer places it and its uninstaller takes it away.
-vst3_bundle_placed_and_removed() {
-  local bundle=$work/fake-vst3/QuenchboxRZ.vst3 with_vst3=$work/QuenchboxRZ-vst3-setup.exe
-  mkdir -p "$bundle/Contents/x86_64-win" "$bundle/Contents/Resources"
-  cp build/windows/QuenchboxRZ.dll "$bundle/Contents/x86_64-win/QuenchboxRZ.vst3"
-  echo '{}' > "$bundle/Contents/Resources/moduleinfo.json"
-  makensis -V2 -WX -DVERSION="$version" -DVST2_DLL="$PWD/build/windows/QuenchboxRZ.dll" \
-    -DCLAP_FILE="$PWD/build/windows/QuenchboxRZ.clap" -DLICENSE_FILE="$PWD/LICENSE" -DOUT_FILE="$with_vst3" \
-    -DVST3_BUNDLE="$bundle" packaging/windows/QuenchboxRZ.nsi > /dev/null &&
-    run_setup "$with_vst3" && diff -r "$bundle" "$drive_c/Program Files/Common Files/VST3/QuenchboxRZ.vst3" &&
-    silent_uninstall
-}
-
 echo "== Windows installer $(basename "$setup"), $(stat -c %s "$setup") bytes"
 check "the installer is a 64-bit program" bash -c "file -b '$setup' | grep -q 'PE32+ executable (GUI) x86-64'"
 timeout 300 wine wineboot --init < /dev/null > /dev/null 2>&1
@@ -272,9 +258,6 @@ check "silent uninstall: files, folders made and key gone" silent_uninstall
 check "uninstall leaves other plug-ins in the VST2 folder" foreign_files_kept
 check "VST2 folder with spaces and non-ASCII letters (/D=), moved by a reinstall" unusual_folder_then_moved
 check "uninstall after its files were removed by hand" uninstall_after_files_removed_by_hand
-if [[ ! -d build/windows/QuenchboxRZ.vst3 ]]; then
-  check "a VST3 bundle goes to Common Files\\VST3 and away again" vst3_bundle_placed_and_removed
-fi
 timeout 30 wineserver -k 2> /dev/null
 
 echo "The package checks took $((SECONDS - started)) s"

@@ -330,9 +330,9 @@ void Vst3Plugin::applyAllChanges(IParameterChanges* changes)
         applyChangesUpTo(changes, INT32_MAX);
 }
 
-// The output filter's and the networks' ringing dies within a few
-// milliseconds; 100 ms covers the longest, the Deep network's low shelf at
-// the slowest Scale.
+// How long the circuit rings after its input stops: an impulse through the
+// slowest settings (Scale at its end, the second variant with Deep full up)
+// falls 100 dB within 77 ms; 100 ms covers it at any rate.
 uint32 Vst3Plugin::getTailSamples()
 {
     return static_cast<uint32>(std::ceil(setup.sampleRate * 0.1));
