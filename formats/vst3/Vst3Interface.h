@@ -339,6 +339,16 @@ protected:
     ~IAudioProcessor() = default;
 };
 
+// What of the transport the processor reads; flags of the context fields.
+class IProcessContextRequirements : public FUnknown {
+public:
+    static constexpr InterfaceId iid{0x2A654303, 0xEF764E3D, 0x95B5FE83, 0x730EF6D0};
+    virtual uint32 getProcessContextRequirements() = 0;
+
+protected:
+    ~IProcessContextRequirements() = default;
+};
+
 // ---- Edit controller ----
 struct ParameterInfo {
     enum ParameterFlags : int32 {

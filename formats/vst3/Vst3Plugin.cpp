@@ -86,6 +86,8 @@ tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
         *object = static_cast<IEditController*>(this);
     else if (IUnitInfo::iid.matches(iid))
         *object = static_cast<IUnitInfo*>(this);
+    else if (IProcessContextRequirements::iid.matches(iid))
+        *object = static_cast<IProcessContextRequirements*>(this);
     else
         return kNoInterface;
     addRef();
@@ -234,7 +236,8 @@ tresult Vst3Plugin::setupProcessing(ProcessSetup& newSetup)
     return kResultOk;
 }
 
-tresult Vst3Plugin::setProcessing(TBool /*state*/) { return active ? kResultOk : kResultFalse; }
+// Processing starts only on an active component; stopping is always fine.
+tresult Vst3Plugin::setProcessing(TBool state) { return active || state == 0 ? kResultOk : kResultFalse; }
 
 // Changes take effect at their sample: the block is split at each point.
 // With no samples the changes still count.

@@ -25,6 +25,7 @@ class Vst3Plugin final : public IComponent,
                          public IAudioProcessor,
                          public IEditController,
                          public IUnitInfo,
+                         public IProcessContextRequirements,
                          private formats::EditorListener {
 public:
     // The program-change parameter's id: outside the sixteen, fixed for good.
@@ -67,6 +68,9 @@ public:
     tresult setProcessing(TBool state) override;
     tresult process(ProcessData& data) override;
     uint32 getTailSamples() override;
+
+    // ---- IProcessContextRequirements: the circuit needs no transport ----
+    uint32 getProcessContextRequirements() override { return 0; }
 
     // ---- IEditController ----
     tresult setComponentState(IBStream* state) override;
