@@ -74,7 +74,7 @@ void setValues(ClapInstance& clap, const std::vector<std::pair<int, float>>& val
 // Processes the phrase in place, block by block; events at their frame in
 // the whole run go into the block that holds it.
 template <typename Sample>
-Stereo<Sample> runClap(ClapInstance& clap, int blockSize, const std::vector<std::pair<std::size_t, std::pair<clap_id, double>>>& changes = {})
+Stereo<Sample> runClap(ClapInstance& clap, int blockSize, const std::vector<TimedChange>& changes = {})
 {
     Stereo<Sample> io = input<Sample>();
     EXPECT_TRUE(clap.activate(kRate, 1, kMaxBlock));
@@ -82,9 +82,10 @@ Stereo<Sample> runClap(ClapInstance& clap, int blockSize, const std::vector<std:
     for (std::size_t at = 0; at < kFrames; at += blockSize) {
         const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(blockSize, kFrames - at));
         ClapInputEvents events;
-        for (const auto& [frame, change] : changes)
-            if (frame >= at && frame < at + frames)
-                events.addValue(static_cast<std::uint32_t>(frame - at), change.first, change.second);
+        for (const TimedChange& change : changes)
+            if (change.frame >= at && change.frame < at + frames)
+                events.addValue(static_cast<std::uint32_t>(change.frame - at), static_cast<clap_id>(change.index),
+                                change.value);
         Sample* channels[2] = {io[0].data() + at, io[1].data() + at};
         EXPECT_EQ(clap.process(channels, channels, frames, &events), CLAP_PROCESS_CONTINUE);
     }
@@ -190,59 +191,28 @@ TEST(ClapBuild, TextsAreTheVst2DisplayTextsWithUnitsAndReadBack)
 
 // ---- Output against the VST2 build ----
 
-struct OutputCase {
-    int program;
-    bool oversample;
-    bool stereo;
-};
-
 class ClapOutput : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(ClapOutput, BitIdenticalToTheVst2BuildForEveryBlockSizeAndPrecision)
 {
-    const OutputCase c = GetParam();
-    for (int blockSize : {1, 7, 256, 4096}) {
-        Settings s;
-        s.program = c.program;
-        s.values = {{kOversample, c.oversample ? 1.0f : 0.0f}, {kChannels, c.stereo ? 1.0f : 0.0f}};
-        s.blockSize = blockSize;
+    for (int blockSize : kBlockSizes) {
+        const Settings s = outputSettings(GetParam(), blockSize);
         EXPECT_TRUE(bitIdentical(renderClap<float>(s), renderVst<float>(s))) << "32-bit, block " << blockSize;
         EXPECT_TRUE(bitIdentical(renderClap<double>(s), renderVst<double>(s))) << "64-bit, block " << blockSize;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ClapOutput,
-                         ::testing::Values(OutputCase{0, false, false}, OutputCase{4, true, false},
-                                           OutputCase{8, false, true}, OutputCase{1, true, true}));
+INSTANTIATE_TEST_SUITE_P(Programs, ClapOutput, ::testing::ValuesIn(kOutputCases));
 
 TEST(ClapEvents, TakeEffectAtTheirSample)
 {
-    // The VST2 run is split where the CLAP events fall.
-    const std::size_t k1 = 1000;
-    const std::size_t k2 = 1001;
-    const std::size_t k3 = 5000;
-    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
-    vst->setSampleRate(kRate);
-    vst->setParameter(kChannels, 1.0f);
-    vst->resume();
-    Stereo<float> expected = input<float>();
-    auto run = [&](std::size_t from, std::size_t to) {
-        float* channels[2] = {expected[0].data() + from, expected[1].data() + from};
-        vst->process(channels, channels, static_cast<int>(to - from));
-    };
-    run(0, k1);
-    vst->setParameter(kDrive, 0.9f);
-    run(k1, k2);
-    vst->setParameter(kBass, 0.1f);
-    run(k2, k3);
-    vst->setParameter(kOversample, 1.0f);
-    run(k3, kFrames);
+    const std::vector<TimedChange> changes = {
+        {1000, static_cast<int>(kDrive), 0.9}, {1001, static_cast<int>(kBass), 0.1}, {5000, static_cast<int>(kOversample), 1.0}};
+    const Stereo<float> expected = renderVstWithChanges<float>({{kChannels, 1.0f}}, changes);
 
     const auto clap = createClap();
     setValues(*clap, {{kChannels, 1.0f}});
-    const Stereo<float> actual =
-        runClap<float>(*clap, 4096, {{k1, {kDrive, 0.9}}, {k2, {kBass, 0.1}}, {k3, {kOversample, 1.0}}});
-    EXPECT_TRUE(bitIdentical(actual, expected));
+    EXPECT_TRUE(bitIdentical(runClap<float>(*clap, 4096, changes), expected));
 
     const auto unchanged = createClap();
     setValues(*unchanged, {{kChannels, 1.0f}});
@@ -263,7 +233,7 @@ TEST(ClapReset, ClearsEveryProcessingStateAsAFreshInstanceHasIt)
 
     const auto used = createClap();
     setValues(*used, settings);
-    runClap<double>(*used, 256, {{300, {kBass, 0.2}}});
+    runClap<double>(*used, 256, {{300, static_cast<int>(kBass), 0.2}});
     setValues(*used, {{kBass, 0.5f}});
     Stereo<double> io = input<double>();
     ASSERT_TRUE(used->activate(kRate, 1, kMaxBlock));

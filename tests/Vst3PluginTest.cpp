@@ -54,25 +54,19 @@ void selectProgram(Vst3Instance& vst3, int program)
     vst3.controller().setParamNormalized(kProgram, program / 15.0);
 }
 
-struct Change {
-    std::size_t frame;
-    ParamID id;
-    double value;
-};
-
 // Processes the phrase in place, block by block; changes at their frame in
 // the whole run go into the block that holds it.
 template <typename Sample>
-Stereo<Sample> runVst3(Vst3Instance& vst3, int blockSize, const std::vector<Change>& changes = {})
+Stereo<Sample> runVst3(Vst3Instance& vst3, int blockSize, const std::vector<TimedChange>& changes = {})
 {
     Stereo<Sample> io = input<Sample>();
     EXPECT_TRUE(vst3.start(kRate, kMaxBlock, sizeof(Sample) == sizeof(float) ? kSample32 : kSample64));
     for (std::size_t at = 0; at < kFrames; at += blockSize) {
         const auto frames = static_cast<int32>(std::min<std::size_t>(blockSize, kFrames - at));
         HostParameterChanges block;
-        for (const Change& change : changes)
+        for (const TimedChange& change : changes)
             if (change.frame >= at && change.frame < at + frames)
-                block.add(change.id, static_cast<int32>(change.frame - at), change.value);
+                block.add(static_cast<ParamID>(change.index), static_cast<int32>(change.frame - at), change.value);
         Sample* channels[2] = {io[0].data() + at, io[1].data() + at};
         EXPECT_EQ(vst3.process(channels, channels, frames, &block), kResultOk);
     }
@@ -236,59 +230,28 @@ TEST(Vst3Build, TextsAreTheVst2DisplayTextsWithUnitsAndReadBack)
 
 // ---- Output against the VST2 build ----
 
-struct OutputCase {
-    int program;
-    bool oversample;
-    bool stereo;
-};
-
 class Vst3Output : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(Vst3Output, BitIdenticalToTheVst2BuildForEveryBlockSizeAndPrecision)
 {
-    const OutputCase c = GetParam();
-    for (int blockSize : {1, 7, 256, 4096}) {
-        Settings s;
-        s.program = c.program;
-        s.values = {{kOversample, c.oversample ? 1.0f : 0.0f}, {kChannels, c.stereo ? 1.0f : 0.0f}};
-        s.blockSize = blockSize;
+    for (int blockSize : kBlockSizes) {
+        const Settings s = outputSettings(GetParam(), blockSize);
         EXPECT_TRUE(bitIdentical(renderVst3<float>(s), renderVst<float>(s))) << "32-bit, block " << blockSize;
         EXPECT_TRUE(bitIdentical(renderVst3<double>(s), renderVst<double>(s))) << "64-bit, block " << blockSize;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, Vst3Output,
-                         ::testing::Values(OutputCase{0, false, false}, OutputCase{4, true, false},
-                                           OutputCase{8, false, true}, OutputCase{1, true, true}));
+INSTANTIATE_TEST_SUITE_P(Programs, Vst3Output, ::testing::ValuesIn(kOutputCases));
 
 TEST(Vst3Changes, TakeEffectAtTheirSampleWhateverQueueTheyAreIn)
 {
-    const std::size_t k1 = 1000;
-    const std::size_t k2 = 1001;
-    const std::size_t k3 = 5000;
-    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
-    vst->setSampleRate(kRate);
-    vst->setParameter(kChannels, 1.0f);
-    vst->resume();
-    Stereo<float> expected = input<float>();
-    auto run = [&](std::size_t from, std::size_t to) {
-        float* channels[2] = {expected[0].data() + from, expected[1].data() + from};
-        vst->process(channels, channels, static_cast<int>(to - from));
-    };
-    run(0, k1);
-    vst->setParameter(kDrive, 0.9f);
-    run(k1, k2);
-    vst->setParameter(kBass, 0.1f);
-    run(k2, k3);
-    vst->setParameter(kOversample, 1.0f);
-    vst->setParameter(kDrive, 0.2f);
-    run(k3, kFrames);
-
+    const std::vector<TimedChange> changes = {
+        {1000, static_cast<int>(kDrive), 0.9}, {1001, static_cast<int>(kBass), 0.1},
+        {5000, static_cast<int>(kOversample), 1.0}, {5000, static_cast<int>(kDrive), 0.2}};
     const auto vst3 = createVst3();
     setValues(*vst3, {{kChannels, 1.0f}});
-    const Stereo<float> actual = runVst3<float>(
-        *vst3, 4096, {{k1, kDrive, 0.9}, {k2, kBass, 0.1}, {k3, kOversample, 1.0}, {k3, kDrive, 0.2}});
-    EXPECT_TRUE(bitIdentical(actual, expected));
+    EXPECT_TRUE(bitIdentical(runVst3<float>(*vst3, 4096, changes),
+                             renderVstWithChanges<float>({{kChannels, 1.0f}}, changes)));
 }
 
 // ---- Programs ----
@@ -397,7 +360,7 @@ TEST(Vst3Activation, ReactivationStartsFromAnEmptyCircuit)
 
     const auto used = createVst3();
     setValues(*used, settings);
-    runVst3<double>(*used, 256, {{300, kBass, 0.2}});
+    runVst3<double>(*used, 256, {{300, static_cast<int>(kBass), 0.2}});
     setValues(*used, {{kBass, 0.5f}});
     EXPECT_TRUE(bitIdentical(runVst3<double>(*used, 256), expected));
 }

@@ -77,6 +77,62 @@ Stereo<Sample> renderVst(const Settings& s)
     return out;
 }
 
+// A parameter change at a frame of the whole run.
+struct TimedChange {
+    std::size_t frame;
+    int index;
+    double value;
+};
+
+// The VST2 build with the values set, the run split where the changes fall
+// (in time order) and each applied there.
+template <typename Sample>
+Stereo<Sample> renderVstWithChanges(const std::vector<std::pair<int, float>>& values,
+                                    const std::vector<TimedChange>& changes)
+{
+    const auto vst = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    vst->setSampleRate(kRate);
+    for (const auto& [index, value] : values)
+        vst->setParameter(index, value);
+    vst->resume();
+    Stereo<Sample> io = input<Sample>();
+    std::size_t position = 0;
+    // Changes at one frame reach the same block: no empty block between them.
+    auto runTo = [&](std::size_t to) {
+        if (to == position)
+            return;
+        Sample* channels[2] = {io[0].data() + position, io[1].data() + position};
+        vst->process(channels, channels, static_cast<int>(to - position));
+        position = to;
+    };
+    for (const TimedChange& change : changes) {
+        runTo(change.frame);
+        vst->setParameter(change.index, static_cast<float>(change.value));
+    }
+    runTo(kFrames);
+    return io;
+}
+
+// The settings every format's output is compared on, with each block size.
+struct OutputCase {
+    int program;
+    bool oversample;
+    bool stereo;
+};
+constexpr OutputCase kOutputCases[] = {{0, false, false}, {4, true, false}, {8, false, true}, {1, true, true}};
+constexpr int kBlockSizes[] = {1, 7, 256, 4096};
+constexpr int kChannelsIndex = 12;
+constexpr int kOversampleIndex = 13;
+
+inline Settings outputSettings(const OutputCase& c, int blockSize)
+{
+    Settings s;
+    s.program = c.program;
+    s.values = {{kOversampleIndex, c.oversample ? 1.0f : 0.0f}, {kChannelsIndex, c.stereo ? 1.0f : 0.0f}};
+    s.blockSize = blockSize;
+    return s;
+}
+
 template <typename Sample>
 bool bitIdentical(const Stereo<Sample>& a, const Stereo<Sample>& b)
 {

@@ -7,7 +7,7 @@
 #include "formats/shared/StateCodec.h"
 #include "host/ClapInstance.h"
 #include "tests/fuzz/Doors.h"
-#include "tests/fuzz/FuzzAudio.h"
+#include "tests/fuzz/FuzzInputs.h"
 
 #include <string>
 
@@ -102,21 +102,16 @@ private:
         start();
     }
 
-    // A real state with some bytes changed, or bytes from the input.
-    void loadState()
+    std::vector<std::uint8_t> saved()
     {
         std::vector<std::uint8_t> bytes;
-        if (in.byte() & 1) {
-            clap.saveState(bytes);
-            for (int flips = in.byte() % 4; flips > 0 && !bytes.empty(); --flips)
-                bytes[in.byte() % bytes.size()] ^= in.byte();
-            if (in.byte() % 4 == 0)
-                bytes.resize(in.byte() % (quenchbox::formats::kStateSize + 8));
-        } else {
-            bytes.resize(in.byte() % (quenchbox::formats::kStateSize + 8));
-            for (std::uint8_t& b : bytes)
-                b = in.byte();
-        }
+        clap.saveState(bytes);
+        return bytes;
+    }
+
+    void loadState()
+    {
+        const std::vector<std::uint8_t> bytes = untrustedState(in, saved(), quenchbox::formats::kStateSize);
         clap.loadState(bytes, 1 + in.byte() % 128);
     }
 

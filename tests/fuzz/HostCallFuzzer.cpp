@@ -10,7 +10,7 @@
 
 #include "shell/Vst2.h"
 #include "tests/fuzz/Doors.h"
-#include "tests/fuzz/FuzzReader.h"
+#include "tests/fuzz/FuzzInputs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +26,7 @@ extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 namespace {
 
 using fuzz::fail;
+using fuzz::fillFromPattern;
 using fuzz::Reader;
 
 constexpr int kMaxFrames = 8192;
@@ -201,18 +202,10 @@ private:
             processBlock(buffers.floats, frames, layout);
     }
 
-    // Samples from a short repeating pattern of the fuzzer's choice, so that
-    // long blocks cost few input bytes.
     template <typename Sample>
     void processBlock(std::vector<Sample>* channelBuffers, int frames, std::uint8_t layout)
     {
-        Sample pattern[16];
-        for (Sample& s : pattern)
-            s = static_cast<Sample>(in.anySample());
-        const int period = 1 + in.byte() % 16;
-        for (int c = 0; c < 2; ++c)
-            for (int n = 0; n < frames; ++n)
-                channelBuffers[c][n] = pattern[(n + c) % period];
+        fillFromPattern(in, channelBuffers[0].data(), channelBuffers[1].data(), frames);
         for (int c = 2; c < 4; ++c)
             std::fill_n(channelBuffers[c].begin(), frames, Sample(0));
 

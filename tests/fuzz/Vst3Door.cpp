@@ -11,7 +11,7 @@
 #include "formats/vst3/Vst3Strings.h"
 #include "host/Vst3Instance.h"
 #include "tests/fuzz/Doors.h"
-#include "tests/fuzz/FuzzAudio.h"
+#include "tests/fuzz/FuzzInputs.h"
 
 namespace fuzz {
 
@@ -99,21 +99,16 @@ private:
         vst3.processor().setBusArrangements(&input, in.byte() % 3, &output, in.byte() % 3);
     }
 
-    // A real state with some bytes changed, or bytes from the input.
-    void loadState()
+    std::vector<std::uint8_t> saved()
     {
         std::vector<std::uint8_t> bytes;
-        if (in.byte() & 1) {
-            vst3.saveState(bytes);
-            for (int flips = in.byte() % 4; flips > 0 && !bytes.empty(); --flips)
-                bytes[in.byte() % bytes.size()] ^= in.byte();
-            if (in.byte() % 4 == 0)
-                bytes.resize(in.byte() % (quenchbox::formats::kStateSize + 8));
-        } else {
-            bytes.resize(in.byte() % (quenchbox::formats::kStateSize + 8));
-            for (std::uint8_t& b : bytes)
-                b = in.byte();
-        }
+        vst3.saveState(bytes);
+        return bytes;
+    }
+
+    void loadState()
+    {
+        const std::vector<std::uint8_t> bytes = untrustedState(in, saved(), quenchbox::formats::kStateSize);
         vst3.loadState(bytes, 1 + in.byte() % 128);
     }
 
