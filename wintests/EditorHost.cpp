@@ -198,4 +198,15 @@ int MessageBoxAnswerer::answered()
     return static_cast<int>(texts.size());
 }
 
+Image vst2EditorPicture()
+{
+    EditorSession vst("QuenchboxRZ.dll");
+    if (!vst.open())
+        return {};
+    pumpMessages(300);
+    Image picture = captureWindow(vst.editorWindow());
+    vst.close();
+    return picture;
+}
+
 }  // namespace wintest

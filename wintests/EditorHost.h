@@ -6,6 +6,7 @@
 // the editor inside a window of its own, pumps messages, and runs audio
 // blocks on a second thread while the editor is open.
 
+#include "Pixels.h"
 #include "shell/Vst2.h"
 #include "tests/common/HostAudio.h"
 
@@ -102,6 +103,10 @@ private:
     std::atomic<bool> stopping{false};
     std::thread watcher;
 };
+
+// The VST2 DLL's editor as it first shows in a host window: what the newer
+// formats' editors must look like. Empty when it does not open.
+Image vst2EditorPicture();
 
 }  // namespace wintest
 

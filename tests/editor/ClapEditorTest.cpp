@@ -8,25 +8,12 @@
 
 #include "ClapEditorHost.h"
 #include "EditorHost.h"
+#include "HostDrag.h"
 
 namespace editortest {
 namespace {
 
 constexpr int kLevels = 8;
-constexpr int kDriveX = 74;  // the Drive dial's centre
-constexpr int kDriveY = 218;
-
-// Press, move and release on the editor window, the main loop running between.
-void dragDrive(ClapEditorHost& host, int pixelsUp)
-{
-    const Window editor = childOf(host.display, host.parent);
-    sendButton(host.display, editor, ButtonPress, kDriveX, kDriveY, Button1, 0, 1000);
-    host.runFor(40);
-    sendMotion(host.display, editor, kDriveX, kDriveY - pixelsUp, Button1Mask, 1010);
-    host.runFor(100);
-    sendButton(host.display, editor, ButtonRelease, kDriveX, kDriveY - pixelsUp, Button1, 0, 1020);
-    host.runFor(100);
-}
 
 TEST(ClapEditor, EmbedsTheSamePanelAsTheVst2Build)
 {

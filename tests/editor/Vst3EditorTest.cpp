@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorHost.h"
+#include "HostDrag.h"
 #include "Vst3EditorHost.h"
 
 namespace editortest {
@@ -16,19 +17,6 @@ namespace {
 using quenchbox::host::HostEdit;
 
 constexpr int kLevels = 8;
-constexpr int kDriveX = 74;  // the Drive dial's centre
-constexpr int kDriveY = 218;
-
-void dragDrive(Vst3EditorHost& host, int pixelsUp)
-{
-    const Window editor = childOf(host.display, host.parent);
-    sendButton(host.display, editor, ButtonPress, kDriveX, kDriveY, Button1, 0, 1000);
-    host.runFor(40);
-    sendMotion(host.display, editor, kDriveX, kDriveY - pixelsUp, Button1Mask, 1010);
-    host.runFor(100);
-    sendButton(host.display, editor, ButtonRelease, kDriveX, kDriveY - pixelsUp, Button1, 0, 1020);
-    host.runFor(100);
-}
 
 TEST(Vst3Editor, AttachesTheSamePanelAsTheVst2BuildDrivenByTheRunLoop)
 {
