@@ -108,8 +108,10 @@ Section "${PRODUCT}" SectionPlugins
 !ifdef VST3_BUNDLE
   ; The bundle is replaced whole: nothing of an older version stays inside.
   RMDir /r "${VST3_FOLDER}\QuenchboxRZ.vst3"
-  SetOutPath "${VST3_FOLDER}"
-  File /r "${VST3_BUNDLE}"
+  ; The bundle's contents by a wildcard: File /r with a bare folder name would
+  ; search every folder below the bundle's parent for that name.
+  SetOutPath "${VST3_FOLDER}\QuenchboxRZ.vst3"
+  File /r "${VST3_BUNDLE}/*.*"
 !endif
   SetOutPath "${PROGRAM_FOLDER}"
   File "/oname=LICENSE.txt" "${LICENSE_FILE}"
