@@ -229,7 +229,8 @@ void Lv2HostedPlugin::setProgram(int program)
         auto& self = *static_cast<Lv2HostedPlugin*>(user);
         for (std::size_t i = 0; i < self.controlPorts.size(); ++i) {
             const LilvPort* port = lilv_plugin_get_port_by_index(self.lilvPlugin, self.controlPorts[i]);
-            if (size == sizeof(float) && std::strcmp(lilv_node_as_string(lilv_port_get_symbol(self.lilvPlugin, port)), symbol) == 0)
+            const char* portSymbol = lilv_node_as_string(lilv_port_get_symbol(self.lilvPlugin, port));
+            if (size == sizeof(float) && std::strcmp(portSymbol, symbol) == 0)
                 std::memcpy(&self.controlValues[i], value, sizeof(float));
         }
     };

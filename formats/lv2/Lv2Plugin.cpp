@@ -71,7 +71,10 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map) : rate(sampleRa
     }
 }
 
-Lv2Plugin* Lv2Plugin::of(LV2_Handle handle) { return static_cast<Lv2Plugin*>(static_cast<Lv2EditorAccess*>(handle)->instance); }
+Lv2Plugin* Lv2Plugin::of(LV2_Handle handle)
+{
+    return static_cast<Lv2Plugin*>(static_cast<Lv2EditorAccess*>(handle)->instance);
+}
 
 void Lv2Plugin::destroy(LV2_Handle handle)
 {

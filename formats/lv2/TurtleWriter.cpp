@@ -43,7 +43,7 @@ std::string number(float value)
         float back = 0.0f;
         if (std::sscanf(text, "%g", &back) == 1 && back == value) {
             std::string s(text);
-            // A bare integer is xsd:integer in Turtle; a decimal point keeps it a number of the same kind.
+            // Turtle reads a bare integer as xsd:integer: the point keeps every value a decimal.
             return s.find_first_of(".e") == std::string::npos ? s + ".0" : s;
         }
     }

@@ -158,20 +158,6 @@ TEST(Lv2Description, PortsAreStereoAudioSixteenControlsAndTheLatency)
     EXPECT_EQ(lilv_plugin_get_latency_port_index(plugin()), lv2::kLatencyPort);
 }
 
-TEST(Lv2Presets, AreTheVst2ProgramsByNameAndValues)
-{
-    ASSERT_EQ(bundle().programCount(), effect::kProgramCount);
-    const auto vst2 = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
-    for (int p = 0; p < effect::kProgramCount; ++p) {
-        SCOPED_TRACE(p);
-        bundle().setProgram(p);
-        vst2->setProgram(p);
-        EXPECT_EQ(bundle().programName(), vst2->programName());
-        for (int i = 0; i < effect::kParameterCount; ++i)
-            EXPECT_EQ(bundle().parameter(i), vst2->parameter(i)) << i;
-    }
-    bundle().setProgram(0);
-}
 
 // The state interface called directly, as a host would with a stored state.
 struct StoredState {
@@ -199,7 +185,8 @@ struct StoredState {
 
 const LV2_State_Interface& stateOf(Lv2TestInstance& instance)
 {
-    return *static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance.lilv(), LV2_STATE__interface));
+    const void* data = lilv_instance_get_extension_data(instance.lilv(), LV2_STATE__interface);
+    return *static_cast<const LV2_State_Interface*>(data);
 }
 
 StoredState saved(Lv2TestInstance& instance)
@@ -226,9 +213,43 @@ void loadPreset(Lv2TestInstance& instance, int program)
     StoredState state;
     const std::int32_t number = program;
     const std::string name = bundle().programName() + std::string(1, '\0');
-    state.values[urids.map(lv2::kProgramKeyUri)] = {urids.map(LV2_ATOM__Int), std::string(reinterpret_cast<const char*>(&number), 4)};
+    const std::string numberBytes(reinterpret_cast<const char*>(&number), sizeof(number));
+    state.values[urids.map(lv2::kProgramKeyUri)] = {urids.map(LV2_ATOM__Int), numberBytes};
     state.values[urids.map(lv2::kProgramNameKeyUri)] = {urids.map(LV2_ATOM__String), name};
     ASSERT_EQ(restore(instance, state), LV2_STATE_SUCCESS);
+}
+
+TEST(Lv2Presets, AreTheVst2ProgramsByNameAndValues)
+{
+    ASSERT_EQ(bundle().programCount(), effect::kProgramCount);
+    const auto vst2 = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
+    for (int p = 0; p < effect::kProgramCount; ++p) {
+        SCOPED_TRACE(p);
+        bundle().setProgram(p);
+        vst2->setProgram(p);
+        EXPECT_EQ(bundle().programName(), vst2->programName());
+        for (int i = 0; i < effect::kParameterCount; ++i)
+            EXPECT_EQ(bundle().parameter(i), vst2->parameter(i)) << i;
+
+        // The preset's state, as lilv reads it from presets.ttl, selects the
+        // program in the instance.
+        Lv2TestInstance instance(plugin(), kRate, mapFeatures());
+        char uri[96];
+        std::snprintf(uri, sizeof(uri), "%s#preset-%02d", lv2::kPluginUri, p);
+        const Uri preset(uri);
+        auto* map = static_cast<LV2_URID_Map*>(bundle().urids().mapFeature()->data);
+        LilvState* state = lilv_state_new_from_world(world(), map, preset.node);
+        ASSERT_NE(state, nullptr);
+        lilv_state_restore(state, instance.lilv(), nullptr, nullptr, 0, mapFeatures());
+        lilv_state_free(state);
+        StoredState restored = saved(instance);
+        auto& urids = bundle().urids();
+        std::int32_t program = -1;
+        std::memcpy(&program, restored.values[urids.map(lv2::kProgramKeyUri)].second.data(), sizeof(program));
+        EXPECT_EQ(program, p);
+        EXPECT_EQ(restored.values[urids.map(lv2::kProgramNameKeyUri)].second, vst2->programName() + '\0');
+    }
+    bundle().setProgram(0);
 }
 
 TEST(Lv2State, RoundTripsTheProgramIntoAFreshInstance)

@@ -11,7 +11,8 @@ Stereo testSignal(std::size_t frames)
         const auto at = [](std::size_t n) {
             const double t = static_cast<double>(n) / 44100.0;
             const double envelope = std::exp(-3.0 * std::fmod(t, 0.5));
-            return static_cast<float>(0.5 * envelope * (std::sin(2 * M_PI * 110.0 * t) + 0.5 * std::sin(2 * M_PI * 331.0 * t)));
+            const double partials = std::sin(2 * M_PI * 110.0 * t) + 0.5 * std::sin(2 * M_PI * 331.0 * t);
+            return static_cast<float>(0.5 * envelope * partials);
         };
         s.left[i] = at(i);
         s.right[i] = at(i + 9000);
@@ -28,8 +29,10 @@ Lv2TestInstance::Lv2TestInstance(const LilvPlugin* plugin, double rate, const LV
     std::vector<float> defaults(ports);
     lilv_plugin_get_port_ranges_float(plugin, nullptr, nullptr, defaults.data());
     for (int i = 0; i < quenchbox::effect::kParameterCount; ++i) {
-        controls[static_cast<std::size_t>(i)] = defaults[kFirstControl + static_cast<std::uint32_t>(i)];
-        lilv_instance_connect_port(instance, kFirstControl + static_cast<std::uint32_t>(i), &controls[static_cast<std::size_t>(i)]);
+        const std::uint32_t port = kFirstControl + static_cast<std::uint32_t>(i);
+        float& value = controls[static_cast<std::size_t>(i)];
+        value = defaults[port];
+        lilv_instance_connect_port(instance, port, &value);
     }
     lilv_instance_connect_port(instance, kLatencyPort, &latencyValue);
 }

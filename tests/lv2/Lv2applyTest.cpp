@@ -53,7 +53,8 @@ TEST(Lv2apply, RendersBitForBitAsTheVst2Build)
             settings.outputChannels = 2;
             const AudioData expected = renderThrough(*vst2, input, settings, nullptr);
 
-            const std::string out = (dir / ("out-" + std::to_string(program) + "-" + std::to_string(oversample > 0) + ".wav")).string();
+            const std::string name = "out-" + std::to_string(program) + "-" + std::to_string(oversample > 0) + ".wav";
+            const std::string out = (dir / name).string();
             std::string command = "LV2_PATH=" QUENCHBOX_TEST_OUTPUT_DIR " lv2apply -i " + in + " -o " + out;
             for (int i = 0; i < effect::kParameterCount; ++i) {
                 char value[32];
