@@ -70,7 +70,7 @@ std::string programName(int program)
 
 std::string presetUri(int program)
 {
-    char suffix[16];
+    char suffix[32];
     std::snprintf(suffix, sizeof(suffix), "#preset-%02d", program);
     return std::string("<") + lv2::kPluginUri + suffix + ">";
 }
