@@ -1,8 +1,8 @@
 // quenchbox-bench: times the built plug-in through its process entry, the
 // way a host's audio thread drives it, beside a peer plug-in and beside the
 // floor (the least work a circuit-rate sample can cost, timed in the same
-// run), and prints the figures as a table and as JSON. The CLAP and VST3
-// builds beside the VST2 one are timed on the same cases;
+// run), and prints the figures as a table and as JSON. The CLAP, VST3 and
+// LV2 builds beside the VST2 one are timed on the same cases;
 // `quenchbox-bench --formats` times only those.
 
 #include "host/BuiltInPlugin.h"
@@ -242,12 +242,13 @@ std::vector<Figure> measurePrograms(const std::string& pluginPath)
     return figures;
 }
 
-// The same cases through the VST2 library and the CLAP library and VST3
-// bundle beside it, side by side: what each wrapper costs.
+// The same cases through the VST2 library and the CLAP library, VST3 bundle
+// and LV2 bundle beside it, side by side: what each wrapper costs.
 std::vector<Figure> measureFormats(const std::string& vstPath)
 {
     const std::string clapPath = std::filesystem::path(vstPath).replace_extension(".clap").string();
     const std::string vst3Path = std::filesystem::path(vstPath).replace_extension(".vst3").string();
+    const std::string lv2Path = (std::filesystem::path(vstPath).parent_path() / "QuenchboxRZ.lv2").string();
     std::vector<Figure> figures;
     for (bool oversample : {false, true})
         for (bool stereo : {false, true}) {
@@ -255,6 +256,7 @@ std::vector<Figure> measureFormats(const std::string& vstPath)
             figures.push_back(measure(vstPath, "format", "VST2, program 0, " + layoutName(s), s));
             figures.push_back(measure(clapPath, "format", "CLAP, program 0, " + layoutName(s), s));
             figures.push_back(measure(vst3Path, "format", "VST3, program 0, " + layoutName(s), s));
+            figures.push_back(measure(lv2Path, "format", "LV2, program 0, " + layoutName(s), s));
         }
     return figures;
 }
@@ -448,7 +450,7 @@ std::string pluginBesideExecutable()
 struct Options {
     std::string pluginPath;
     std::string jsonPath;  // empty: the JSON follows the table on stdout
-    bool formatsOnly = false;  // only the VST2, CLAP and VST3 builds side by side
+    bool formatsOnly = false;  // only the VST2, CLAP, VST3 and LV2 builds side by side
     bool changesOnly = false;  // only the knob turns and the zipper figure
     bool zipperOnly = false;
 };

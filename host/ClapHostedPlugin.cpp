@@ -3,6 +3,7 @@
 #include "effect/Programs.h"
 #include "formats/shared/StateCodec.h"
 #include "host/ClapPresetIndex.h"
+#include "host/Lv2HostedPlugin.h"
 #include "host/Vst3HostedPlugin.h"
 #include "host/VstPlugin.h"
 
@@ -142,6 +143,8 @@ void ClapHostedPlugin::process(double** inputs, double** outputs, int frames)
 
 std::unique_ptr<Plugin> loadPlugin(const std::string& path)
 {
+    if (Lv2HostedPlugin::isBundlePath(path))
+        return std::make_unique<Lv2HostedPlugin>(path);
     const std::string suffix = ".clap";
     if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
         return std::make_unique<ClapHostedPlugin>(path);

@@ -41,8 +41,9 @@ public:
     virtual void process(double** inputs, double** outputs, int frames) = 0;
 };
 
-// A CLAP plug-in when the file name ends in ".clap", a VST3 bundle when the
-// folder's name ends in ".vst3", else a VST 2.4 one.
+// An LV2 bundle when the path ends in ".lv2" (or ".lv2/"), a CLAP plug-in
+// when the file name ends in ".clap", a VST3 bundle when the folder's name
+// ends in ".vst3", else a VST 2.4 one.
 // Throws std::runtime_error with a message a user can act on.
 std::unique_ptr<Plugin> loadPlugin(const std::string& path);
 

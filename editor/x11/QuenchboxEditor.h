@@ -66,6 +66,9 @@ public:
     // The file descriptor of the editor's X connection while it is open, -1
     // while closed: readable when window events wait for `idle`.
     int connectionFd() const;
+    // The editor's own window while it is open, 0 while closed (the widget
+    // an LV2 UI hands its host).
+    XWindowId windowId() const { return window; }
 
 private:
     // EditorWidgets
