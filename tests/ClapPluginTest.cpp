@@ -10,6 +10,8 @@
 #include "host/VstPlugin.h"
 #include "tests/common/FormatRender.h"
 
+#include "tests/common/SanitizerBuild.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +27,8 @@
 #include <vector>
 
 namespace {
+
+using sanitizerbuild::kThreadSanitized;
 
 using quenchbox::host::ClapInputEvents;
 using quenchbox::host::ClapInstance;
@@ -351,12 +355,6 @@ TEST(ClapLatency, ZeroOrEightAndARestartWhenOversampleChangesWhileActive)
 }
 
 // ---- Life and threads ----
-
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kThreadSanitized = true;  // one thread: nothing to find, only time to spend
-#else
-constexpr bool kThreadSanitized = false;
-#endif
 
 TEST(ClapLifetime, AThousandInstancesComeAndGo)
 {

@@ -7,11 +7,16 @@
 #include "host/ResidentMemory.h"
 #include "host/VstPlugin.h"
 
+#include "tests/common/SanitizerBuild.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
+
+using sanitizerbuild::kAddressSanitized;
+using sanitizerbuild::kThreadSanitized;
 
 using quenchbox::host::residentBytes;
 using quenchbox::host::VstPlugin;
@@ -19,17 +24,6 @@ using quenchbox::host::VstPlugin;
 constexpr int kInstances = 1000;
 constexpr int kWarmUp = 100;
 constexpr int kBlock = 256;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitized = true;  // freed memory is held back on purpose
-#else
-constexpr bool kAddressSanitized = false;
-#endif
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kThreadSanitized = true;  // one thread: nothing to find, only time to spend
-#else
-constexpr bool kThreadSanitized = false;
-#endif
 
 template <typename Sample>
 void processOneBlock(VstPlugin& plugin)

@@ -15,6 +15,8 @@
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 
+#include "tests/common/SanitizerBuild.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,6 +27,9 @@
 namespace lv2test {
 namespace {
 
+using sanitizerbuild::kAddressSanitized;
+using sanitizerbuild::kThreadSanitized;
+
 using quenchbox::formats::ParameterKind;
 using quenchbox::host::Lv2HostedPlugin;
 using quenchbox::host::VstPlugin;
@@ -33,17 +38,6 @@ namespace lv2 = quenchbox::lv2;
 
 constexpr double kRate = 44100.0;
 constexpr int kOversample = effect::kOversample;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitized = true;  // freed memory is held back on purpose
-#else
-constexpr bool kAddressSanitized = false;
-#endif
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kThreadSanitized = true;  // one thread: nothing to find, only time to spend
-#else
-constexpr bool kThreadSanitized = false;
-#endif
 
 Lv2HostedPlugin& bundle()
 {
