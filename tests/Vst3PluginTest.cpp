@@ -353,6 +353,19 @@ TEST(Vst3Latency, ZeroOrEightAndARestartWhenOversampleChangesWhileActive)
     ASSERT_EQ(vst3->loadState(stateOf(*createVst3())), kResultOk);  // a project with it off
     EXPECT_EQ(vst3->processor().getLatencySamples(), 0u);
     EXPECT_TRUE(vst3->host().restartFlags() & kLatencyChanged);
+
+    // Automation plays it on again; the host's word to the controller that
+    // follows asks for the restart.
+    vst3->host().clearRestarts();
+    HostParameterChanges on;
+    on.add(kOversample, 0, 1.0);
+    float silence[64] = {};
+    float* channels[2] = {silence, silence};
+    ASSERT_EQ(vst3->process(channels, channels, 64, &on), kResultOk);
+    EXPECT_EQ(vst3->processor().getLatencySamples(), 8u);
+    EXPECT_EQ(vst3->host().restartFlags() & kLatencyChanged, 0);
+    vst3->controller().setParamNormalized(kOversample, 1.0);
+    EXPECT_TRUE(vst3->host().restartFlags() & kLatencyChanged);
 }
 
 TEST(Vst3Activation, ReactivationStartsFromAnEmptyCircuit)

@@ -457,10 +457,11 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
     }
     if (!isEffectParameter(id))
         return kInvalidArgument;
-    if (!active) {
+    if (!active)
         adapter.setParameter(indexOf(id), value);
-        restartIfLatencyMoved();
-    }
+    // Hosts tell the controller of automation the processor has played: an
+    // "Oversample" change there moved the latency.
+    restartIfLatencyMoved();
     return kResultOk;
 }
 
