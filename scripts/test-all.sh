@@ -23,7 +23,7 @@ cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus
 build/fuzz/quenchbox-fuzz -max_total_time=60 -timeout=10 -max_len=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/ \
-  build/fuzz/corpus tests/fuzz/corpus 2>&1 | grep -v -E '^#[0-9]+ +(NEW|REDUCE|pulse)'
+  build/fuzz/corpus tests/fuzz/corpus 2>&1 | grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)'
 
 echo "== windows"
 started=$SECONDS
