@@ -13,6 +13,13 @@ namespace quenchbox::editor {
 // skin or it does not decode. The caller destroys it.
 cairo_surface_t* loadSkin(int id);
 
+// Skin `id` drawn for `scale` at `width` x `height` pixels (its size at 1x
+// scaled, as scaledBox places it): at 1x the skin itself, at 2x its 2x
+// rendering, between them the 2x rendering reduced with cairo's good
+// filter, which averages the source pixels under each target pixel rather
+// than sampling them. Null as for loadSkin.
+cairo_surface_t* loadSkinScaled(int id, double scale, int width, int height);
+
 // The size the skin's PNG header states, without decoding it; false when
 // there is no such skin.
 bool skinSize(int id, int& width, int& height);
