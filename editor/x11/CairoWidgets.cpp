@@ -37,11 +37,11 @@ bool skinBox(int skin, int x, int y, int frames, WidgetBox& box)
     return true;
 }
 
-// The skin for `scale` at the size of `box` in window pixels, `frames` tall.
-cairo_surface_t* skinFor(int skin, double scale, const WidgetBox& box, int frames)
+// The skin at the size of `box` in window pixels, `frames` tall.
+cairo_surface_t* skinFor(int skin, SkinSet& skins, const WidgetBox& box, int frames)
 {
-    const PixelBox pixels = box.at(scale);
-    return loadSkinScaled(skin, scale, pixels.width, pixels.height * frames);
+    const PixelBox pixels = box.at(skins.scale());
+    return skins.load(skin, pixels.width, pixels.height * frames);
 }
 
 }  // namespace
@@ -76,13 +76,13 @@ cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const PixelBox& box, ca
     return strip;
 }
 
-bool CairoDial::build(cairo_surface_t* panel, double panelScale, int x, int litSkin)
+bool CairoDial::build(cairo_surface_t* panel, SkinSet& skins, int x, int litSkin)
 {
-    scale = panelScale;
+    scale = skins.scale();
     if (!skinBox(SKIN_DIAL_FRAME, x, kDialTop, 1, box))
         return false;
-    cairo_surface_t* frame = skinFor(SKIN_DIAL_FRAME, scale, box, 1);
-    cairo_surface_t* ring = skinFor(litSkin, scale, box, 1);
+    cairo_surface_t* frame = skinFor(SKIN_DIAL_FRAME, skins, box, 1);
+    cairo_surface_t* ring = skinFor(litSkin, skins, box, 1);
     if (frame != nullptr && ring != nullptr) {
         // Unlit: the panel itself (it carries the dark LEDs). Lit: the panel
         // with every LED of the ring lit.
@@ -132,12 +132,12 @@ void CairoDial::paint(cairo_surface_t* back)
     model.catchUpPainted();
 }
 
-bool CairoButton::build(cairo_surface_t* panel, double panelScale, int x, int y, int skin)
+bool CairoButton::build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin)
 {
-    scale = panelScale;
+    scale = skins.scale();
     if (!skinBox(skin, x, y, kButtonFrames, box))
         return false;
-    cairo_surface_t* image = skinFor(skin, scale, box, kButtonFrames);
+    cairo_surface_t* image = skinFor(skin, skins, box, kButtonFrames);
     if (image == nullptr)
         return false;
     strip.reset(buildFrameStrip(panel, box.at(scale), image, kButtonFrames));
@@ -155,14 +155,14 @@ void CairoButton::paint(cairo_t* back) const
     copyInto(back, strip.get(), static_cast<int>(state) * pixels.height, pixels);
 }
 
-bool CairoSlider::build(cairo_surface_t* panel, double panelScale, int y)
+bool CairoSlider::build(cairo_surface_t* panel, SkinSet& skins, int y)
 {
-    scale = panelScale;
+    scale = skins.scale();
     WidgetBox thumbBox;
     if (!skinBox(SKIN_SLIDER_TRACK, kSliderLeft, y, 1, box) || !skinBox(SKIN_SLIDER_THUMB, 0, 0, 1, thumbBox))
         return false;
-    cairo_surface_t* trackSkin = skinFor(SKIN_SLIDER_TRACK, scale, box, 1);
-    thumb.reset(skinFor(SKIN_SLIDER_THUMB, scale, thumbBox, 1));
+    cairo_surface_t* trackSkin = skinFor(SKIN_SLIDER_TRACK, skins, box, 1);
+    thumb.reset(skinFor(SKIN_SLIDER_THUMB, skins, thumbBox, 1));
     if (trackSkin == nullptr || !thumb) {
         if (trackSkin != nullptr)
             cairo_surface_destroy(trackSkin);
@@ -203,12 +203,12 @@ void CairoSlider::paint(cairo_t* back)
     model.catchUpPainted();
 }
 
-bool CairoIcon::build(cairo_surface_t* panel, double panelScale, int x, int y, int skin)
+bool CairoIcon::build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin)
 {
-    scale = panelScale;
+    scale = skins.scale();
     if (!skinBox(skin, x, y, 1, box))
         return false;
-    icon.reset(skinFor(skin, scale, box, 1));
+    icon.reset(skinFor(skin, skins, box, 1));
     if (!icon)
         return false;
     background.reset(buildFrameStrip(panel, box.at(scale), nullptr, 1));
@@ -235,9 +235,9 @@ void CairoIcon::paint(cairo_t* back) const
     cairo_restore(back);
 }
 
-bool CairoLabel::build(cairo_surface_t* panel, double panelScale, int y)
+bool CairoLabel::build(cairo_surface_t* panel, SkinSet& skins, int y)
 {
-    scale = panelScale;
+    scale = skins.scale();
     box = {kLabelLeft, y, kLabelWidth, kLabelHeight, box.visible};
     background.reset(buildFrameStrip(panel, box.at(scale), nullptr, 1));
     return true;
@@ -258,12 +258,12 @@ void CairoLabel::paint(cairo_t* back, const TextPainter& painter) const
     cairo_restore(back);
 }
 
-bool CairoScope::build(cairo_surface_t* panel, double panelScale)
+bool CairoScope::build(cairo_surface_t* panel, SkinSet& skins)
 {
-    scale = panelScale;
+    scale = skins.scale();
     if (!skinBox(SKIN_SCOPE_BACKGROUND, kScopeLeft, kScopeTop, 1, box))
         return false;
-    cairo_surface_t* skin = skinFor(SKIN_SCOPE_BACKGROUND, scale, box, 1);
+    cairo_surface_t* skin = skinFor(SKIN_SCOPE_BACKGROUND, skins, box, 1);
     if (skin == nullptr)
         return false;
     const PixelBox pixelBox = box.at(scale);

@@ -10,6 +10,7 @@
 
 namespace quenchbox::editor {
 
+class SkinSet;
 class TextPainter;
 
 // The panel's controls drawn with cairo, the Linux counterparts of the Win32
@@ -58,7 +59,7 @@ cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const PixelBox& box, ca
 
 class CairoDial {
 public:
-    bool build(cairo_surface_t* panel, double scale, int x, int litSkin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int litSkin);
     void release();
     void paint(cairo_surface_t* back);
 
@@ -73,7 +74,7 @@ private:
 
 class CairoButton {
 public:
-    bool build(cairo_surface_t* panel, double scale, int x, int y, int skin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin);
     void release();
     void paint(cairo_t* back) const;
 
@@ -87,7 +88,7 @@ private:
 
 class CairoSlider {
 public:
-    bool build(cairo_surface_t* panel, double scale, int y);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int y);
     void release();
     void paint(cairo_t* back);
 
@@ -102,7 +103,7 @@ private:
 
 class CairoIcon {
 public:
-    bool build(cairo_surface_t* panel, double scale, int x, int y, int skin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin);
     void release();
     void paint(cairo_t* back) const;
 
@@ -117,7 +118,7 @@ private:
 
 class CairoLabel {
 public:
-    bool build(cairo_surface_t* panel, double scale, int y);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int y);
     void release();
     void paint(cairo_t* back, const TextPainter& text) const;
 
@@ -131,7 +132,7 @@ private:
 
 class CairoScope {
 public:
-    bool build(cairo_surface_t* panel, double scale);
+    bool build(cairo_surface_t* panel, SkinSet& skins);
     void release();
     void commit();
     void paint(cairo_t* back) const;

@@ -284,8 +284,10 @@ bool QuenchboxEditor::createWindow(XWindowId parent)
     return cairo_surface_status(windowSurface) == CAIRO_STATUS_SUCCESS;
 }
 
-// The panels and the texts on the about panel are made once per editor, at
-// its first open, and kept until it goes.
+// The panels with the texts on the about panel, the decoded skins and the
+// controls' images are made once per editor and scale, at the first open,
+// and kept until it goes or the scale changes: opening again only makes the
+// window and paints it.
 void QuenchboxEditor::loadPanels()
 {
     if (!text)
@@ -331,20 +333,21 @@ void QuenchboxEditor::paintAboutText()
 
 void QuenchboxEditor::buildWidgets()
 {
-    if (!mainPanel)
+    if (!mainPanel || widgetScale == currentScale)
         return;
+    widgetScale = currentScale;
     cairo_surface_t* panel = mainPanel.get();
-    const double scale = currentScale;
+    skins.useScale(currentScale);
     for (int d = 0; d < kDialCount; ++d)
-        dials[d].build(panel, scale, kDials[d].x, kDials[d].litSkin);
+        dials[d].build(panel, skins, kDials[d].x, kDials[d].litSkin);
     for (int i = 0; i < kIconCount; ++i)
-        icons[i].build(panel, scale, kIcons[i].x, kIcons[i].y, kIcons[i].skin);
-    scope.build(panel, scale);
+        icons[i].build(panel, skins, kIcons[i].x, kIcons[i].y, kIcons[i].skin);
+    scope.build(panel, skins);
     for (int b = 0; b < kButtonCount; ++b)
-        buttons[b].build(panel, scale, kButtons[b].x, kButtons[b].y, kButtons[b].skin);
+        buttons[b].build(panel, skins, kButtons[b].x, kButtons[b].y, kButtons[b].skin);
     for (int s = 0; s < kSliderCount; ++s) {
-        sliders[s].build(panel, scale, kRowY[s]);
-        labels[s].build(panel, scale, kRowY[s]);
+        sliders[s].build(panel, skins, kRowY[s]);
+        labels[s].build(panel, skins, kRowY[s]);
     }
 }
 
@@ -361,6 +364,7 @@ void QuenchboxEditor::releaseWidgets()
     for (CairoLabel& label : labels)
         label.release();
     scope.release();
+    widgetScale = 0.0;
 }
 
 void QuenchboxEditor::close()
@@ -370,7 +374,6 @@ void QuenchboxEditor::close()
         return;
     }
     closeRequested = false;
-    releaseWidgets();
     if (display != nullptr) {
         destroyWindow();
         XCloseDisplay(display);
@@ -747,6 +750,13 @@ void QuenchboxEditor::showDamage()
     cairo_t* cr = cairo_create(windowSurface);
     cairo_set_source_surface(cr, back.get(), 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    // After a whole repaint the window takes the back buffer once, not once
+    // more for each area inside it.
+    const bool whole = std::any_of(damage.begin(), damage.end(), [&](const PixelBox& area) {
+        return area.x <= 0 && area.y <= 0 && area.width >= rect.right && area.height >= rect.bottom;
+    });
+    if (whole)
+        damage.assign(1, PixelBox{0, 0, rect.right, rect.bottom});
     for (const PixelBox& area : damage) {
         cairo_rectangle(cr, area.x, area.y, area.width, area.height);
         cairo_fill(cr);

@@ -9,6 +9,7 @@
 #include "editor/posix/UpdateCheck.h"
 #include "editor/x11/CairoWidgets.h"
 #include "editor/x11/PanelMessage.h"
+#include "editor/x11/SkinImages.h"
 #include "editor/x11/ZoomMenu.h"
 #include "shell/AEffEditor.h"
 
@@ -150,6 +151,8 @@ private:
     OwnedSurface mainPanel;
     OwnedSurface aboutPanel;
     double panelScale = 0.0;  // the scale the panels are made for; 0 before the first
+    SkinSet skins;
+    double widgetScale = 0.0;  // the scale the controls' images are made for; 0 while none are
     std::unique_ptr<TextPainter> text;
     bool dirty[kWidgetCount] = {};
     bool panelDirty = false;

@@ -80,6 +80,32 @@ cairo_surface_t* loadSkinScaled(int id, double scale, int width, int height)
     return scaled;
 }
 
+void SkinSet::useScale(double newScale)
+{
+    if (newScale != current)
+        clear();
+    current = newScale;
+}
+
+cairo_surface_t* SkinSet::load(int id, int width, int height)
+{
+    for (const Entry& entry : entries)
+        if (entry.id == id && entry.width == width && entry.height == height)
+            return cairo_surface_reference(entry.surface);
+    cairo_surface_t* surface = loadSkinScaled(id, current, width, height);
+    if (surface == nullptr)
+        return nullptr;
+    entries.push_back({id, width, height, surface});
+    return cairo_surface_reference(surface);
+}
+
+void SkinSet::clear()
+{
+    for (const Entry& entry : entries)
+        cairo_surface_destroy(entry.surface);
+    entries.clear();
+}
+
 bool skinSize(int id, int& width, int& height)
 {
     // The signature (8 bytes), the IHDR chunk's length and type (8), then
