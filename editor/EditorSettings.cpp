@@ -3,9 +3,8 @@
 #include "editor/EditorScale.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <system_error>
+#include <cstring>
+#include <vector>
 
 namespace quenchbox::editor {
 
@@ -14,11 +13,22 @@ namespace {
 constexpr const char* kHeader = "# Quenchbox RZ settings";
 constexpr std::size_t kLargestFile = 4096;  // far more than a settings file of ours ever holds
 
-std::string withoutCarriageReturn(std::string line)
+// The lines of `text`, a "\r" before each line break dropped.
+std::vector<std::string> linesOf(const std::string& text)
 {
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
 }
 
 // "auto" as 0, a step in percent as its factor; negative when neither.
@@ -40,12 +50,10 @@ double parseZoom(const std::string& value)
 EditorSettings parseSettings(const std::string& text)
 {
     EditorSettings settings;
-    std::istringstream lines(text);
-    std::string line;
-    if (!std::getline(lines, line) || withoutCarriageReturn(line) != kHeader)
+    const std::vector<std::string> lines = linesOf(text);
+    if (lines.empty() || lines.front() != kHeader)
         return settings;
-    while (std::getline(lines, line)) {
-        line = withoutCarriageReturn(line);
+    for (const std::string& line : lines) {
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || line.compare(0, equals, "zoom") != 0)
             continue;
@@ -63,43 +71,17 @@ std::string formatSettings(const EditorSettings& settings)
     return text + "\n";
 }
 
-EditorSettings readSettingsFile(const std::filesystem::path& path)
+EditorSettings readSettingsFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::string text;
+    if (path.empty() || !readSmallFile(path, kLargestFile, text) || std::memchr(text.data(), '\0', text.size()))
         return {};
-    std::string text(kLargestFile + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    const auto length = static_cast<std::size_t>(file.gcount());
-    if (length > kLargestFile || text.find('\0') < length)
-        return {};
-    text.resize(length);
     return parseSettings(text);
 }
 
-bool writeSettingsFile(const std::filesystem::path& path, const EditorSettings& settings)
+bool writeSettingsFile(const std::string& path, const EditorSettings& settings)
 {
-    if (path.empty())
-        return false;
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    std::filesystem::path temporary = path;
-    temporary += ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        const std::string text = formatSettings(settings);
-        if (!file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush())
-            return false;
-    }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        // Where renaming onto an existing file fails, the old file goes first.
-        std::filesystem::remove(path, error);
-        std::filesystem::rename(temporary, path, error);
-    }
-    if (error)
-        std::filesystem::remove(temporary, error);
-    return !error;
+    return !path.empty() && replaceFile(path, formatSettings(settings));
 }
 
 }  // namespace quenchbox::editor

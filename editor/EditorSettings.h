@@ -1,7 +1,7 @@
 #ifndef QUENCHBOX_EDITOR_EDITORSETTINGS_H
 #define QUENCHBOX_EDITOR_EDITORSETTINGS_H
 
-#include <filesystem>
+#include <cstddef>
 #include <string>
 
 namespace quenchbox::editor {
@@ -26,16 +26,23 @@ struct EditorSettings {
 EditorSettings parseSettings(const std::string& text);
 std::string formatSettings(const EditorSettings& settings);
 
-EditorSettings readSettingsFile(const std::filesystem::path& path);
-// Writes through a temporary file beside it, so a crash leaves the old file
-// or the new one; makes the folder when needed. False when it cannot.
-bool writeSettingsFile(const std::filesystem::path& path, const EditorSettings& settings);
+// Paths are UTF-8.
+EditorSettings readSettingsFile(const std::string& path);
+// Makes the folder when needed. False when it cannot.
+bool writeSettingsFile(const std::string& path, const EditorSettings& settings);
 
+// What each system's layer (editor/posix, editor/win32) supplies:
+//
 // Where this user's settings live: $XDG_CONFIG_HOME/quenchbox-rz/settings
 // (~/.config when unset) on Linux, %APPDATA%\ZUK\Quenchbox RZ\settings on
-// Windows; empty when the system names no such place. Each window layer
-// defines it.
-std::filesystem::path userSettingsPath();
+// Windows; empty when the system names no such place.
+std::string userSettingsPath();
+// The whole file when it holds at most `limit` bytes; false when it is
+// missing, unreadable (a folder) or larger.
+bool readSmallFile(const std::string& path, std::size_t limit, std::string& text);
+// Makes the missing folders, writes a temporary file beside `path` and
+// renames it over the old one, so a crash leaves the old file or the new.
+bool replaceFile(const std::string& path, const std::string& text);
 
 }  // namespace quenchbox::editor
 

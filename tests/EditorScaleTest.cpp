@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -122,12 +123,13 @@ TEST(EditorSettingsFile, KeepsTheZoomAcrossWriteAndRead)
 
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quenchbox-settings-test";
     std::filesystem::remove_all(folder);
-    const std::filesystem::path path = folder / "quenchbox-rz" / "settings";
+    const std::string path = (folder / "quenchbox-rz" / "settings").string();
     ASSERT_TRUE(writeSettingsFile(path, EditorSettings{2.0}));  // makes the folders
     EXPECT_EQ(readSettingsFile(path).zoom, 2.0);
     ASSERT_TRUE(writeSettingsFile(path, EditorSettings{1.25}));  // replaces the file
     EXPECT_EQ(readSettingsFile(path).zoom, 1.25);
     EXPECT_FALSE(std::filesystem::exists(folder / "quenchbox-rz" / "settings.new"));
+    EXPECT_FALSE(writeSettingsFile((folder / "quenchbox-rz" / "settings" / "below-a-file").string(), EditorSettings{}));
     std::filesystem::remove_all(folder);
 }
 
@@ -152,18 +154,24 @@ TEST(EditorSettingsFile, MissingDamagedOrForeignFilesMeanTheDefaults)
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quenchbox-settings-bad";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    EXPECT_EQ(readSettingsFile(folder / "missing").zoom, 0.0);
-    EXPECT_EQ(readSettingsFile(folder).zoom, 0.0);  // a folder where the file should be
+    EXPECT_EQ(readSettingsFile((folder / "missing").string()).zoom, 0.0);
+    EXPECT_EQ(readSettingsFile(folder.string()).zoom, 0.0);  // a folder where the file should be
     {
         std::ofstream binary(folder / "binary", std::ios::binary);
         binary << "# Quenchbox RZ settings\nzoom=150\n" << std::string(1, '\0') << "junk";
     }
-    EXPECT_EQ(readSettingsFile(folder / "binary").zoom, 0.0);
+    EXPECT_EQ(readSettingsFile((folder / "binary").string()).zoom, 0.0);
     {
         std::ofstream huge(folder / "huge", std::ios::binary);
         huge << "# Quenchbox RZ settings\nzoom=150\n" << std::string(100000, '#') << "\n";
     }
-    EXPECT_EQ(readSettingsFile(folder / "huge").zoom, 0.0);
+    EXPECT_EQ(readSettingsFile((folder / "huge").string()).zoom, 0.0);
+    {
+        std::ofstream exact(folder / "limit", std::ios::binary);  // 4096 bytes: still ours
+        const std::string text = "# Quenchbox RZ settings\nzoom=150\n";
+        exact << text << std::string(4096 - text.size() - 1, '#') << "\n";
+    }
+    EXPECT_EQ(readSettingsFile((folder / "limit").string()).zoom, 1.5);
     EXPECT_FALSE(writeSettingsFile({}, EditorSettings{1.5}));
     std::filesystem::remove_all(folder);
 }
@@ -176,12 +184,12 @@ TEST(EditorSettingsFile, LivesWhereTheXdgRulesPutConfiguration)
     const std::string savedHome = home != nullptr ? home : "";
 
     setenv("XDG_CONFIG_HOME", "/tmp/config-of-test", 1);
-    EXPECT_EQ(userSettingsPath(), std::filesystem::path("/tmp/config-of-test/quenchbox-rz/settings"));
+    EXPECT_EQ(userSettingsPath(), "/tmp/config-of-test/quenchbox-rz/settings");
     setenv("HOME", "/home/someone", 1);
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    EXPECT_EQ(userSettingsPath(), std::filesystem::path("/home/someone/.config/quenchbox-rz/settings"));
+    EXPECT_EQ(userSettingsPath(), "/home/someone/.config/quenchbox-rz/settings");
     unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(userSettingsPath(), std::filesystem::path("/home/someone/.config/quenchbox-rz/settings"));
+    EXPECT_EQ(userSettingsPath(), "/home/someone/.config/quenchbox-rz/settings");
     unsetenv("HOME");
     EXPECT_TRUE(userSettingsPath().empty());
 

@@ -224,7 +224,7 @@ bool QuenchboxEditor::answerZoomMenu(int x, int y, unsigned button)
             chooseZoom(choice);
         return true;
     }
-    if (button != Button1 || !ZoomMenu::kBadge.contains(x, y))
+    if (button != Button1 || !kZoomBadge.contains(x, y))
         return false;
     zoomMenu.show(zoomChoice());
     menuDirty = true;

@@ -9,15 +9,12 @@ namespace quenchbox::editor {
 
 class TextPainter;
 
-// The zoom choice a click on the maker's badge in the title bar opens: a
+// The zoom choice a click on the maker's badge (kZoomBadge) opens: a
 // small list inside the panel under the badge, "Auto" and the five steps,
 // the current choice marked. Where Windows shows a popup menu, a plug-in's
 // X11 child window draws its own. Boxes are in panel units.
 class ZoomMenu {
 public:
-    // The maker's badge at the right of the title bar.
-    static constexpr WidgetBox kBadge{603, 9, 62, 22, true};
-
     void show(int currentChoice);
     void hide() { shown = false; }
     bool visible() const { return shown; }
