@@ -750,13 +750,6 @@ void QuenchboxEditor::showDamage()
     cairo_t* cr = cairo_create(windowSurface);
     cairo_set_source_surface(cr, back.get(), 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    // After a whole repaint the window takes the back buffer once, not once
-    // more for each area inside it.
-    const bool whole = std::any_of(damage.begin(), damage.end(), [&](const PixelBox& area) {
-        return area.x <= 0 && area.y <= 0 && area.width >= rect.right && area.height >= rect.bottom;
-    });
-    if (whole)
-        damage.assign(1, PixelBox{0, 0, rect.right, rect.bottom});
     for (const PixelBox& area : damage) {
         cairo_rectangle(cr, area.x, area.y, area.width, area.height);
         cairo_fill(cr);
