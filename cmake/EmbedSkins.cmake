@@ -2,11 +2,11 @@
 # as byte arrays with their ids, so the Linux library carries its skins the
 # way the Windows one carries them as resources.
 # Usage: cmake -DSOURCE_DIR=<project> -DOUTPUT=<file.cpp> -P EmbedSkins.cmake
-file(STRINGS "${SOURCE_DIR}/resources/QuenchboxRZ.rc" lines REGEX "^SKIN_[A-Z_]+ PNG \"[^\"]+\"")
+file(STRINGS "${SOURCE_DIR}/resources/QuenchboxRZ.rc" lines REGEX "^SKIN_[A-Z0-9_]+ PNG \"[^\"]+\"")
 set(arrays "")
 set(table "")
 foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^(SKIN_[A-Z_]+) PNG \"([^\"]+)\".*" "\\1;\\2" fields "${line}")
+  string(REGEX REPLACE "^(SKIN_[A-Z0-9_]+) PNG \"([^\"]+)\".*" "\\1;\\2" fields "${line}")
   list(GET fields 0 id)
   list(GET fields 1 path)
   file(READ "${SOURCE_DIR}/${path}" hex HEX)

@@ -102,10 +102,10 @@ bool DialModel::LedRing::lightsPixel(float dx, float dy) const
     return withinBoundary(dx, dy, segment + 1) && !withinBoundary(dx, dy, segment);
 }
 
-bool DialModel::lights(int x, int y) const
+bool DialModel::lightsAt(float x, float y) const
 {
-    const float dx = static_cast<float>(x) - centreX;
-    const float dy = static_cast<float>(y) - centreY;
+    const float dx = x - centreX;
+    const float dy = y - centreY;
     const float distanceSquared = dx * dx + dy * dy;
     // Only ring 0 has LEDs; the centre pixel, ring 1's, never lights.
     return rings[0].contains(distanceSquared) && rings[0].lightsPixel(dx, dy);

@@ -36,7 +36,10 @@ public:
     void buildBoundaries();
     void clearBoundaries();
     // Whether the ring lights pixel (x, y) of the dial at its current value.
-    bool lights(int x, int y) const;
+    bool lights(int x, int y) const { return lightsAt(static_cast<float>(x), static_cast<float>(y)); }
+    // The same for a point between pixels: a window drawn larger tests the
+    // centre of each of its pixels in the dial's 94 x 94 units.
+    bool lightsAt(float x, float y) const;
 
     // Mouse, y in the dial's pixels. A press answers whether the layer
     // should grab the pointer (no grab when the other ring already drags:

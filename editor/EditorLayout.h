@@ -94,6 +94,18 @@ constexpr ButtonBinding kButtonBindings[6] = {
     {kBrightButton, effect::kBright},         {kPowerButton, effect::kEnable}, {kChannelsButton, effect::kChannels},
 };
 
+// The maker's badge at the right of the title bar, printed on the panel: a
+// click on it opens the zoom choice. {x, y, width, height}.
+struct PanelArea {
+    int x;
+    int y;
+    int width;
+    int height;
+
+    bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+};
+constexpr PanelArea kZoomBadge = {603, 9, 62, 22};
+
 constexpr int kRefreshMs = 33;  // about 30 refreshes a second
 
 // Colours as 0x00RRGGBB.

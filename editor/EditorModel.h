@@ -65,6 +65,9 @@ public:
     void opened();
     void refresh();
     void computeGrid();
+    // Plots the last computed curves again: the display was made anew (at
+    // another size) and shows only its background.
+    void replotResponse() { plotCurves(); }
     // A button press changed widget `widget`'s state to `on`. Answers false
     // for the update-check button, whose check each layer makes its own way.
     bool onButton(int widget, bool on);

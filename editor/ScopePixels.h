@@ -11,15 +11,18 @@ namespace quenchbox::editor {
 // buffer over the display background; a commit hands the work buffer to the
 // layer to show and starts again from the clean background. A point is a
 // short vertical anti-aliased stroke, full colour at its row and fading to
-// nothing two pixels above and below. Pixels are 0x00RRGGBB, as both a
+// nothing two pixels above and below. On a display drawn larger (scale
+// above 1) the plot area, the strokes and their fade grow with the scale,
+// and the columns between two points of one curve are filled in from the
+// straight line between them, so a curve stays unbroken and sharp. Pixels are 0x00RRGGBB, as both a
 // 32-bit GDI bitmap and a cairo RGB24 surface hold them.
 class ScopePixels {
 public:
     static constexpr int kPlotWidth = 180;
     static constexpr int kPlotHeight = 54;
 
-    // The clean display, `width` x `height` pixels row by row.
-    void reset(const std::uint32_t* clean, int width, int height);
+    // The clean display, `width` x `height` pixels row by row, at `scale`.
+    void reset(const std::uint32_t* clean, int width, int height, float scale = 1.0f);
     void clear();
     bool empty() const { return work.empty(); }
 
@@ -30,6 +33,20 @@ public:
     void commitInto(std::uint32_t* shown);
 
 private:
+    // The last point of each curve (one per colour), for filling in.
+    struct LastPoint {
+        std::uint32_t colour = 0;
+        int column = -1;
+        float row = 0.0f;
+    };
+
+    void stroke(int column, float row, std::uint32_t colour);
+    LastPoint& lastPointOf(std::uint32_t colour);
+
+    float scale = 1.0f;
+    int plotWidth = kPlotWidth;
+    int plotHeight = kPlotHeight;
+    LastPoint lastPoints[2];
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> work;

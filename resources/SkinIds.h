@@ -24,4 +24,25 @@
 #define SKIN_UPDATE_BUTTON 121      /* 40 x 80, two frames: downward arrow */
 #define SKIN_ABOUT_PANEL 122        /* 677 x 480, the about view's background */
 
+/* The same skins rendered at twice their size, for high-density screens,
+   at their id + SKIN_2X_OFFSET (the two unused switch faces have none). */
+#define SKIN_2X_OFFSET 100
+#define SKIN_MAIN_PANEL_2X 202
+#define SKIN_ABOUT_PANEL_2X 222
+#define SKIN_ABOUT_BUTTON_2X 203
+#define SKIN_UPDATE_BUTTON_2X 221
+#define SKIN_OVERSAMPLE_BUTTON_2X 219
+#define SKIN_CHANNELS_BUTTON_2X 220
+#define SKIN_ONOFF_SWITCH_2X 208
+#define SKIN_MODE_SWITCH_2X 209
+#define SKIN_DIAL_FRAME_2X 205
+#define SKIN_RED_RING_2X 206
+#define SKIN_WHITE_RING_2X 207
+#define SKIN_SLIDER_THUMB_2X 211
+#define SKIN_SLIDER_TRACK_2X 212
+#define SKIN_CLIPPER_ICON_2X 213
+#define SKIN_STAGE_A_ICON_2X 214
+#define SKIN_STAGE_B_ICON_2X 215
+#define SKIN_SCOPE_BACKGROUND_2X 217
+
 #endif

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Renders the skin sources (resources/skins/src/*.svg) into the PNGs that the
-# resource script binds into the Windows DLL. The PNGs are committed, so a
-# build never needs this; run it after editing a source and commit both.
+# Renders the skin sources (resources/skins/src/*.svg) into the PNGs that
+# both builds bind in: resources/skins/*.png at the panel's own size and
+# resources/skins/2x/*.png at twice it, for high-density screens (the
+# sizes between are drawn from the 2x set). The PNGs are committed, so a
+# build never needs this; run it after editing a source and commit all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,16 +11,33 @@ bash scripts/install-deps.sh skins
 
 sources=resources/skins/src
 output=resources/skins
+mkdir -p "$output/2x"
+
+# The two switch faces no control shows are left out of the 2x set.
+unused_at_2x="switch-rate blank-switch"
+
+# Renders $1 at zoom $2 into $3; no text chunks or dates, so an unchanged
+# source renders to the same file.
+render() {
+  rsvg-convert --zoom "$2" "$1" -o "$3"
+  convert "$3" -strip "PNG32:$3"
+}
+
 for svg in "$sources"/*.svg; do
   name=$(basename "$svg" .svg)
-  rsvg-convert "$svg" -o "$output/$name.png"
-  # No text chunks or dates, so an unchanged source renders to the same file.
-  convert "$output/$name.png" -strip "PNG32:$output/$name.png"
+  render "$svg" 1 "$output/$name.png"
+  [[ " $unused_at_2x " == *" $name "* ]] || render "$svg" 2 "$output/2x/$name.png"
 done
 
-# The display background is the one opaque skin: stored as RGB without an
-# alpha channel, which the loader must turn into alpha 255 everywhere.
+# The display background is the one opaque skin at 1x: stored as RGB without
+# an alpha channel, which the loaders turn into alpha 255 everywhere.
 convert "$output/scope-background.png" -background black -alpha remove -alpha off -strip \
   "PNG24:$output/scope-background.png"
+# At 2x the opaque panels are stored as RGB too, and every file is packed
+# tighter (losslessly): the 2x set stays under twice the bytes of the 1x set.
+for opaque in scope-background panel-main panel-about; do
+  convert "$output/2x/$opaque.png" -background black -alpha remove -alpha off -strip "PNG24:$output/2x/$opaque.png"
+done
+optipng -quiet -o5 -strip all "$output"/2x/*.png
 
-echo "Rendered $(ls "$sources"/*.svg | wc -l) skins into $output"
+echo "Rendered $(ls "$sources"/*.svg | wc -l) skins into $output and $(ls "$output"/2x/*.png | wc -l) into $output/2x"

@@ -16,7 +16,7 @@ programs=(wintest-effect wintest-widgets wintest-editor wintest-clap wintest-vst
 
 if [[ "${QUENCHBOX_INSIDE_XVFB:-}" != 1 ]]; then
   export QUENCHBOX_INSIDE_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$build"
+  exec xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp" bash "$0" "$build"
 fi
 
 export WINEPREFIX="$PWD/$build/wineprefix"
@@ -45,10 +45,20 @@ timeout 30 wineserver -p
 # that they do not inherit (and hold open) the pipes of a test's output.
 timeout 120 wine wineboot </dev/null >/dev/null 2>&1
 
+# wine's screen density, as Windows' display setting: 96 DPI is 100 %.
+set_dpi() {
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+}
+
+# The programs run at 100 % but for the scale test's runs, which end at it.
+set_dpi 96
 passed=0
 failed=0
-for program in "${programs[@]}"; do
-  echo "== $program"
+runs=("${programs[@]}" wintest-scale@144 wintest-scale@192 wintest-scale@96)
+for run in "${runs[@]}"; do
+  program=${run%@*}
+  echo "== $run"
+  [[ $run == *@* ]] && set_dpi "${run#*@}"
   status=0
   log="$build/$program.log"
   timeout 300 wine "$build/$program.exe" </dev/null 2>&1 | tr -d '\r' | tee "$log" || status=$?

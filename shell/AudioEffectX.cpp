@@ -136,6 +136,11 @@ bool AudioEffectX::beginEdit(VstInt32 index)
     return audioMaster != nullptr && audioMaster(&cEffect, audioMasterBeginEdit, index, 0, nullptr, 0.0f) != 0;
 }
 
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return audioMaster != nullptr && audioMaster(&cEffect, audioMasterSizeWindow, width, height, nullptr, 0.0f) != 0;
+}
+
 bool AudioEffectX::endEdit(VstInt32 index)
 {
     return audioMaster != nullptr && audioMaster(&cEffect, audioMasterEndEdit, index, 0, nullptr, 0.0f) != 0;

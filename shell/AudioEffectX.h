@@ -29,6 +29,8 @@ public:
     // again, so that it records the changes in between as one gesture.
     bool beginEdit(VstInt32 index);
     bool endEdit(VstInt32 index);
+    // Asks the host to resize the editor's window; false when it does not.
+    bool sizeWindow(VstInt32 width, VstInt32 height);
 
 private:
     VstIntPtr dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);

@@ -1,10 +1,12 @@
 // Every text of the Linux editor fits its box at the size it is asked for,
 // in the font fontconfig finds (DejaVu Sans Bold): nothing needs shrinking
-// and nothing is cut.
+// and nothing is cut, at every scale (the texts are laid out in panel units
+// and rendered, hinted, at the window's pixels).
 
 #include "editor/AboutTexts.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorScale.h"
 #include "editor/x11/TextPainter.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +17,13 @@
 namespace quenchbox::editor {
 namespace {
 
-class TextFitTest : public ::testing::Test {
+class TextFitTest : public ::testing::TestWithParam<double> {
 protected:
     void SetUp() override
     {
         surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 10, 10);
         cr = cairo_create(surface);
+        cairo_scale(cr, GetParam(), GetParam());
     }
     void TearDown() override
     {
@@ -34,7 +37,7 @@ protected:
     cairo_t* cr = nullptr;
 };
 
-TEST_F(TextFitTest, TheWidestValueTextsFitTheirLabels)
+TEST_P(TextFitTest, TheWidestValueTextsFitTheirLabels)
 {
     char text[64];
     for (int slider = 0; slider < kSliderCount; ++slider)
@@ -44,7 +47,7 @@ TEST_F(TextFitTest, TheWidestValueTextsFitTheirLabels)
         }
 }
 
-TEST_F(TextFitTest, EveryLineOfTheAboutViewFitsItsBox)
+TEST_P(TextFitTest, EveryLineOfTheAboutViewFitsItsBox)
 {
     for (int i = 0; i < kAboutBlockCount; ++i) {
         const AboutBlock& block = kAboutBlocks[i];
@@ -66,6 +69,8 @@ TEST_F(TextFitTest, EveryLineOfTheAboutViewFitsItsBox)
         EXPECT_EQ(contentLeft, credit.contentLeft) << credit.caption;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryScale, TextFitTest, ::testing::ValuesIn(kScaleSteps));
 
 }  // namespace
 }  // namespace quenchbox::editor

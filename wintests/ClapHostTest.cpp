@@ -147,7 +147,7 @@ struct ClapEditor {
     }
 };
 
-WINTEST(TheGuiExtensionEmbedsAFixedSizeEditorForWin32Only)
+WINTEST(TheGuiExtensionEmbedsAResizableEditorForWin32Only)
 {
     ClapEditor editor;
     REQUIRE(editor.gui != nullptr);
@@ -164,8 +164,22 @@ WINTEST(TheGuiExtensionEmbedsAFixedSizeEditorForWin32Only)
     CHECK(editor.gui->get_size(p, &width, &height));
     CHECK_EQ(width, 677u);
     CHECK_EQ(height, 480u);
-    CHECK(!editor.gui->can_resize(p));
+    // The host's scale sizes the editor; a frame resized snaps to a step.
+    CHECK(editor.gui->set_scale(p, 2.0));
+    CHECK(editor.gui->get_size(p, &width, &height));
+    CHECK_EQ(width, 1354u);
+    CHECK_EQ(height, 960u);
+    CHECK(!editor.gui->set_scale(p, 0.0));
+    CHECK(editor.gui->can_resize(p));
+    width = 1100;
+    height = 900;
+    CHECK(editor.gui->adjust_size(p, &width, &height));
+    CHECK_EQ(width, 1016u);
+    CHECK_EQ(height, 720u);
     CHECK(!editor.gui->set_size(p, 800, 600));
+    CHECK(editor.gui->set_size(p, 846, 600));
+    CHECK(editor.gui->get_size(p, &width, &height));
+    CHECK_EQ(width, 846u);
     CHECK(editor.gui->set_size(p, 677, 480));
     CHECK(!editor.gui->set_transient(p, nullptr));
     CHECK(!editor.gui->set_parent(p, nullptr));

@@ -115,7 +115,14 @@ VstIntPtr EditorSession::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr val
 
 bool EditorSession::open()
 {
-    if (record == nullptr || dispatch(effEditOpen, 0, 0, host) == 0)
+    if (record == nullptr)
+        return false;
+    // As DAWs do, the host's window takes the size the editor states.
+    ERect* rect = nullptr;
+    if (dispatch(effEditGetRect, 0, 0, &rect) != 0 && rect != nullptr)
+        SetWindowPos(host, nullptr, 0, 0, rect->right - rect->left, rect->bottom - rect->top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (dispatch(effEditOpen, 0, 0, host) == 0)
         return false;
     pumpMessages(50);
     return true;

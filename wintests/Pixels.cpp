@@ -5,6 +5,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 
 namespace wintest {
@@ -138,6 +139,42 @@ bool savePng(const Image& image, const std::string& path)
         stream->Release();
     factory->Release();
     return saved;
+}
+
+Image loadPng(const std::string& path)
+{
+    Image image;
+    IWICImagingFactory* factory = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
+        return image;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICBitmapSource* converted = nullptr;
+    const std::wstring widePath(path.begin(), path.end());
+    UINT width = 0;
+    UINT height = 0;
+    if (SUCCEEDED(factory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
+                                                     WICDecodeMetadataCacheOnLoad, &decoder)) &&
+        SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &converted)) &&
+        SUCCEEDED(converted->GetSize(&width, &height))) {
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+        BYTE* bytes = reinterpret_cast<BYTE*>(pixels.data());
+        if (SUCCEEDED(converted->CopyPixels(nullptr, width * 4, width * height * 4, bytes))) {
+            image.width = static_cast<int>(width);
+            image.height = static_cast<int>(height);
+            image.pixels = std::move(pixels);
+        }
+    }
+    if (converted)
+        converted->Release();
+    if (frame)
+        frame->Release();
+    if (decoder)
+        decoder->Release();
+    factory->Release();
+    return image;
 }
 
 }  // namespace wintest

@@ -43,6 +43,8 @@ int largestDifference(const Image& a, const Image& b, int x, int y, int w, int h
 
 // Saves an image as a PNG through WIC (COM must be initialised).
 bool savePng(const Image& image, const std::string& path);
+// Reads a PNG file through WIC, as 0xAARRGGBB; empty when it cannot.
+Image loadPng(const std::string& path);
 
 }  // namespace wintest
 

@@ -13,10 +13,10 @@ namespace {
 
 constexpr COLORREF kTextColour = RGB(212, 212, 212);
 
-HFONT createLabelFont()
+HFONT createLabelFont(double scale)
 {
     LOGFONTA description = {};
-    description.lfHeight = -12;  // character height 12 pixels
+    description.lfHeight = -scaledLength(12, scale);  // character height 12 pixels at 1x
     description.lfWeight = FW_HEAVY;
     description.lfCharSet = ANSI_CHARSET;
     description.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -30,16 +30,15 @@ HFONT createLabelFont()
 
 CLabel::~CLabel() { destroy(); }
 
-void CLabel::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int y)
+void CLabel::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int y, double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
-    widgetWidth = kWidth;
-    widgetHeight = kHeight;
-    background = buildFrameStrip(panel, nullptr, kLeft, y, 1, 0);
-    font = createLabelFont();
-    if (background == nullptr || !createWindow(kLeft, y)) {
+    attach(moduleInstance, parentWindow, scale);
+    place(kLeft, y, kWidth, kHeight);
+    background = buildFrameStrip(panel, nullptr, 1, 0);
+    font = createLabelFont(scale);
+    if (background == nullptr || !createWindow()) {
         destroy();
         return;
     }

@@ -17,7 +17,7 @@ public:
     CLabel() = default;
     ~CLabel() override;
 
-    void create(HINSTANCE module, HWND parent, HBITMAP panel, int y);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, int y, double scale = 1.0);
     // Copies at most 63 characters; takes effect with the next paint.
     void setText(const char* newText);
     const char* text() const { return label; }

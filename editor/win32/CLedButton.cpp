@@ -10,24 +10,25 @@ LiveWindowCounter CLedButton::liveWindows;
 CLedButton::~CLedButton() { destroy(); }
 
 void CLedButton::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int x, int y, int skinId,
-                        unsigned id)
+                        unsigned id, double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
+    attach(moduleInstance, parentWindow, scale);
     controlId = id;
 
-    HBITMAP skin = loadPngResource(module, skinId);
+    int width = 0;
+    int height = 0;
+    if (!pngResourceSize(module, skinId, width, height))
+        return;
+    place(x, y, width, height / kFrames);
+    HBITMAP skin = loadSkin(skinId, kFrames);
     if (skin == nullptr)
         return;
-    BITMAP size = {};
-    GetObjectA(skin, sizeof(size), &size);
-    widgetWidth = size.bmWidth;
-    widgetHeight = size.bmHeight / kFrames;
-    strip = buildFrameStrip(panel, skin, x, y, kFrames, 255);
+    strip = buildFrameStrip(panel, skin, kFrames, 255);
     DeleteObject(skin);
 
-    if (strip == nullptr || widgetWidth < 1 || widgetHeight < 1 || !createWindow(x, y)) {
+    if (strip == nullptr || widgetWidth < 1 || widgetHeight < 1 || !createWindow()) {
         destroy();
         return;
     }

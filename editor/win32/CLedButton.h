@@ -14,7 +14,8 @@ public:
     CLedButton() = default;
     ~CLedButton() override;
 
-    void create(HINSTANCE module, HWND parent, HBITMAP panel, int x, int y, int skinId, unsigned controlId);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, int x, int y, int skinId, unsigned controlId,
+                double scale = 1.0);
     // Shows state v (0 or 1) without notifying anyone.
     void setState(unsigned v);
     unsigned state() const { return currentState; }

@@ -12,26 +12,24 @@ LiveWindowCounter CLedDial::liveWindows;
 
 CLedDial::~CLedDial() { destroy(); }
 
-void CLedDial::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int x, int litSkinId)
+void CLedDial::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int x, int litSkinId,
+                      double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
+    attach(moduleInstance, parentWindow, scale);
+    place(x, kTop, DialModel::kSize, DialModel::kSize);
     dial.buildBoundaries();
-    if (!buildImages(panel, x, litSkinId) || !createWindow(x, kTop))
+    if (!buildImages(panel, litSkinId) || !createWindow())
         destroy();
 }
 
-bool CLedDial::buildImages(HBITMAP panel, int x, int litSkinId)
+bool CLedDial::buildImages(HBITMAP panel, int litSkinId)
 {
-    HBITMAP frame = loadPngResource(module, SKIN_DIAL_FRAME);
-    HBITMAP lit = loadPngResource(module, litSkinId);
+    HBITMAP frame = loadSkin(SKIN_DIAL_FRAME);
+    HBITMAP lit = loadSkin(litSkinId);
     bool built = false;
     if (frame != nullptr && lit != nullptr) {
-        BITMAP size = {};
-        GetObjectA(frame, sizeof(size), &size);
-        widgetWidth = size.bmWidth;
-        widgetHeight = size.bmHeight;
 
         // Unlit: the panel itself (it carries the dark LEDs). Lit: the panel
         // with every LED of the ring lit.
@@ -45,8 +43,8 @@ bool CLedDial::buildImages(HBITMAP panel, int x, int litSkinId)
         if (built) {
             const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
             HGDIOBJ stock = SelectObject(source, panel);
-            BitBlt(unlitImage.dc(), 0, 0, widgetWidth, widgetHeight, source, x, kTop, SRCCOPY);
-            BitBlt(litImage.dc(), 0, 0, widgetWidth, widgetHeight, source, x, kTop, SRCCOPY);
+            BitBlt(unlitImage.dc(), 0, 0, widgetWidth, widgetHeight, source, pixelLeft, pixelTop, SRCCOPY);
+            BitBlt(litImage.dc(), 0, 0, widgetWidth, widgetHeight, source, pixelLeft, pixelTop, SRCCOPY);
             SelectObject(source, frame);
             AlphaBlend(unlitImage.dc(), 0, 0, widgetWidth, widgetHeight, source, 0, 0, widgetWidth, widgetHeight,
                        blend);
@@ -77,7 +75,7 @@ LRESULT CLedDial::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     // Modifiers come from wParam, as the message carried them.
     const bool control = (wParam & MK_CONTROL) != 0;
-    const int y = GET_Y_LPARAM(lParam);
+    const int y = panelY(lParam);
     switch (message) {
     case WM_PAINT:
         paint(window);
@@ -117,10 +115,14 @@ void CLedDial::paintLitPixels(HDC buffer) const
 {
     if (!litImage)
         return;
-    for (int y = 0; y < widgetHeight; ++y)
+    // Each pixel's centre in the dial's own units decides.
+    const float units = static_cast<float>(drawnScale);
+    for (int y = 0; y < widgetHeight; ++y) {
+        const float unitY = (static_cast<float>(y) + 0.5f) / units - 0.5f;
         for (int x = 0; x < widgetWidth; ++x)
-            if (dial.lights(x, y))
+            if (dial.lightsAt((static_cast<float>(x) + 0.5f) / units - 0.5f, unitY))
                 SetPixelV(buffer, x, y, GetPixel(litImage.dc(), x, y));
+    }
 }
 
 }  // namespace quenchbox::editor

@@ -21,7 +21,7 @@ public:
     ~CLedDial() override;
 
     // Window at (x, kTop), lit ring from skin `litSkinId`.
-    void create(HINSTANCE module, HWND parent, HBITMAP panel, int x, int litSkinId);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, int x, int litSkinId, double scale = 1.0);
     void setValue(int ring, int v) { dial.setValue(ring, v); }
     int value(int ring) const { return dial.value(ring); }
     int painted(int ring) const { return dial.painted(ring); }
@@ -36,7 +36,7 @@ private:
     friend class CSkinWindow;
 
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool buildImages(HBITMAP panel, int x, int litSkinId);
+    bool buildImages(HBITMAP panel, int litSkinId);
     void paint(HWND window);
     void paintLitPixels(HDC buffer) const;
 

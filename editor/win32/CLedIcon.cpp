@@ -8,20 +8,22 @@ LiveWindowCounter CLedIcon::liveWindows;
 
 CLedIcon::~CLedIcon() { destroy(); }
 
-void CLedIcon::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int skinId, int x, int y)
+void CLedIcon::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int skinId, int x, int y,
+                      double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
-    icon = loadPngResource(module, skinId);
+    attach(moduleInstance, parentWindow, scale);
+    int width = 0;
+    int height = 0;
+    if (!pngResourceSize(module, skinId, width, height))
+        return;
+    place(x, y, width, height);
+    icon = loadSkin(skinId);
     if (icon == nullptr)
         return;
-    BITMAP size = {};
-    GetObjectA(icon, sizeof(size), &size);
-    widgetWidth = size.bmWidth;
-    widgetHeight = size.bmHeight;
-    background = buildFrameStrip(panel, nullptr, x, y, 1, 0);
-    if (background == nullptr || !createWindow(x, y)) {
+    background = buildFrameStrip(panel, nullptr, 1, 0);
+    if (background == nullptr || !createWindow()) {
         destroy();
         return;
     }

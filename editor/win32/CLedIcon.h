@@ -12,7 +12,7 @@ public:
     CLedIcon() = default;
     ~CLedIcon() override;
 
-    void create(HINSTANCE module, HWND parent, HBITMAP panel, int skinId, int x, int y);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, int skinId, int x, int y, double scale = 1.0);
     // 0 (invisible) to 255 (full strength); values outside are held at the
     // nearer end rather than wrapped. Takes effect with the next paint.
     void setOpacity(int opacity);

@@ -23,12 +23,12 @@ HBITMAP createTopDownDib(HDC reference, int width, int height, std::uint32_t*& p
 
 CScopeXY::~CScopeXY() { destroy(); }
 
-void CScopeXY::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel)
+void CScopeXY::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
-    if (!buildDisplay(panel) || !createWindow(kLeft, kTop)) {
+    attach(moduleInstance, parentWindow, scale);
+    if (!buildDisplay(panel) || !createWindow()) {
         destroy();
         return;
     }
@@ -37,14 +37,15 @@ void CScopeXY::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel
 
 bool CScopeXY::buildDisplay(HBITMAP panel)
 {
-    HBITMAP skin = loadPngResource(module, SKIN_SCOPE_BACKGROUND);
+    int width = 0;
+    int height = 0;
+    if (!pngResourceSize(module, SKIN_SCOPE_BACKGROUND, width, height))
+        return false;
+    place(kLeft, kTop, width, height);
+    HBITMAP skin = loadSkin(SKIN_SCOPE_BACKGROUND);
     if (skin == nullptr)
         return false;
-    BITMAP size = {};
-    GetObjectA(skin, sizeof(size), &size);
-    widgetWidth = size.bmWidth;
-    widgetHeight = size.bmHeight;
-    HBITMAP strip = buildFrameStrip(panel, skin, kLeft, kTop, 1, 255);
+    HBITMAP strip = buildFrameStrip(panel, skin, 1, 255);
     DeleteObject(skin);
     if (strip == nullptr)
         return false;
@@ -59,7 +60,7 @@ bool CScopeXY::buildDisplay(HBITMAP panel)
         BitBlt(display.dc(), 0, 0, widgetWidth, widgetHeight, source, 0, 0, SRCCOPY);
         SelectObject(source, stock);
         GdiFlush();  // the DIB's pixels are read directly below
-        pixels.reset(displayPixels, widgetWidth, widgetHeight);
+        pixels.reset(displayPixels, widgetWidth, widgetHeight, static_cast<float>(drawnScale));
     }
     if (source != nullptr)
         DeleteDC(source);

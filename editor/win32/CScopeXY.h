@@ -21,7 +21,7 @@ public:
     CScopeXY() = default;
     ~CScopeXY() override;
 
-    void create(HINSTANCE module, HWND parent, HBITMAP panel);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, double scale = 1.0);
     // colour is 0x00RRGGBB.
     void plot(float x, float y, std::uint32_t colour);
     void commit();

@@ -1,6 +1,9 @@
 #include "editor/win32/CSkinWindow.h"
 
+#include "editor/win32/SkinLoader.h"
 #include "editor/win32/WidgetNotification.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,10 +22,37 @@ void composeWindowClassName(const char* modulePath, const char* literal, char (&
     name[fileNameLength + literalLength] = '\0';
 }
 
-void CSkinWindow::attach(HINSTANCE moduleInstance, HWND parentWindow)
+void CSkinWindow::attach(HINSTANCE moduleInstance, HWND parentWindow, double scale)
 {
     module = moduleInstance;
     parent = parentWindow;
+    drawnScale = scale;
+}
+
+void CSkinWindow::place(int x, int y, int width, int height)
+{
+    const PixelBox pixels = scaledBox(x, y, width, height, drawnScale);
+    panelLeft = x;
+    panelTop = y;
+    pixelLeft = pixels.x;
+    pixelTop = pixels.y;
+    widgetWidth = pixels.width;
+    widgetHeight = pixels.height;
+}
+
+HBITMAP CSkinWindow::loadSkin(int skinId, int frames) const
+{
+    return loadScaledPngResource(module, skinId, drawnScale, widgetWidth, widgetHeight * frames);
+}
+
+int CSkinWindow::panelX(LPARAM lParam) const
+{
+    return panelCoordinate(pixelLeft + GET_X_LPARAM(lParam), drawnScale) - panelLeft;
+}
+
+int CSkinWindow::panelY(LPARAM lParam) const
+{
+    return panelCoordinate(pixelTop + GET_Y_LPARAM(lParam), drawnScale) - panelTop;
 }
 
 void CSkinWindow::registerWindowClass()
@@ -48,10 +78,11 @@ void CSkinWindow::registerWindowClass()
     RegisterClassExA(&windowClass);
 }
 
-bool CSkinWindow::createWindow(int x, int y)
+bool CSkinWindow::createWindow()
 {
     registerWindowClass();
-    HWND created = CreateWindowExA(0, classNameBuffer, classNameBuffer, WS_CHILD | WS_VISIBLE, x, y, widgetWidth,
+    HWND created = CreateWindowExA(0, classNameBuffer, classNameBuffer, WS_CHILD | WS_VISIBLE, pixelLeft, pixelTop,
+                                   widgetWidth,
                                    widgetHeight, parent, nullptr, module, nullptr);
     int& live = liveWindowCount().of(module);
     if (created == nullptr) {
@@ -114,8 +145,7 @@ void CSkinWindow::released(bool letGo, bool left) const
         tellGesture(kGestureEnds);
 }
 
-HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames,
-                                     BYTE constantAlpha) const
+HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int frames, BYTE constantAlpha) const
 {
     HDC parentDC = GetDC(parent);
     HDC source = CreateCompatibleDC(parentDC);
@@ -127,7 +157,7 @@ HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int 
         HGDIOBJ stripStock = SelectObject(strip, bitmap);
         HGDIOBJ sourceStock = SelectObject(source, panel);
         for (int frame = 0; frame < frames; ++frame)
-            BitBlt(strip, 0, frame * widgetHeight, widgetWidth, widgetHeight, source, x, y, SRCCOPY);
+            BitBlt(strip, 0, frame * widgetHeight, widgetWidth, widgetHeight, source, pixelLeft, pixelTop, SRCCOPY);
         if (overlay != nullptr) {
             SelectObject(source, overlay);
             const BLENDFUNCTION blend = {AC_SRC_OVER, 0, constantAlpha, AC_SRC_ALPHA};

@@ -2,6 +2,7 @@
 #define QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
 
 #include "editor/ControlInput.h"
+#include "editor/EditorScale.h"
 #include "editor/win32/LiveWindowCounter.h"
 
 #include <windows.h>
@@ -26,6 +27,12 @@ void composeWindowClassName(const char* modulePath, const char* literal, char (&
 // the editor's panel that lies under it, so the separate rectangular windows
 // look seamless on the panel. The widget object outlives its window: the
 // window exists from the widget's create to its destroy.
+//
+// A widget is made for one scale: its place is given in panel units, its
+// window, bitmaps and paint are in pixels at that scale (width() and
+// height() are pixels), and the pointer's positions reach its model in
+// panel units again, relative to the widget, so a drag over the same panel
+// distance moves it as far at every size.
 class CSkinWindow {
 public:
     virtual ~CSkinWindow() = default;
@@ -41,6 +48,7 @@ public:
     virtual WNDPROC windowProcedure() const = 0;
 
     HWND window() const { return hwnd; }
+    double scale() const { return drawnScale; }
     int width() const { return widgetWidth; }
     int height() const { return widgetHeight; }
     const char* registeredClassName() const { return classNameBuffer; }
@@ -50,17 +58,27 @@ public:
 protected:
     CSkinWindow() = default;
 
-    void attach(HINSTANCE moduleInstance, HWND parentWindow);
-    // Registers the class if needed and creates the child window at (x, y)
-    // with the widget's size. Answers false when no window was created.
-    bool createWindow(int x, int y);
+    void attach(HINSTANCE moduleInstance, HWND parentWindow, double scale = 1.0);
+    // Places the widget at (x, y) with a size of `width` x `height`, all in
+    // panel units: its pixel place and size follow from the scale.
+    void place(int x, int y, int width, int height);
+    // The skin `skinId`, `frames` frames of the widget's pixel size.
+    HBITMAP loadSkin(int skinId, int frames = 1) const;
+    // A pointer position in the widget's window as panel units from the
+    // widget's top left corner.
+    int panelX(LPARAM lParam) const;
+    int panelY(LPARAM lParam) const;
+    // Registers the class if needed and creates the child window at the
+    // widget's place. Answers false when no window was created.
+    bool createWindow();
     void destroyWindow();
 
     // A new bitmap of `frames` frames of the widget's size stacked
-    // vertically: each frame the panel's piece at (x, y), then `overlay` (a
-    // premultiplied skin with the same frames, or null) alpha-blended over
-    // the whole strip with `constantAlpha`. The caller owns it.
-    HBITMAP buildFrameStrip(HBITMAP panel, HBITMAP overlay, int x, int y, int frames, BYTE constantAlpha) const;
+    // vertically: each frame the panel's piece under the widget (the panel
+    // drawn at the widget's scale), then `overlay` (a premultiplied skin
+    // with the same frames, or null) alpha-blended over the whole strip with
+    // `constantAlpha`. The caller owns it.
+    HBITMAP buildFrameStrip(HBITMAP panel, HBITMAP overlay, int frames, BYTE constantAlpha) const;
 
     // Tells the parent where a left-button drag begins or ends
     // (kGestureBegins, kGestureEnds).
@@ -88,6 +106,11 @@ protected:
     }
 
     HINSTANCE module = nullptr;
+    double drawnScale = 1.0;
+    int panelLeft = 0;  // the place in panel units
+    int panelTop = 0;
+    int pixelLeft = 0;  // and in the editor window's pixels
+    int pixelTop = 0;
     int widgetWidth = 0;
     int widgetHeight = 0;
     HWND hwnd = nullptr;

@@ -13,19 +13,29 @@ LiveWindowCounter CZUKSlider::liveWindows;
 
 CZUKSlider::~CZUKSlider() { destroy(); }
 
-void CZUKSlider::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int y)
+void CZUKSlider::create(HINSTANCE moduleInstance, HWND parentWindow, HBITMAP panel, int y, double scale)
 {
     if (hwnd != nullptr)
         return;
-    attach(moduleInstance, parentWindow);
-    if (!loadSkins(panel, SKIN_SLIDER_TRACK, SKIN_SLIDER_THUMB, kLeft, y) || !createWindow(kLeft, y))
+    attach(moduleInstance, parentWindow, scale);
+    if (!loadSkins(panel, SKIN_SLIDER_TRACK, SKIN_SLIDER_THUMB, kLeft, y) || !createWindow())
         destroy();
 }
 
 bool CZUKSlider::loadSkins(HBITMAP panel, int trackSkinId, int thumbSkinId, int x, int y)
 {
-    HBITMAP track = loadPngResource(module, trackSkinId);
-    HBITMAP thumb = loadPngResource(module, thumbSkinId);
+    int trackWidth = 0;
+    int trackHeight = 0;
+    int panelThumbWidth = 0;
+    int panelThumbHeight = 0;
+    if (!pngResourceSize(module, trackSkinId, trackWidth, trackHeight) ||
+        !pngResourceSize(module, thumbSkinId, panelThumbWidth, panelThumbHeight))
+        return false;
+    place(x, y, trackWidth, trackHeight);
+    thumbWidth = scaledLength(panelThumbWidth, drawnScale);
+    thumbHeight = scaledLength(panelThumbHeight, drawnScale);
+    HBITMAP track = loadSkin(trackSkinId);
+    HBITMAP thumb = loadScaledPngResource(module, thumbSkinId, drawnScale, thumbWidth, thumbHeight);
     if (track == nullptr || thumb == nullptr) {
         if (track != nullptr)
             DeleteObject(track);
@@ -33,18 +43,11 @@ bool CZUKSlider::loadSkins(HBITMAP panel, int trackSkinId, int thumbSkinId, int 
             DeleteObject(thumb);
         return false;
     }
-    BITMAP size = {};
-    GetObjectA(track, sizeof(size), &size);
-    widgetWidth = size.bmWidth;
-    widgetHeight = size.bmHeight;
-    GetObjectA(thumb, sizeof(size), &size);
-    thumbWidth = size.bmWidth;
-    thumbHeight = size.bmHeight;
-    slider.setThumbWidth(thumbWidth);
+    slider.setThumbWidth(panelThumbWidth);
 
     // The track skin is transparent, so the track image is the panel's
     // printed groove (with whatever the skin adds).
-    HBITMAP strip = buildFrameStrip(panel, track, x, y, 1, 255);
+    HBITMAP strip = buildFrameStrip(panel, track, 1, 255);
     DeleteObject(track);
     HDC parentDC = GetDC(parent);
     trackImage.create(parentDC, strip);
@@ -64,7 +67,7 @@ LRESULT CZUKSlider::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 {
     const bool control = (wParam & MK_CONTROL) != 0;
     const bool shift = (wParam & MK_SHIFT) != 0;
-    const int x = GET_X_LPARAM(lParam);
+    const int x = panelX(lParam);
     switch (message) {
     case WM_PAINT:
         paint(window);
@@ -105,7 +108,8 @@ void CZUKSlider::paint(HWND window)
             const int thumbX = slider.thumbX(channel);
             if (thumbX < 0)
                 continue;
-            AlphaBlend(buffer.dc(), thumbX, 0, thumbWidth, thumbHeight, thumbImage.dc(), 0, 0, thumbWidth,
+            const int left = scaledLength(panelLeft + thumbX, drawnScale) - pixelLeft;
+            AlphaBlend(buffer.dc(), left, 0, thumbWidth, thumbHeight, thumbImage.dc(), 0, 0, thumbWidth,
                        thumbHeight, blend);
         }
     }

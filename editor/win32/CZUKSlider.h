@@ -20,7 +20,7 @@ public:
     ~CZUKSlider() override;
 
     // Window at (kLeft, y): the panel's groove with the thumb over it.
-    void create(HINSTANCE module, HWND parent, HBITMAP panel, int y);
+    void create(HINSTANCE module, HWND parent, HBITMAP panel, int y, double scale = 1.0);
     void setValue(int channel, int v) { slider.setValue(channel, v); }
     int value(int channel) const { return slider.value(channel); }
     int painted(int channel) const { return slider.painted(channel); }

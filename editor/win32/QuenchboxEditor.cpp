@@ -1,11 +1,15 @@
 #include "editor/win32/QuenchboxEditor.h"
 
+#include "editor/EditorSettings.h"
 #include "editor/win32/SkinLoader.h"
 #include "editor/win32/WidgetNotification.h"
 #include "effect/QuenchboxEffect.h"
 #include "win32/ModuleInstance.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace quenchbox::editor {
@@ -28,12 +32,24 @@ void registerWindowClass(WNDPROC procedure)
     RegisterClassA(&windowClass);
 }
 
-int bitmapSize(HBITMAP bitmap, bool height)
+// Messages of per-monitor DPI awareness, named here for older headers.
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+// The monitor's DPI for `window` as a scale step: GetDpiForWindow where
+// Windows has it (10 and later), else the system's logical DPI.
+double systemScaleFor(HWND window)
 {
-    BITMAP info = {};
-    if (bitmap == nullptr || GetObjectA(bitmap, sizeof(info), &info) == 0)
-        return 0;
-    return height ? info.bmHeight : info.bmWidth;
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window != nullptr && dpiForWindow != nullptr ? dpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
+    return scaleForDpi(dpi);
 }
 
 }  // namespace
@@ -52,6 +68,7 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
     if (editorCount++ == 0)
         registerWindowClass(windowProcedure);
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    resolveScale(nullptr);
     loadPanels();
 
     quenchbox->setEditor(this);
@@ -70,8 +87,7 @@ QuenchboxEditor::~QuenchboxEditor()
         effect->hasEditor(false);
     }
     close();
-    DeleteObject(mainPanel);
-    DeleteObject(aboutPanel);
+    releasePanels();
     releaseUpdateOwner();
     if (updateThread != nullptr)
         CloseHandle(updateThread);
@@ -82,23 +98,135 @@ QuenchboxEditor::~QuenchboxEditor()
     CoUninitialize();
 }
 
+// The panels, with the about texts drawn on, are made for one scale and
+// kept until it changes or the editor goes.
 void QuenchboxEditor::loadPanels()
 {
-    aboutPanel = loadPngResource(win32::moduleInstance(), SKIN_ABOUT_PANEL);
-    mainPanel = loadPngResource(win32::moduleInstance(), SKIN_MAIN_PANEL);
+    if (panelScale == currentScale)
+        return;
+    releasePanels();
+    panelScale = currentScale;
+    const HINSTANCE module = win32::moduleInstance();
+    aboutPanel = loadScaledPngResource(module, SKIN_ABOUT_PANEL, currentScale, rect.right, rect.bottom);
+    mainPanel = loadScaledPngResource(module, SKIN_MAIN_PANEL, currentScale, rect.right, rect.bottom);
     paintAboutText();
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = static_cast<std::int16_t>(bitmapSize(mainPanel, true));
-    rect.right = static_cast<std::int16_t>(bitmapSize(mainPanel, false));
+}
+
+void QuenchboxEditor::releasePanels()
+{
+    for (HBITMAP* panel : {&mainPanel, &aboutPanel}) {
+        if (*panel != nullptr)
+            DeleteObject(*panel);
+        *panel = nullptr;
+    }
+    panelScale = 0.0;
 }
 
 bool QuenchboxEditor::getRect(ERect** hostRect)
 {
     if (hostRect == nullptr)
         return false;
+    // Hosts ask before the window opens; the system's DPI stands in for the
+    // monitor's until the editor knows where it is.
+    if (window == nullptr)
+        resolveScale(nullptr);
     *hostRect = &rect;
     return true;
+}
+
+void QuenchboxEditor::sizeRectForScale()
+{
+    rect.top = 0;
+    rect.left = 0;
+    rect.right = static_cast<std::int16_t>(scaledLength(kPanelWidth, currentScale));
+    rect.bottom = static_cast<std::int16_t>(scaledLength(kPanelHeight, currentScale));
+}
+
+// The user's zoom may have been chosen in another instance since: the file
+// is read each time.
+void QuenchboxEditor::resolveScale(HWND reference)
+{
+    sources.setUserZoom(readSettingsFile(userSettingsPath()).zoom);
+    sources.setSystemScale(systemScaleFor(reference));
+    currentScale = sources.resolved();
+    sizeRectForScale();
+}
+
+bool QuenchboxEditor::setHostScale(double factor)
+{
+    if (!(factor > 0.0) || !std::isfinite(factor))
+        return false;
+    sources.setHostScale(factor);
+    applyScale(sources.resolved(), false);
+    return true;
+}
+
+void QuenchboxEditor::resizeToFit(int& width, int& height)
+{
+    sources.setHostScale(scaleFittingSize(width, height));
+    applyScale(sources.resolved(), false);
+    width = rect.right;
+    height = rect.bottom;
+}
+
+// Closed, the new size waits for the next open; open, the window takes it
+// at once and, when the change did not come from the host, the host is
+// asked to make room.
+void QuenchboxEditor::applyScale(double newScale, bool tellHost)
+{
+    if (newScale == currentScale)
+        return;
+    currentScale = newScale;
+    sizeRectForScale();
+    if (window == nullptr)
+        return;
+    rebuildAtScale();
+    if (!tellHost)
+        return;
+    if (sizeRequests != nullptr)
+        sizeRequests->requestEditorSize(rect.right, rect.bottom);
+    else
+        quenchbox->sizeWindow(rect.right, rect.bottom);
+}
+
+// The widgets keep their values and states; only their windows and bitmaps
+// are made again.
+void QuenchboxEditor::rebuildAtScale()
+{
+    destroyWidgets();
+    loadPanels();
+    SetWindowPos(window, nullptr, 0, 0, rect.right, rect.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    createWidgets();
+    model.showAbout(model.aboutShown());
+    model.replotResponse();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void QuenchboxEditor::showZoomMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    const double chosen = sources.userZoom();
+    for (int choice = 0; choice < kZoomChoiceCount; ++choice)
+        AppendMenuA(menu, MF_STRING | (zoomChoiceScale(choice) == chosen ? MF_CHECKED : 0u),
+                    static_cast<UINT_PTR>(choice + 1), zoomChoiceLabel(choice));
+    // Under the badge, left-aligned with it.
+    POINT below = {scaledLength(kZoomBadge.x, currentScale), scaledLength(kZoomBadge.y + kZoomBadge.height, currentScale)};
+    ClientToScreen(window, &below);
+    const int picked = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, below.x, below.y, 0, window, nullptr));
+    DestroyMenu(menu);
+    if (picked > 0)
+        chooseZoom(picked - 1);
+}
+
+void QuenchboxEditor::chooseZoom(int choice)
+{
+    const double zoom = zoomChoiceScale(choice);
+    sources.userChose(zoom);
+    writeSettingsFile(userSettingsPath(), EditorSettings{zoom});
+    applyScale(sources.resolved(), true);
 }
 
 bool QuenchboxEditor::open(void* parentWindow)
@@ -106,6 +234,8 @@ bool QuenchboxEditor::open(void* parentWindow)
     if (parentWindow == nullptr)
         return false;
     systemWindow = parentWindow;
+    resolveScale(static_cast<HWND>(parentWindow));
+    loadPanels();
     window = CreateWindowExA(0, kWindowClass, kWindowName, WS_CHILD, rect.left, rect.top, rect.right - rect.left,
                              rect.bottom - rect.top, static_cast<HWND>(parentWindow), nullptr,
                              win32::moduleInstance(), nullptr);
@@ -163,20 +293,21 @@ void QuenchboxEditor::destroyWidgets()
 void QuenchboxEditor::createWidgets()
 {
     const HINSTANCE module = win32::moduleInstance();
+    const double scale = currentScale;
     for (int d = 0; d < 6; ++d)
-        dials[d].create(module, window, mainPanel, kDials[d].x, kDials[d].litSkin);
+        dials[d].create(module, window, mainPanel, kDials[d].x, kDials[d].litSkin, scale);
     for (int i = 0; i < 3; ++i)
-        icons[i].create(module, window, mainPanel, kIcons[i].skin, kIcons[i].x, kIcons[i].y);
-    scope.create(module, window, mainPanel);
+        icons[i].create(module, window, mainPanel, kIcons[i].skin, kIcons[i].x, kIcons[i].y, scale);
+    scope.create(module, window, mainPanel, scale);
     auto createButton = [&](int index) {
         const ButtonPlace& place = kButtons[index - kOversampleButton];
         buttons[index - kOversampleButton].create(module, window, mainPanel, place.x, place.y, place.skin,
-                                                  static_cast<unsigned>(index));
+                                                  static_cast<unsigned>(index), scale);
     };
     for (int row = 0; row < 4; ++row) {
         createButton(kModeButton + row);
-        sliders[row].create(module, window, mainPanel, kRowY[row]);
-        labels[row].create(module, window, mainPanel, kRowY[row]);
+        sliders[row].create(module, window, mainPanel, kRowY[row], scale);
+        labels[row].create(module, window, mainPanel, kRowY[row], scale);
     }
     for (int index : {kAboutButton, kUpdateButton, kOversampleButton, kChannelsButton})
         createButton(index);
@@ -253,6 +384,17 @@ LRESULT QuenchboxEditor::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case kGestureNotification:
         onGesture(wParam == kGestureBegins, reinterpret_cast<HWND>(lParam));
         return 1;
+    case WM_LBUTTONDOWN:
+        // The maker's badge lies on the panel itself, under no widget.
+        if (kZoomBadge.contains(panelCoordinate(GET_X_LPARAM(lParam), currentScale),
+                                panelCoordinate(GET_Y_LPARAM(lParam), currentScale)))
+            showZoomMenu();
+        return 0;
+    case kDpiChanged:
+    case kDpiChangedAfterParent:
+        sources.setSystemScale(systemScaleFor(hwnd));
+        applyScale(sources.resolved(), true);
+        return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }

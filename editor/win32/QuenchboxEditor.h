@@ -3,6 +3,8 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorScale.h"
+#include "editor/ScalableEditor.h"
 #include "editor/win32/CLabel.h"
 #include "editor/win32/CLedButton.h"
 #include "editor/win32/CLedDial.h"
@@ -26,7 +28,12 @@ namespace quenchbox::editor {
 // controls and parameters in step, the meters and the response display - is
 // the shared EditorModel's; this class is its Win32 window layer, ticked by
 // a window timer.
-class QuenchboxEditor : public AEffEditor, private EditorWidgets {
+//
+// The panel is drawn at one of five sizes (ScalableEditor): what the host
+// says, else the zoom the user chose on the maker's badge (a popup menu,
+// remembered in the settings file), else the DPI of the monitor under the
+// host's window, followed when the window moves to another monitor.
+class QuenchboxEditor : public AEffEditor, public ScalableEditor, private EditorWidgets {
 public:
     // Created with the effect; attaches itself to it (has-editor flag set).
     explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
@@ -35,6 +42,12 @@ public:
     bool getRect(ERect** rect) override;
     bool open(void* parentWindow) override;
     void close() override;
+
+    // ScalableEditor
+    bool setHostScale(double factor) override;
+    void resizeToFit(int& width, int& height) override;
+    double scale() const override { return currentScale; }
+    void setSizeRequests(EditorSizeRequests* requests) override { sizeRequests = requests; }
 
 private:
     // EditorWidgets
@@ -55,6 +68,13 @@ private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    void resolveScale(HWND reference);
+    void applyScale(double scale, bool tellHost);
+    void sizeRectForScale();
+    void rebuildAtScale();
+    void showZoomMenu();
+    void chooseZoom(int choice);
+    void releasePanels();
     void loadPanels();
     void paintAboutText();
     void paint(HWND window, HDC given);
@@ -83,6 +103,11 @@ private:
     HWND window = nullptr;
     CRITICAL_SECTION editorLock;
     EditorModel model;
+
+    ScaleSources sources;
+    double currentScale = 1.0;
+    double panelScale = 0.0;  // the scale the panels are made for; 0 while there are none
+    EditorSizeRequests* sizeRequests = nullptr;
 };
 
 }  // namespace quenchbox::editor

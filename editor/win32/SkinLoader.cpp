@@ -1,6 +1,7 @@
 #include "editor/win32/SkinLoader.h"
 
 #include "editor/win32/TopDownDib.h"
+#include "resources/SkinIds.h"
 
 #include <wincodec.h>
 
@@ -108,7 +109,62 @@ HBITMAP copyIntoTopDownDib(IWICBitmapSource* source)
     return bitmap;
 }
 
+
+// `source` reduced or enlarged to width x height.
+bool scaleTo(IWICBitmapSource* source, UINT width, UINT height, ComReference<IWICBitmapScaler>& scaled)
+{
+    ComReference<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put()))))
+        return false;
+    return SUCCEEDED(factory->CreateBitmapScaler(scaled.put())) &&
+           SUCCEEDED(scaled->Initialize(source, width, height, WICBitmapInterpolationModeFant));
+}
+
+std::uint32_t bigEndian32(const BYTE* bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
+}
+
 }  // namespace
+
+bool pngResourceSize(HINSTANCE module, int resourceId, int& width, int& height)
+{
+    // The signature (8 bytes), the IHDR chunk's length and type (8), then
+    // width and height as big-endian 32-bit numbers.
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "PNG");
+    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+    const auto* bytes = loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (bytes == nullptr || SizeofResource(module, resource) < 24 || std::memcmp(bytes + 12, "IHDR", 4) != 0)
+        return false;
+    width = static_cast<int>(bigEndian32(bytes + 16));
+    height = static_cast<int>(bigEndian32(bytes + 20));
+    return true;
+}
+
+HBITMAP loadScaledPngResource(HINSTANCE module, int resourceId, double scale, int width, int height)
+{
+    if (scale == 1.0)
+        return loadPngResource(module, resourceId);
+    ComReference<IStream> stream;
+    if (width < 1 || height < 1 || !openResourceStream(module, resourceId + SKIN_2X_OFFSET, stream))
+        return nullptr;
+    ComReference<IWICBitmapSource> converted;
+    if (!decodePremultipliedBgra(stream.get(), converted))
+        return nullptr;
+    UINT sourceWidth = 0;
+    UINT sourceHeight = 0;
+    if (FAILED(converted->GetSize(&sourceWidth, &sourceHeight)))
+        return nullptr;
+    if (sourceWidth == static_cast<UINT>(width) && sourceHeight == static_cast<UINT>(height))
+        return copyIntoTopDownDib(converted.get());
+    // Premultiplied pixels are averaged, so transparent edges gain no fringe.
+    ComReference<IWICBitmapScaler> scaled;
+    if (!scaleTo(converted.get(), static_cast<UINT>(width), static_cast<UINT>(height), scaled))
+        return nullptr;
+    return copyIntoTopDownDib(scaled.get());
+}
 
 HBITMAP loadPngResource(HINSTANCE module, int resourceId)
 {

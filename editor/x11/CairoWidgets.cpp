@@ -10,14 +10,12 @@ namespace quenchbox::editor {
 
 namespace {
 
-int surfaceWidth(cairo_surface_t* surface) { return cairo_image_surface_get_width(surface); }
-int surfaceHeight(cairo_surface_t* surface) { return cairo_image_surface_get_height(surface); }
 std::uint32_t* pixelData(cairo_surface_t* surface)
 {
     return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface));
 }
 
-void copyInto(cairo_t* back, cairo_surface_t* image, int sourceY, const WidgetBox& box)
+void copyInto(cairo_t* back, cairo_surface_t* image, int sourceY, const PixelBox& box)
 {
     cairo_save(back);
     cairo_rectangle(back, box.x, box.y, box.width, box.height);
@@ -26,6 +24,24 @@ void copyInto(cairo_t* back, cairo_surface_t* image, int sourceY, const WidgetBo
     cairo_set_operator(back, CAIRO_OPERATOR_SOURCE);
     cairo_paint(back);
     cairo_restore(back);
+}
+
+// The control's box on the panel, from its skin's size at 1x.
+bool skinBox(int skin, int x, int y, int frames, WidgetBox& box)
+{
+    int width = 0;
+    int height = 0;
+    if (!skinSize(skin, width, height))
+        return false;
+    box = {x, y, width, height / frames, box.visible};
+    return true;
+}
+
+// The skin at the size of `box` in window pixels, `frames` tall.
+cairo_surface_t* skinFor(int skin, SkinSet& skins, const WidgetBox& box, int frames)
+{
+    const PixelBox pixels = box.at(skins.scale());
+    return skins.load(skin, pixels.width, pixels.height * frames);
 }
 
 }  // namespace
@@ -37,7 +53,7 @@ void OwnedSurface::reset(cairo_surface_t* surface)
     owned = surface;
 }
 
-cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const WidgetBox& box, cairo_surface_t* skin, int frames)
+cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const PixelBox& box, cairo_surface_t* skin, int frames)
 {
     cairo_surface_t* strip = cairo_image_surface_create(CAIRO_FORMAT_RGB24, box.width, box.height * frames);
     cairo_t* cr = cairo_create(strip);
@@ -60,16 +76,18 @@ cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const WidgetBox& box, c
     return strip;
 }
 
-bool CairoDial::build(cairo_surface_t* panel, int x, int litSkin)
+bool CairoDial::build(cairo_surface_t* panel, SkinSet& skins, int x, int litSkin)
 {
-    cairo_surface_t* frame = loadSkin(SKIN_DIAL_FRAME);
-    cairo_surface_t* ring = loadSkin(litSkin);
+    scale = skins.scale();
+    if (!skinBox(SKIN_DIAL_FRAME, x, kDialTop, 1, box))
+        return false;
+    cairo_surface_t* frame = skinFor(SKIN_DIAL_FRAME, skins, box, 1);
+    cairo_surface_t* ring = skinFor(litSkin, skins, box, 1);
     if (frame != nullptr && ring != nullptr) {
-        box = {x, kDialTop, surfaceWidth(frame), surfaceHeight(frame), box.visible};
         // Unlit: the panel itself (it carries the dark LEDs). Lit: the panel
         // with every LED of the ring lit.
-        unlit.reset(buildFrameStrip(panel, box, frame, 1));
-        lit.reset(buildFrameStrip(panel, box, ring, 1));
+        unlit.reset(buildFrameStrip(panel, box.at(scale), frame, 1));
+        lit.reset(buildFrameStrip(panel, box.at(scale), ring, 1));
         model.buildBoundaries();
     }
     if (frame != nullptr)
@@ -89,32 +107,40 @@ void CairoDial::release()
 void CairoDial::paint(cairo_surface_t* back)
 {
     if (unlit && box.width == DialModel::kSize && box.height == DialModel::kSize) {
-        // Pixel by pixel, as the ring's angle test decides.
+        // Pixel by pixel, as the ring's angle test decides for each pixel's
+        // centre in the dial's own units.
+        const PixelBox pixels = box.at(scale);
+        const float units = static_cast<float>(scale);
         cairo_surface_flush(back);
         auto* target = cairo_image_surface_get_data(back);
         const int targetStride = cairo_image_surface_get_stride(back);
         const auto* dark = cairo_image_surface_get_data(unlit.get());
         const auto* bright = cairo_image_surface_get_data(lit.get());
         const int stride = cairo_image_surface_get_stride(unlit.get());
-        for (int y = 0; y < box.height; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(target + (box.y + y) * targetStride) + box.x;
+        for (int y = 0; y < pixels.height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(target + (pixels.y + y) * targetStride) + pixels.x;
             const auto* darkRow = reinterpret_cast<const std::uint32_t*>(dark + y * stride);
             const auto* brightRow = reinterpret_cast<const std::uint32_t*>(bright + y * stride);
-            for (int x = 0; x < box.width; ++x)
-                row[x] = model.lights(x, y) ? brightRow[x] : darkRow[x];
+            const float unitY = (static_cast<float>(y) + 0.5f) / units - 0.5f;
+            for (int x = 0; x < pixels.width; ++x) {
+                const float unitX = (static_cast<float>(x) + 0.5f) / units - 0.5f;
+                row[x] = model.lightsAt(unitX, unitY) ? brightRow[x] : darkRow[x];
+            }
         }
-        cairo_surface_mark_dirty_rectangle(back, box.x, box.y, box.width, box.height);
+        cairo_surface_mark_dirty_rectangle(back, pixels.x, pixels.y, pixels.width, pixels.height);
     }
     model.catchUpPainted();
 }
 
-bool CairoButton::build(cairo_surface_t* panel, int x, int y, int skin)
+bool CairoButton::build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin)
 {
-    cairo_surface_t* image = loadSkin(skin);
+    scale = skins.scale();
+    if (!skinBox(skin, x, y, kButtonFrames, box))
+        return false;
+    cairo_surface_t* image = skinFor(skin, skins, box, kButtonFrames);
     if (image == nullptr)
         return false;
-    box = {x, y, surfaceWidth(image), surfaceHeight(image) / kButtonFrames, box.visible};
-    strip.reset(buildFrameStrip(panel, box, image, kButtonFrames));
+    strip.reset(buildFrameStrip(panel, box.at(scale), image, kButtonFrames));
     cairo_surface_destroy(image);
     return true;
 }
@@ -123,25 +149,30 @@ void CairoButton::release() { strip.reset(); }
 
 void CairoButton::paint(cairo_t* back) const
 {
-    if (strip)
-        copyInto(back, strip.get(), static_cast<int>(state) * box.height, box);
+    if (!strip)
+        return;
+    const PixelBox pixels = box.at(scale);
+    copyInto(back, strip.get(), static_cast<int>(state) * pixels.height, pixels);
 }
 
-bool CairoSlider::build(cairo_surface_t* panel, int y)
+bool CairoSlider::build(cairo_surface_t* panel, SkinSet& skins, int y)
 {
-    cairo_surface_t* trackSkin = loadSkin(SKIN_SLIDER_TRACK);
-    thumb.reset(loadSkin(SKIN_SLIDER_THUMB));
+    scale = skins.scale();
+    WidgetBox thumbBox;
+    if (!skinBox(SKIN_SLIDER_TRACK, kSliderLeft, y, 1, box) || !skinBox(SKIN_SLIDER_THUMB, 0, 0, 1, thumbBox))
+        return false;
+    cairo_surface_t* trackSkin = skinFor(SKIN_SLIDER_TRACK, skins, box, 1);
+    thumb.reset(skinFor(SKIN_SLIDER_THUMB, skins, thumbBox, 1));
     if (trackSkin == nullptr || !thumb) {
         if (trackSkin != nullptr)
             cairo_surface_destroy(trackSkin);
         thumb.reset();
         return false;
     }
-    box = {kSliderLeft, y, surfaceWidth(trackSkin), surfaceHeight(trackSkin), box.visible};
-    model.setThumbWidth(surfaceWidth(thumb.get()));
+    model.setThumbWidth(thumbBox.width);
     // The track skin is transparent, so the track image is the panel's
     // printed groove (with whatever the skin adds).
-    track.reset(buildFrameStrip(panel, box, trackSkin, 1));
+    track.reset(buildFrameStrip(panel, box.at(scale), trackSkin, 1));
     cairo_surface_destroy(trackSkin);
     return true;
 }
@@ -155,15 +186,16 @@ void CairoSlider::release()
 void CairoSlider::paint(cairo_t* back)
 {
     if (track && thumb) {
-        copyInto(back, track.get(), 0, box);
+        const PixelBox pixels = box.at(scale);
+        copyInto(back, track.get(), 0, pixels);
         cairo_save(back);
-        cairo_rectangle(back, box.x, box.y, box.width, box.height);
+        cairo_rectangle(back, pixels.x, pixels.y, pixels.width, pixels.height);
         cairo_clip(back);
         for (int channel = 0; channel < 2; ++channel) {
             const int x = model.thumbX(channel);
             if (x < 0)
                 continue;
-            cairo_set_source_surface(back, thumb.get(), box.x + x, box.y);
+            cairo_set_source_surface(back, thumb.get(), scaledLength(box.x + x, scale), pixels.y);
             cairo_paint(back);
         }
         cairo_restore(back);
@@ -171,13 +203,15 @@ void CairoSlider::paint(cairo_t* back)
     model.catchUpPainted();
 }
 
-bool CairoIcon::build(cairo_surface_t* panel, int x, int y, int skin)
+bool CairoIcon::build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin)
 {
-    icon.reset(loadSkin(skin));
+    scale = skins.scale();
+    if (!skinBox(skin, x, y, 1, box))
+        return false;
+    icon.reset(skinFor(skin, skins, box, 1));
     if (!icon)
         return false;
-    box = {x, y, surfaceWidth(icon.get()), surfaceHeight(icon.get()), box.visible};
-    background.reset(buildFrameStrip(panel, box, nullptr, 1));
+    background.reset(buildFrameStrip(panel, box.at(scale), nullptr, 1));
     return true;
 }
 
@@ -191,19 +225,21 @@ void CairoIcon::paint(cairo_t* back) const
 {
     if (!background)
         return;
-    copyInto(back, background.get(), 0, box);
+    const PixelBox pixels = box.at(scale);
+    copyInto(back, background.get(), 0, pixels);
     cairo_save(back);
-    cairo_rectangle(back, box.x, box.y, box.width, box.height);
+    cairo_rectangle(back, pixels.x, pixels.y, pixels.width, pixels.height);
     cairo_clip(back);
-    cairo_set_source_surface(back, icon.get(), box.x, box.y);
+    cairo_set_source_surface(back, icon.get(), pixels.x, pixels.y);
     cairo_paint_with_alpha(back, opacity / 255.0);
     cairo_restore(back);
 }
 
-bool CairoLabel::build(cairo_surface_t* panel, int y)
+bool CairoLabel::build(cairo_surface_t* panel, SkinSet& skins, int y)
 {
+    scale = skins.scale();
     box = {kLabelLeft, y, kLabelWidth, kLabelHeight, box.visible};
-    background.reset(buildFrameStrip(panel, box, nullptr, 1));
+    background.reset(buildFrameStrip(panel, box.at(scale), nullptr, 1));
     return true;
 }
 
@@ -213,22 +249,30 @@ void CairoLabel::paint(cairo_t* back, const TextPainter& painter) const
 {
     if (!background)
         return;
-    copyInto(back, background.get(), 0, box);
+    copyInto(back, background.get(), 0, box.at(scale));
+    // Laid out in panel units, drawn by cairo at the window's pixels: the
+    // glyphs are rendered at the scaled size, not enlarged.
+    cairo_save(back);
+    cairo_scale(back, scale, scale);
     painter.drawCentredLine(back, text, box, kLabelTextColour, kSmallTextPixels);
+    cairo_restore(back);
 }
 
-bool CairoScope::build(cairo_surface_t* panel)
+bool CairoScope::build(cairo_surface_t* panel, SkinSet& skins)
 {
-    cairo_surface_t* skin = loadSkin(SKIN_SCOPE_BACKGROUND);
+    scale = skins.scale();
+    if (!skinBox(SKIN_SCOPE_BACKGROUND, kScopeLeft, kScopeTop, 1, box))
+        return false;
+    cairo_surface_t* skin = skinFor(SKIN_SCOPE_BACKGROUND, skins, box, 1);
     if (skin == nullptr)
         return false;
-    box = {kScopeLeft, kScopeTop, surfaceWidth(skin), surfaceHeight(skin), box.visible};
-    display.reset(buildFrameStrip(panel, box, skin, 1));
+    const PixelBox pixelBox = box.at(scale);
+    display.reset(buildFrameStrip(panel, pixelBox, skin, 1));
     cairo_surface_destroy(skin);
-    // An RGB24 row is exactly box.width pixels of 0x00RRGGBB (the unused
-    // top byte is cleared by the plot), so the buffers copy straight in.
+    // An RGB24 row is exactly the box's width of 0x00RRGGBB pixels (the
+    // unused top byte is cleared by the plot), so the buffers copy straight in.
     cairo_surface_flush(display.get());
-    pixels.reset(pixelData(display.get()), box.width, box.height);
+    pixels.reset(pixelData(display.get()), pixelBox.width, pixelBox.height, static_cast<float>(scale));
     commit();
     return true;
 }
@@ -251,7 +295,7 @@ void CairoScope::commit()
 void CairoScope::paint(cairo_t* back) const
 {
     if (display)
-        copyInto(back, display.get(), 0, box);
+        copyInto(back, display.get(), 0, box.at(scale));
 }
 
 }  // namespace quenchbox::editor

@@ -2,6 +2,7 @@
 #define QUENCHBOX_EDITOR_X11_CAIROWIDGETS_H
 
 #include "editor/DialModel.h"
+#include "editor/EditorScale.h"
 #include "editor/ScopePixels.h"
 #include "editor/SliderModel.h"
 
@@ -9,6 +10,7 @@
 
 namespace quenchbox::editor {
 
+class SkinSet;
 class TextPainter;
 
 // The panel's controls drawn with cairo, the Linux counterparts of the Win32
@@ -16,8 +18,13 @@ class TextPainter;
 // opens, from the panel piece under it and its skins, and a paint draws it
 // into the editor's back buffer at its place with plain copies and at most
 // one blend. The arithmetic lives in the shared models.
+//
+// Every control is built for one scale: its box stays in panel units (what
+// the hit tests and drags use), its images are made at the box's size in
+// window pixels (PixelBox), from the skins made for that scale, over the
+// panel drawn at it.
 
-// The place of a control on the panel.
+// The place of a control on the panel, in panel units.
 struct WidgetBox {
     int x = 0;
     int y = 0;
@@ -26,6 +33,7 @@ struct WidgetBox {
     bool visible = true;
 
     bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+    PixelBox at(double scale) const { return scaledBox(x, y, width, height, scale); }
 };
 
 // Owns one cairo surface; destroys it when replaced or released.
@@ -44,14 +52,14 @@ private:
     cairo_surface_t* owned = nullptr;
 };
 
-// `frames` copies of the panel's piece under `box`, stacked vertically,
-// with `skin` (the same frames, or null) blended over them: an opaque
-// surface the caller owns.
-cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const WidgetBox& box, cairo_surface_t* skin, int frames);
+// `frames` copies of the panel's piece under `box` (window pixels),
+// stacked vertically, with `skin` (the same frames, or null) blended over
+// them: an opaque surface the caller owns.
+cairo_surface_t* buildFrameStrip(cairo_surface_t* panel, const PixelBox& box, cairo_surface_t* skin, int frames);
 
 class CairoDial {
 public:
-    bool build(cairo_surface_t* panel, int x, int litSkin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int litSkin);
     void release();
     void paint(cairo_surface_t* back);
 
@@ -59,13 +67,14 @@ public:
     DialModel model;
 
 private:
+    double scale = 1.0;
     OwnedSurface unlit;
     OwnedSurface lit;
 };
 
 class CairoButton {
 public:
-    bool build(cairo_surface_t* panel, int x, int y, int skin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin);
     void release();
     void paint(cairo_t* back) const;
 
@@ -73,12 +82,13 @@ public:
     unsigned state = 0;
 
 private:
+    double scale = 1.0;
     OwnedSurface strip;
 };
 
 class CairoSlider {
 public:
-    bool build(cairo_surface_t* panel, int y);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int y);
     void release();
     void paint(cairo_t* back);
 
@@ -86,13 +96,14 @@ public:
     SliderModel model;
 
 private:
+    double scale = 1.0;
     OwnedSurface track;
     OwnedSurface thumb;
 };
 
 class CairoIcon {
 public:
-    bool build(cairo_surface_t* panel, int x, int y, int skin);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int x, int y, int skin);
     void release();
     void paint(cairo_t* back) const;
 
@@ -100,13 +111,14 @@ public:
     int opacity = 0;  // 0..255, the constant alpha of the icon over its background
 
 private:
+    double scale = 1.0;
     OwnedSurface background;
     OwnedSurface icon;
 };
 
 class CairoLabel {
 public:
-    bool build(cairo_surface_t* panel, int y);
+    bool build(cairo_surface_t* panel, SkinSet& skins, int y);
     void release();
     void paint(cairo_t* back, const TextPainter& text) const;
 
@@ -114,12 +126,13 @@ public:
     char text[64] = {};
 
 private:
+    double scale = 1.0;
     OwnedSurface background;
 };
 
 class CairoScope {
 public:
-    bool build(cairo_surface_t* panel);
+    bool build(cairo_surface_t* panel, SkinSet& skins);
     void release();
     void commit();
     void paint(cairo_t* back) const;
@@ -128,6 +141,7 @@ public:
     ScopePixels pixels;
 
 private:
+    double scale = 1.0;
     OwnedSurface display;  // RGB24: 0x00RRGGBB pixels, as the plot writes them
 };
 

@@ -1,6 +1,7 @@
 #include "editor/x11/QuenchboxEditor.h"
 
 #include "editor/AboutTexts.h"
+#include "editor/EditorSettings.h"
 #include "editor/UpdateServer.h"
 #include "editor/x11/SkinImages.h"
 #include "editor/x11/TextPainter.h"
@@ -10,10 +11,12 @@
 // After the engine's headers: Xlib defines macros they use as names.
 #include "editor/x11/XErrorTrap.h"
 
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -39,6 +42,36 @@ bool isDial(int widget) { return widget >= kFirstDial && widget < kFirstDial + k
 bool isButton(int widget) { return widget >= kOversampleButton && widget <= kPowerButton; }
 bool isSlider(int widget) { return widget >= kFirstSlider && widget < kFirstSlider + kSliderCount; }
 
+bool overlaps(const WidgetBox& a, const WidgetBox& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+// The screen's density as the desktop publishes it for its applications:
+// Xft.dpi in the server's resource database (what `xrdb` loads), read when
+// the connection opened. 1 when it is not set.
+double screenScale(XDisplay* connection)
+{
+    const char* resources = XResourceManagerString(connection);
+    if (resources == nullptr)
+        return 1.0;
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (database == nullptr)
+        return 1.0;
+    char* type = nullptr;
+    XrmValue value = {};
+    double scale = 1.0;
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+        char* end = nullptr;
+        const double dpi = std::strtod(value.addr, &end);
+        if (end != value.addr)
+            scale = scaleForDpi(dpi);
+    }
+    XrmDestroyDatabase(database);
+    return scale;
+}
+
 }  // namespace
 
 QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
@@ -56,14 +89,7 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
     }
     boxes[kScope] = &scope.box;
 
-    // The host asks for the size before the window opens: it is the main
-    // panel's, read from its PNG header.
-    int width = 0;
-    int height = 0;
-    if (skinSize(SKIN_MAIN_PANEL, width, height)) {
-        rect.bottom = static_cast<std::int16_t>(height);
-        rect.right = static_cast<std::int16_t>(width);
-    }
+    sizeRectForScale();
     quenchbox->setEditor(this);
     quenchbox->hasEditor(true);
 }
@@ -85,7 +111,123 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
 {
     if (hostRect == nullptr)
         return false;
+    // Hosts ask for the size before the window opens: the screen's density
+    // comes from a short connection of its own then.
+    if (display == nullptr) {
+        XDisplay* probe = XOpenDisplay(nullptr);
+        resolveScale(probe);
+        if (probe != nullptr)
+            XCloseDisplay(probe);
+    }
     *hostRect = &rect;
+    return true;
+}
+
+void QuenchboxEditor::sizeRectForScale()
+{
+    rect.top = 0;
+    rect.left = 0;
+    rect.right = static_cast<std::int16_t>(scaledLength(kPanelWidth, currentScale));
+    rect.bottom = static_cast<std::int16_t>(scaledLength(kPanelHeight, currentScale));
+}
+
+// The user's zoom may have been chosen in another instance since: the file
+// is read at each open.
+void QuenchboxEditor::resolveScale(XDisplay* connection)
+{
+    sources.setUserZoom(readSettingsFile(userSettingsPath()).zoom);
+    if (connection != nullptr)
+        sources.setSystemScale(screenScale(connection));
+    currentScale = sources.resolved();
+    sizeRectForScale();
+}
+
+bool QuenchboxEditor::setHostScale(double factor)
+{
+    if (!(factor > 0.0) || !std::isfinite(factor))
+        return false;
+    sources.setHostScale(factor);
+    applyScale(sources.resolved(), false);
+    return true;
+}
+
+void QuenchboxEditor::resizeToFit(int& width, int& height)
+{
+    sources.setHostScale(scaleFittingSize(width, height));
+    applyScale(sources.resolved(), false);
+    width = rect.right;
+    height = rect.bottom;
+}
+
+// Closed, the new size waits for the next open; open, the window takes it
+// at once and, when the change did not come from the host, the host is
+// asked to make room.
+void QuenchboxEditor::applyScale(double newScale, bool tellHost)
+{
+    if (newScale == currentScale)
+        return;
+    currentScale = newScale;
+    sizeRectForScale();
+    if (display == nullptr || window == 0 || windowGone)
+        return;
+    rebuildAtScale();
+    if (!tellHost)
+        return;
+    if (sizeRequests != nullptr)
+        sizeRequests->requestEditorSize(rect.right, rect.bottom);
+    else
+        quenchbox->sizeWindow(rect.right, rect.bottom);
+}
+
+void QuenchboxEditor::rebuildAtScale()
+{
+    XErrorTrap trap(display);
+    XResizeWindow(display, window, static_cast<unsigned>(rect.right), static_cast<unsigned>(rect.bottom));
+    cairo_xlib_surface_set_size(windowSurface, rect.right, rect.bottom);
+    back.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, rect.right, rect.bottom));
+    damage.clear();
+    zoomMenu.hide();
+    releaseWidgets();
+    loadPanels();
+    buildWidgets();
+    model.replotResponse();
+    panelDirty = true;
+    paintDirty();
+}
+
+int QuenchboxEditor::zoomChoice() const
+{
+    for (int choice = 1; choice < kZoomChoiceCount; ++choice)
+        if (zoomChoiceScale(choice) == sources.userZoom())
+            return choice;
+    return 0;
+}
+
+void QuenchboxEditor::chooseZoom(int choice)
+{
+    const double zoom = zoomChoiceScale(choice);
+    sources.userChose(zoom);
+    writeSettingsFile(userSettingsPath(), EditorSettings{zoom});
+    applyScale(sources.resolved(), true);
+}
+
+// A press while the zoom menu is shown picks an entry or closes it; a left
+// press on the maker's badge opens it. Answers whether the press was the
+// menu's.
+bool QuenchboxEditor::answerZoomMenu(int x, int y, unsigned button)
+{
+    if (zoomMenu.visible()) {
+        const int choice = zoomMenu.choiceAt(x, y);
+        zoomMenu.hide();
+        panelDirty = true;
+        if (choice >= 0 && button == Button1)
+            chooseZoom(choice);
+        return true;
+    }
+    if (button != Button1 || !kZoomBadge.contains(x, y))
+        return false;
+    zoomMenu.show(zoomChoice());
+    menuDirty = true;
     return true;
 }
 
@@ -99,6 +241,7 @@ bool QuenchboxEditor::open(void* parentWindow)
     display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return false;
+    resolveScale(display);
     systemWindow = parentWindow;
     if (!createWindow(static_cast<XWindowId>(reinterpret_cast<std::uintptr_t>(parentWindow)))) {
         close();
@@ -141,16 +284,23 @@ bool QuenchboxEditor::createWindow(XWindowId parent)
     return cairo_surface_status(windowSurface) == CAIRO_STATUS_SUCCESS;
 }
 
-// The panels and the texts on the about panel are made once per editor, at
-// its first open, and kept until it goes.
+// The panels with the texts on the about panel, the decoded skins and the
+// controls' images are made once per editor and scale, at the first open,
+// and kept until it goes or the scale changes: opening again only makes the
+// window and paints it.
 void QuenchboxEditor::loadPanels()
 {
     if (!text)
         text = std::make_unique<TextPainter>();
+    if (panelScale != currentScale) {
+        mainPanel.reset();
+        aboutPanel.reset();
+        panelScale = currentScale;
+    }
     if (!mainPanel)
-        mainPanel.reset(loadSkin(SKIN_MAIN_PANEL));
+        mainPanel.reset(loadSkinScaled(SKIN_MAIN_PANEL, currentScale, rect.right, rect.bottom));
     if (!aboutPanel) {
-        aboutPanel.reset(loadSkin(SKIN_ABOUT_PANEL));
+        aboutPanel.reset(loadSkinScaled(SKIN_ABOUT_PANEL, currentScale, rect.right, rect.bottom));
         paintAboutText();
     }
 }
@@ -160,6 +310,8 @@ void QuenchboxEditor::paintAboutText()
     if (!aboutPanel)
         return;
     cairo_t* cr = cairo_create(aboutPanel.get());
+    // Laid out in panel units; cairo renders the glyphs at the panel's scale.
+    cairo_scale(cr, currentScale, currentScale);
     for (int i = 0; i < kAboutBlockCount; ++i) {
         const AboutBlock& block = kAboutBlocks[i];
         const WidgetBox box{block.left, block.top, block.right - block.left, block.bottom - block.top};
@@ -181,19 +333,21 @@ void QuenchboxEditor::paintAboutText()
 
 void QuenchboxEditor::buildWidgets()
 {
-    if (!mainPanel)
+    if (!mainPanel || widgetScale == currentScale)
         return;
+    widgetScale = currentScale;
     cairo_surface_t* panel = mainPanel.get();
+    skins.useScale(currentScale);
     for (int d = 0; d < kDialCount; ++d)
-        dials[d].build(panel, kDials[d].x, kDials[d].litSkin);
+        dials[d].build(panel, skins, kDials[d].x, kDials[d].litSkin);
     for (int i = 0; i < kIconCount; ++i)
-        icons[i].build(panel, kIcons[i].x, kIcons[i].y, kIcons[i].skin);
-    scope.build(panel);
+        icons[i].build(panel, skins, kIcons[i].x, kIcons[i].y, kIcons[i].skin);
+    scope.build(panel, skins);
     for (int b = 0; b < kButtonCount; ++b)
-        buttons[b].build(panel, kButtons[b].x, kButtons[b].y, kButtons[b].skin);
+        buttons[b].build(panel, skins, kButtons[b].x, kButtons[b].y, kButtons[b].skin);
     for (int s = 0; s < kSliderCount; ++s) {
-        sliders[s].build(panel, kRowY[s]);
-        labels[s].build(panel, kRowY[s]);
+        sliders[s].build(panel, skins, kRowY[s]);
+        labels[s].build(panel, skins, kRowY[s]);
     }
 }
 
@@ -210,6 +364,7 @@ void QuenchboxEditor::releaseWidgets()
     for (CairoLabel& label : labels)
         label.release();
     scope.release();
+    widgetScale = 0.0;
 }
 
 void QuenchboxEditor::close()
@@ -219,7 +374,6 @@ void QuenchboxEditor::close()
         return;
     }
     closeRequested = false;
-    releaseWidgets();
     if (display != nullptr) {
         destroyWindow();
         XCloseDisplay(display);
@@ -229,6 +383,7 @@ void QuenchboxEditor::close()
     damage.clear();
     captured = -1;
     message.hide();
+    zoomMenu.hide();
     AEffEditor::close();
 }
 
@@ -306,13 +461,16 @@ void QuenchboxEditor::handleEvent(const XEvent& event)
         damage.push_back({event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
         break;
     case ButtonPress:
-        pressAt(event.xbutton.x, event.xbutton.y, event.xbutton.button, event.xbutton.state, event.xbutton.time);
+        pressAt(panelCoordinate(event.xbutton.x, currentScale), panelCoordinate(event.xbutton.y, currentScale),
+                event.xbutton.button, event.xbutton.state, event.xbutton.time);
         break;
     case ButtonRelease:
-        releaseAt(event.xbutton.x, event.xbutton.y, event.xbutton.button);
+        releaseAt(panelCoordinate(event.xbutton.x, currentScale), panelCoordinate(event.xbutton.y, currentScale),
+                  event.xbutton.button);
         break;
     case MotionNotify:
-        moveTo(event.xmotion.x, event.xmotion.y, event.xmotion.state);
+        moveTo(panelCoordinate(event.xmotion.x, currentScale), panelCoordinate(event.xmotion.y, currentScale),
+               event.xmotion.state);
         break;
     case DestroyNotify:
         if (event.xdestroywindow.window == window)
@@ -350,6 +508,8 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
         answerMessage(message.choiceAt(px, py));
         return;
     }
+    if (answerZoomMenu(px, py, button))
+        return;
     if (button != Button1 && button != Button3)
         return;
     const int widget = widgetAt(px, py);
@@ -513,6 +673,7 @@ void QuenchboxEditor::paintDirty()
         std::fill(std::begin(dirty), std::end(dirty), true);
         damage.push_back({0, 0, rect.right, rect.bottom});
         messageDirty = true;
+        menuDirty = true;
     }
     panelDirty = false;
     for (int i = 0; i < kWidgetCount; ++i) {
@@ -520,16 +681,24 @@ void QuenchboxEditor::paintDirty()
             continue;
         dirty[i] = false;
         paintWidget(cr, i);
-        damage.push_back(*boxes[i]);
-        const WidgetBox& shown = message.box();
-        messageDirty = messageDirty || (boxes[i]->x < shown.x + shown.width && shown.x < boxes[i]->x + boxes[i]->width &&
-                                        boxes[i]->y < shown.y + shown.height && shown.y < boxes[i]->y + boxes[i]->height);
+        addDamage(*boxes[i]);
+        messageDirty = messageDirty || overlaps(*boxes[i], message.box());
+        menuDirty = menuDirty || overlaps(*boxes[i], zoomMenu.box());
     }
+    // The message and the menu are drawn in panel units over the widgets.
+    cairo_save(cr);
+    cairo_scale(cr, currentScale, currentScale);
     if (messageDirty && message.visible()) {
         message.paint(cr, *text);
-        damage.push_back(message.box());
+        addDamage(message.box());
     }
+    if (menuDirty && zoomMenu.visible()) {
+        zoomMenu.paint(cr, *text);
+        addDamage(zoomMenu.box());
+    }
+    cairo_restore(cr);
     messageDirty = false;
+    menuDirty = false;
     cairo_destroy(cr);
     showDamage();
 }
@@ -542,8 +711,9 @@ void QuenchboxEditor::paintWidget(cairo_t* cr, int widget)
         // its value is on screen as far as it can be.
         cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
         if (panel != nullptr && box.width > 0) {
+            const PixelBox pixels = box.at(currentScale);
             cairo_save(cr);
-            cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+            cairo_rectangle(cr, pixels.x, pixels.y, pixels.width, pixels.height);
             cairo_clip(cr);
             cairo_set_source_surface(cr, panel, 0, 0);
             cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -580,7 +750,7 @@ void QuenchboxEditor::showDamage()
     cairo_t* cr = cairo_create(windowSurface);
     cairo_set_source_surface(cr, back.get(), 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    for (const WidgetBox& area : damage) {
+    for (const PixelBox& area : damage) {
         cairo_rectangle(cr, area.x, area.y, area.width, area.height);
         cairo_fill(cr);
     }

@@ -4,9 +4,13 @@
 #include "editor/ControlInput.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorScale.h"
+#include "editor/ScalableEditor.h"
 #include "editor/posix/UpdateCheck.h"
 #include "editor/x11/CairoWidgets.h"
 #include "editor/x11/PanelMessage.h"
+#include "editor/x11/SkinImages.h"
+#include "editor/x11/ZoomMenu.h"
 #include "shell/AEffEditor.h"
 
 #include <cairo.h>
@@ -32,7 +36,11 @@ using XWindowId = unsigned long;
 using XTime = unsigned long;
 
 // The plug-in's editor on Linux: the same 677 x 480 panel as on Windows,
-// drawn with cairo into one X11 child window of the host's window.
+// drawn with cairo into one X11 child window of the host's window, at one
+// of five sizes (ScalableEditor): what the host says, else the zoom the
+// user chose on the maker's badge (remembered in the settings file), else
+// the screen's Xft.dpi. The widgets stay in panel units; this layer scales
+// what it draws and divides the pointer's positions.
 //
 // How hosts embed it (the VST2 convention on Linux): `open` takes the host's
 // X11 window id as its parent (cast to a pointer), `idle` - which hosts call
@@ -49,7 +57,7 @@ using XTime = unsigned long;
 // The child window carries the name "ZUK Quenchbox RZ", or the text of the
 // update check's in-panel message while one is shown, so that assistive
 // tools and test hosts can read it as they read a message box on Windows.
-class QuenchboxEditor : public AEffEditor, private EditorWidgets {
+class QuenchboxEditor : public AEffEditor, public ScalableEditor, private EditorWidgets {
 public:
     // Created with the effect; attaches itself to it (has-editor flag set).
     // Touches no display: that happens in `open`.
@@ -70,6 +78,12 @@ public:
     // an LV2 UI hands its host).
     XWindowId windowId() const { return window; }
 
+    // ScalableEditor
+    bool setHostScale(double factor) override;
+    void resizeToFit(int& width, int& height) override;
+    double scale() const override { return currentScale; }
+    void setSizeRequests(EditorSizeRequests* requests) override { sizeRequests = requests; }
+
 private:
     // EditorWidgets
     DialModel& dialModel(int dial) override { return dials[dial].model; }
@@ -85,6 +99,14 @@ private:
     void repaintPanel() override { panelDirty = true; }
     void plot(float x, float y, std::uint32_t colour) override { scope.pixels.plot(x, y, colour); }
     void commitScope() override;
+
+    void resolveScale(XDisplay* connection);
+    void applyScale(double scale, bool tellHost);
+    void sizeRectForScale();
+    void rebuildAtScale();
+    void chooseZoom(int choice);
+    int zoomChoice() const;
+    bool answerZoomMenu(int x, int y, unsigned button);
 
     bool createWindow(XWindowId parent);
     void loadPanels();
@@ -108,6 +130,7 @@ private:
     bool isDoubleClick(int x, int y, XTime time, int widget);
 
     void markDirty(int widget);
+    void addDamage(const WidgetBox& box) { damage.push_back(box.at(currentScale)); }
     void paintDirty();
     void paintWidget(cairo_t* cr, int widget);
     void showDamage();
@@ -130,11 +153,15 @@ private:
     OwnedSurface back;        // the whole panel as shown, RGB24
     OwnedSurface mainPanel;
     OwnedSurface aboutPanel;
+    double panelScale = 0.0;  // the scale the panels are made for; 0 before the first
+    SkinSet skins;
+    double widgetScale = 0.0;  // the scale the controls' images are made for; 0 while none are
     std::unique_ptr<TextPainter> text;
     bool dirty[kWidgetCount] = {};
     bool panelDirty = false;
     bool messageDirty = false;
-    std::vector<WidgetBox> damage;  // back-buffer areas not yet on the window
+    bool menuDirty = false;
+    std::vector<PixelBox> damage;  // back-buffer areas not yet on the window
     long long nextTickMs = 0;
     bool insideIdle = false;
     bool closeRequested = false;  // by the host, from inside a callback during idle
@@ -147,6 +174,11 @@ private:
 
     UpdateCheck updateCheck;
     PanelMessage message;
+    ZoomMenu zoomMenu;
+
+    ScaleSources sources;
+    double currentScale = 1.0;
+    EditorSizeRequests* sizeRequests = nullptr;
 };
 
 }  // namespace quenchbox::editor

@@ -1,6 +1,7 @@
 #include "editor/x11/SkinImages.h"
 
 #include "editor/x11/EmbeddedSkins.h"
+#include "resources/SkinIds.h"
 
 #include <cstdint>
 #include <cstring>
@@ -53,6 +54,56 @@ cairo_surface_t* loadSkin(int id)
     }
     // An opaque PNG (the display background) comes out as RGB24.
     return image;
+}
+
+cairo_surface_t* loadSkinScaled(int id, double scale, int width, int height)
+{
+    if (scale == 1.0)
+        return loadSkin(id);
+    cairo_surface_t* source = loadSkin(id + SKIN_2X_OFFSET);
+    if (source == nullptr)
+        return nullptr;
+    const int sourceWidth = cairo_image_surface_get_width(source);
+    const int sourceHeight = cairo_image_surface_get_height(source);
+    if (sourceWidth == width && sourceHeight == height)
+        return source;
+    cairo_surface_t* scaled = cairo_image_surface_create(cairo_image_surface_get_format(source), width, height);
+    cairo_t* cr = cairo_create(scaled);
+    cairo_scale(cr, static_cast<double>(width) / sourceWidth, static_cast<double>(height) / sourceHeight);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(source);
+    cairo_surface_flush(scaled);
+    return scaled;
+}
+
+void SkinSet::useScale(double newScale)
+{
+    if (newScale != current)
+        clear();
+    current = newScale;
+}
+
+cairo_surface_t* SkinSet::load(int id, int width, int height)
+{
+    for (const Entry& entry : entries)
+        if (entry.id == id && entry.width == width && entry.height == height)
+            return cairo_surface_reference(entry.surface);
+    cairo_surface_t* surface = loadSkinScaled(id, current, width, height);
+    if (surface == nullptr)
+        return nullptr;
+    entries.push_back({id, width, height, surface});
+    return cairo_surface_reference(surface);
+}
+
+void SkinSet::clear()
+{
+    for (const Entry& entry : entries)
+        cairo_surface_destroy(entry.surface);
+    entries.clear();
 }
 
 bool skinSize(int id, int& width, int& height)

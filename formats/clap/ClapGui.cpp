@@ -1,10 +1,12 @@
 #include "formats/clap/ClapGui.h"
 
+#include "editor/EditorScale.h"
 #include "shell/AEffEditor.h"
 #if !defined(_WIN32)
 #include "editor/x11/QuenchboxEditor.h"
 #endif
 
+#include <algorithm>
 #include <cstring>
 
 namespace quenchbox::clap {
@@ -39,8 +41,20 @@ void* parentOf(const clap_window_t& window)
 
 ClapGui::ClapGui(AEffEditor& owned, const clap_host_t* clapHost, const clap_host_timer_support_t* timers,
                  const clap_host_posix_fd_support_t* descriptors)
-    : editor(owned), host(clapHost), hostTimers(timers), hostDescriptors(descriptors)
+    : editor(owned), scalable(dynamic_cast<editor::ScalableEditor*>(&owned)), host(clapHost), hostTimers(timers),
+      hostDescriptors(descriptors)
 {
+    if (host != nullptr && host->get_extension != nullptr)
+        hostGui = static_cast<const clap_host_gui_t*>(host->get_extension(host, CLAP_EXT_GUI));
+    if (scalable != nullptr)
+        scalable->setSizeRequests(this);
+}
+
+ClapGui::~ClapGui()
+{
+    destroy();
+    if (scalable != nullptr)
+        scalable->setSizeRequests(nullptr);
 }
 
 const char* ClapGui::windowApi()
@@ -89,6 +103,50 @@ bool ClapGui::getSize(std::uint32_t* width, std::uint32_t* height)
     *width = static_cast<std::uint32_t>(rect->right - rect->left);
     *height = static_cast<std::uint32_t>(rect->bottom - rect->top);
     return true;
+}
+
+bool ClapGui::setScale(double scale) { return scalable != nullptr && scalable->setHostScale(scale); }
+
+bool ClapGui::getResizeHints(clap_gui_resize_hints_t* hints) const
+{
+    if (scalable == nullptr || hints == nullptr)
+        return false;
+    hints->can_resize_horizontally = true;
+    hints->can_resize_vertically = true;
+    hints->preserve_aspect_ratio = true;
+    hints->aspect_ratio_width = editor::kPanelWidth;
+    hints->aspect_ratio_height = editor::kPanelHeight;
+    return true;
+}
+
+bool ClapGui::adjustSize(std::uint32_t* width, std::uint32_t* height) const
+{
+    if (scalable == nullptr || width == nullptr || height == nullptr)
+        return false;
+    const double scale = editor::scaleFittingSize(static_cast<int>(std::min<std::uint32_t>(*width, 1u << 20)),
+                                                  static_cast<int>(std::min<std::uint32_t>(*height, 1u << 20)));
+    *width = static_cast<std::uint32_t>(editor::scaledLength(editor::kPanelWidth, scale));
+    *height = static_cast<std::uint32_t>(editor::scaledLength(editor::kPanelHeight, scale));
+    return true;
+}
+
+// Only the sizes adjustSize answers are taken as they are.
+bool ClapGui::setSize(std::uint32_t width, std::uint32_t height)
+{
+    std::uint32_t adjustedWidth = width;
+    std::uint32_t adjustedHeight = height;
+    if (!adjustSize(&adjustedWidth, &adjustedHeight) || adjustedWidth != width || adjustedHeight != height)
+        return false;
+    int w = static_cast<int>(width);
+    int h = static_cast<int>(height);
+    scalable->resizeToFit(w, h);
+    return true;
+}
+
+bool ClapGui::requestEditorSize(int width, int height)
+{
+    return hostGui != nullptr && hostGui->request_resize != nullptr
+           && hostGui->request_resize(host, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
 }
 
 bool ClapGui::setParent(const clap_window_t* window)

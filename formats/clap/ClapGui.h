@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_FORMATS_CLAP_CLAPGUI_H
 #define QUENCHBOX_FORMATS_CLAP_CLAPGUI_H
 
+#include "editor/ScalableEditor.h"
 #include "formats/clap/ClapInterface.h"
 
 class AEffEditor;
@@ -8,8 +9,11 @@ class AEffEditor;
 namespace quenchbox::clap {
 
 // The gui extension over the editor the effect owns, through nothing but
-// the AEffEditor interface: the editor's window is a child of the host's,
-// fixed in size. Showing opens the editor in the host's window, hiding
+// the AEffEditor and ScalableEditor interfaces: the editor's window is a
+// child of the host's, at one of the editor's five sizes with the panel's
+// aspect ratio. The host's scale (set_scale) picks the size, and a resize
+// of the frame snaps to the largest size that fits; a zoom the user picks
+// in the panel reaches the host as request_resize. Showing opens the editor in the host's window, hiding
 // closes it again (its widgets keep their values), so show, hide and destroy
 // work in any order.
 //
@@ -21,13 +25,13 @@ namespace quenchbox::clap {
 // panel as drawn when it opened; its input then still arrives through the
 // descriptor (the refresh runs with it). A host with neither gets a still
 // panel: no thread of ours may touch the connection in its place.
-class ClapGui {
+class ClapGui : private editor::EditorSizeRequests {
 public:
     // The host's timer and descriptor support may be null (and are, where
     // the editor is not driven by the host).
     ClapGui(AEffEditor& editor, const clap_host_t* host, const clap_host_timer_support_t* timers,
             const clap_host_posix_fd_support_t* descriptors);
-    ~ClapGui() { destroy(); }
+    ~ClapGui();
 
     ClapGui(const ClapGui&) = delete;
     ClapGui& operator=(const ClapGui&) = delete;
@@ -42,6 +46,11 @@ public:
     bool create(const char* api, bool isFloating);
     void destroy();
     bool getSize(std::uint32_t* width, std::uint32_t* height);
+    bool setScale(double scale);
+    bool canResize() const { return scalable != nullptr; }
+    bool getResizeHints(clap_gui_resize_hints_t* hints) const;
+    bool adjustSize(std::uint32_t* width, std::uint32_t* height) const;
+    bool setSize(std::uint32_t width, std::uint32_t height);
     bool setParent(const clap_window_t* window);
     bool show();
     bool hide();
@@ -50,11 +59,14 @@ public:
     void onDescriptor(int descriptor);
 
 private:
+    bool requestEditorSize(int width, int height) override;
     void startDriving();
     void stopDriving();
 
     AEffEditor& editor;
+    editor::ScalableEditor* scalable;
     const clap_host_t* host;
+    const clap_host_gui_t* hostGui = nullptr;
     const clap_host_timer_support_t* hostTimers = nullptr;
     const clap_host_posix_fd_support_t* hostDescriptors = nullptr;
     clap_id timer = CLAP_INVALID_ID;

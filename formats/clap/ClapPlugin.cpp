@@ -435,17 +435,17 @@ const clap_plugin_gui_t ClapPlugin::guiExtension = {
     },
     [](const clap_plugin_t* p, const char* api, bool floating) { return self(p)->gui()->create(api, floating); },
     [](const clap_plugin_t* p) { self(p)->gui()->destroy(); },
-    [](const clap_plugin_t*, double) { return false; },  // the panel's pixels are fixed
+    [](const clap_plugin_t* p, double scale) { return self(p)->gui()->setScale(scale); },
     [](const clap_plugin_t* p, std::uint32_t* width, std::uint32_t* height) {
         return self(p)->gui()->getSize(width, height);
     },
-    [](const clap_plugin_t*) { return false; },
-    [](const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; },
-    [](const clap_plugin_t*, std::uint32_t*, std::uint32_t*) { return false; },
+    [](const clap_plugin_t* p) { return self(p)->gui()->canResize(); },
+    [](const clap_plugin_t* p, clap_gui_resize_hints_t* hints) { return self(p)->gui()->getResizeHints(hints); },
+    [](const clap_plugin_t* p, std::uint32_t* width, std::uint32_t* height) {
+        return self(p)->gui()->adjustSize(width, height);
+    },
     [](const clap_plugin_t* p, std::uint32_t width, std::uint32_t height) {
-        std::uint32_t w = 0;
-        std::uint32_t h = 0;
-        return self(p)->gui()->getSize(&w, &h) && w == width && h == height;
+        return self(p)->gui()->setSize(width, height);
     },
     [](const clap_plugin_t* p, const clap_window_t* window) { return self(p)->gui()->setParent(window); },
     [](const clap_plugin_t*, const clap_window_t*) { return false; },  // embedded only

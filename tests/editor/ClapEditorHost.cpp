@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <string_view>
 
 namespace editortest {
@@ -110,6 +111,21 @@ const void* ClapEditorHost::hostExtension(const clap_host_t* host, const char* i
             return true;
         },
     };
+    static const clap_host_gui_t guiSupport = {
+        [](const clap_host_t*) {},
+        [](const clap_host_t* h, std::uint32_t width, std::uint32_t height) {
+            ClapEditorHost& self = of(h);
+            self.requestedSizes.push_back({width, height});
+            if (self.parent != 0)
+                XResizeWindow(self.display, self.parent, width, height);
+            return true;
+        },
+        [](const clap_host_t*) { return false; },
+        [](const clap_host_t*) { return false; },
+        [](const clap_host_t*, bool) {},
+    };
+    if (std::string_view(id) == CLAP_EXT_GUI)
+        return &guiSupport;
     const Support offered = of(host).support;
     if (std::string_view(id) == CLAP_EXT_TIMER_SUPPORT && offered == Support::timerAndDescriptor)
         return &timerSupport;
@@ -123,14 +139,15 @@ const clap_plugin_gui_t* ClapEditorHost::gui() const
     return static_cast<const clap_plugin_gui_t*>(plugin->get_extension(plugin, CLAP_EXT_GUI));
 }
 
-bool ClapEditorHost::embed()
+bool ClapEditorHost::embed(double scale)
 {
     const clap_plugin_gui_t* extension = gui();
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     if (extension == nullptr || !extension->create(plugin, CLAP_WINDOW_API_X11, false)
-        || !extension->get_size(plugin, &width, &height))
+        || (scale > 0.0 && !extension->set_scale(plugin, scale)) || !extension->get_size(plugin, &width, &height))
         return false;
+    const double shown = scale > 0.0 ? scale : 1.0;
     const int screen = DefaultScreen(display);
     parent = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, width, height, 0,
                                  BlackPixel(display, screen), BlackPixel(display, screen));
@@ -139,7 +156,8 @@ bool ClapEditorHost::embed()
     clap_window_t window{};
     window.api = CLAP_WINDOW_API_X11;
     window.x11 = parent;
-    return width == kWidth && height == kHeight && extension->set_parent(plugin, &window) &&
+    return width == std::lround(kWidth * shown) && height == std::lround(kHeight * shown) &&
+           extension->set_parent(plugin, &window) &&
            extension->show(plugin);
 }
 

@@ -35,8 +35,9 @@ public:
     bool ready() const { return plugin != nullptr && display != nullptr; }
     const clap_plugin_t* instance() const { return plugin; }
     const clap_plugin_gui_t* gui() const;
-    // create, set_parent with a new window of ours, show.
-    bool embed();
+    // create, set_scale when `scale` is given, set_parent with a new window
+    // of ours at the size get_size answers, show.
+    bool embed(double scale = 0.0);
     // hide and destroy.
     void unembed();
     // Runs the main loop for `ms` milliseconds.
@@ -50,6 +51,8 @@ public:
 
     Display* display = nullptr;
     Window parent = 0;
+    // What the plug-in asked for with the gui's request_resize.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> requestedSizes;
 
 private:
     static const void* hostExtension(const clap_host_t* host, const char* id);

@@ -92,5 +92,56 @@ TEST(ClapEditor, AHostWithNeitherShowsTheStillPanel)
     clap.unembed();
 }
 
+TEST(ClapEditor, TheHostsScaleSizesTheEditorAndResizesSnapToTheSteps)
+{
+    ClapEditorHost clap(QUENCHBOX_CLAP_PATH, ClapEditorHost::Support::timerAndDescriptor);
+    ASSERT_TRUE(clap.ready());
+    const clap_plugin_gui_t* gui = clap.gui();
+    ASSERT_TRUE(clap.embed(2.0));  // set_scale before the window: get_size answers 1354 x 960
+    clap.runFor(200);
+    const Picture twice = windowPicture(clap.display, clap.parent);
+    EXPECT_EQ(twice.width, 1354);
+    EXPECT_EQ(twice.height, 960);
+    EXPECT_FALSE(gui->set_scale(clap.instance(), 0.0));
+    EXPECT_FALSE(gui->set_scale(clap.instance(), -1.0));
+
+    EXPECT_TRUE(gui->can_resize(clap.instance()));
+    clap_gui_resize_hints_t hints{};
+    ASSERT_TRUE(gui->get_resize_hints(clap.instance(), &hints));
+    EXPECT_TRUE(hints.preserve_aspect_ratio);
+    EXPECT_EQ(hints.aspect_ratio_width * 480, hints.aspect_ratio_height * 677);
+    // A frame dragged to any size snaps to the largest step that fits.
+    const struct {
+        std::uint32_t width, height, snappedWidth, snappedHeight;
+    } frames[] = {{1100, 900, 1016, 720}, {2000, 700, 846, 600}, {200, 100, 677, 480}, {5000, 5000, 1354, 960}};
+    for (const auto& frame : frames) {
+        std::uint32_t width = frame.width;
+        std::uint32_t height = frame.height;
+        ASSERT_TRUE(gui->adjust_size(clap.instance(), &width, &height));
+        EXPECT_EQ(width, frame.snappedWidth) << frame.width << " x " << frame.height;
+        EXPECT_EQ(height, frame.snappedHeight) << frame.width << " x " << frame.height;
+    }
+    EXPECT_FALSE(gui->set_size(clap.instance(), 1100, 900));  // not a size adjust_size answers
+    ASSERT_TRUE(gui->set_size(clap.instance(), 846, 600));
+    XResizeWindow(clap.display, clap.parent, 846, 600);
+    clap.runFor(200);
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    ASSERT_TRUE(gui->get_size(clap.instance(), &width, &height));
+    EXPECT_EQ(width, 846u);
+    EXPECT_EQ(height, 600u);
+    const Picture resized = windowPicture(clap.display, childOf(clap.display, clap.parent));
+    EXPECT_EQ(resized.width, 846);
+
+    // A scale while open resizes at once; the host already knows, so the
+    // editor asks for nothing.
+    ASSERT_TRUE(gui->set_scale(clap.instance(), 1.5));
+    clap.runFor(100);
+    ASSERT_TRUE(gui->get_size(clap.instance(), &width, &height));
+    EXPECT_EQ(width, 1016u);
+    EXPECT_TRUE(clap.requestedSizes.empty());
+    clap.unembed();
+}
+
 }  // namespace
 }  // namespace editortest

@@ -1,11 +1,14 @@
 #include "EditorHost.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 #include <cairo.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -145,7 +148,7 @@ EditorHost::~EditorHost()
     }
 }
 
-VstIntPtr VSTCALLBACK EditorHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
+VstIntPtr VSTCALLBACK EditorHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                                void*, float opt)
 {
     if (opcode == audioMasterVersion)
@@ -159,6 +162,10 @@ VstIntPtr VSTCALLBACK EditorHost::hostCallback(AEffect* effect, VstInt32 opcode,
     }
     if (opcode == audioMasterBeginEdit && host->closeOnBeginEdit)
         host->closeEditor();
+    if (opcode == audioMasterSizeWindow && host->parentWindow != 0) {
+        XResizeWindow(host->display, host->parentWindow, static_cast<unsigned>(index), static_cast<unsigned>(value));
+        return 1;
+    }
     return opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit ? 1 : 0;
 }
 
@@ -179,12 +186,87 @@ bool EditorHost::openEditor()
                                            static_cast<unsigned>(rect->bottom - rect->top), 0,
                                            BlackPixel(display, screen), BlackPixel(display, screen));
         XMapWindow(display, parentWindow);
-        XSync(display, False);
     }
+    // As hosts do, the window takes the size the editor asks for at each open.
+    XResizeWindow(display, parentWindow, static_cast<unsigned>(rect->right - rect->left),
+                  static_cast<unsigned>(rect->bottom - rect->top));
+    XSync(display, False);
     return dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parentWindow)) != 0;
 }
 
 void EditorHost::closeEditor() { dispatch(effEditClose); }
+
+void setScreenDpi(Display* display, int dpi)
+{
+    const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+    XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.c_str()), static_cast<int>(resources.size()));
+    XSync(display, False);
+}
+
+Picture halved(const Picture& picture)
+{
+    Picture half;
+    half.width = picture.width / 2;
+    half.height = picture.height / 2;
+    for (int y = 0; y < half.height; ++y)
+        for (int x = 0; x < half.width; ++x) {
+            std::uint32_t mixed = 0;
+            for (int shift : {16, 8, 0}) {
+                const std::uint32_t sum = ((picture.at(2 * x, 2 * y) >> shift) & 0xFF) +
+                                          ((picture.at(2 * x + 1, 2 * y) >> shift) & 0xFF) +
+                                          ((picture.at(2 * x, 2 * y + 1) >> shift) & 0xFF) +
+                                          ((picture.at(2 * x + 1, 2 * y + 1) >> shift) & 0xFF);
+                mixed |= ((sum + 2) / 4) << shift;
+            }
+            half.pixels.push_back(mixed);
+        }
+    return half;
+}
+
+Picture doubledSmoothly(const Picture& picture)
+{
+    Picture twice;
+    twice.width = picture.width * 2;
+    twice.height = picture.height * 2;
+    for (int y = 0; y < twice.height; ++y)
+        for (int x = 0; x < twice.width; ++x) {
+            // Bilinear: each target pixel's centre in the source's pixels.
+            const double sx = std::clamp((x + 0.5) / 2.0 - 0.5, 0.0, picture.width - 1.0);
+            const double sy = std::clamp((y + 0.5) / 2.0 - 0.5, 0.0, picture.height - 1.0);
+            const int x0 = static_cast<int>(sx);
+            const int y0 = static_cast<int>(sy);
+            const int x1 = std::min(x0 + 1, picture.width - 1);
+            const int y1 = std::min(y0 + 1, picture.height - 1);
+            const double fx = sx - x0;
+            const double fy = sy - y0;
+            std::uint32_t mixed = 0;
+            for (int shift : {16, 8, 0}) {
+                auto channel = [&](int px, int py) { return static_cast<double>((picture.at(px, py) >> shift) & 0xFF); };
+                const double top = channel(x0, y0) * (1 - fx) + channel(x1, y0) * fx;
+                const double bottom = channel(x0, y1) * (1 - fx) + channel(x1, y1) * fx;
+                mixed |= static_cast<std::uint32_t>(std::lround(top * (1 - fy) + bottom * fy)) << shift;
+            }
+            twice.pixels.push_back(mixed);
+        }
+    return twice;
+}
+
+double edgeEnergy(const Picture& picture)
+{
+    auto luma = [&](int x, int y) {
+        const std::uint32_t p = picture.at(x, y);
+        return 0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
+    };
+    double sum = 0.0;
+    for (int y = 0; y + 1 < picture.height; ++y)
+        for (int x = 0; x + 1 < picture.width; ++x) {
+            const double dx = luma(x + 1, y) - luma(x, y);
+            const double dy = luma(x, y + 1) - luma(x, y);
+            sum += dx * dx + dy * dy;
+        }
+    return picture.width > 1 && picture.height > 1 ? sum / ((picture.width - 1.0) * (picture.height - 1.0)) : 0.0;
+}
 
 void EditorHost::destroyParent()
 {

@@ -43,6 +43,16 @@ int differingPixels(const Picture& a, const Picture& b, int x, int y, int width,
 Picture loadPng(const std::string& path);
 bool savePng(const Picture& picture, const std::string& path);
 
+// Sets Xft.dpi in the server's resource database, as `xrdb` would: what
+// connections opened from then on read.
+void setScreenDpi(Display* display, int dpi);
+// A picture at half its size, each pixel the mean of the four under it; at
+// twice its size with bilinear filtering; and its edge energy, the mean
+// squared difference of neighbouring pixels' luma (larger is sharper).
+Picture halved(const Picture& picture);
+Picture doubledSmoothly(const Picture& picture);
+double edgeEnergy(const Picture& picture);
+
 // The X side of the test hosts: the editor's window inside the host's, its
 // pixels, and mouse input sent to it as the server would deliver it.
 Window childOf(Display* display, Window parent);
