@@ -1,5 +1,6 @@
 #include "formats/vst3/Vst3View.h"
 
+#include "editor/EditorScale.h"
 #include "formats/vst3/Vst3Plugin.h"
 #include "shell/AEffEditor.h"
 #if !defined(_WIN32)
@@ -22,7 +23,11 @@ constexpr FIDString kPlatformType = kPlatformTypeX11EmbedWindowID;
 
 }  // namespace
 
-Vst3View::Vst3View(Vst3Plugin& owner) : plugin(owner), editor(owner.editor()) { plugin.addRef(); }
+Vst3View::Vst3View(Vst3Plugin& owner)
+    : plugin(owner), editor(owner.editor()), scalable(dynamic_cast<editor::ScalableEditor*>(editor))
+{
+    plugin.addRef();
+}
 
 Vst3View::~Vst3View()
 {
@@ -78,6 +83,8 @@ tresult Vst3View::attached(void* parent, FIDString type)
         return kResultFalse;
     }
     open = true;
+    if (scalable != nullptr)
+        scalable->setSizeRequests(this);
 #if !defined(_WIN32)
     // The X connection exists once the editor is open.
     const int connection = static_cast<editor::QuenchboxEditor*>(editor)->connectionFd();
@@ -93,6 +100,8 @@ tresult Vst3View::removed()
     if (!open)
         return kResultFalse;
     stopDriving();
+    if (scalable != nullptr)
+        scalable->setSizeRequests(nullptr);
     editor->close();
     open = false;
     plugin.releaseEditor();
@@ -105,7 +114,7 @@ tresult Vst3View::onKeyDown(char16, int16, int16) { return kResultFalse; }
 
 tresult Vst3View::onKeyUp(char16, int16, int16) { return kResultFalse; }
 
-bool Vst3View::fixedSize(ViewRect& rect) const
+bool Vst3View::currentSize(ViewRect& rect) const
 {
     ERect* area = nullptr;
     if (editor == nullptr || !editor->getRect(&area) || area == nullptr)
@@ -118,18 +127,20 @@ tresult Vst3View::getSize(ViewRect* size)
 {
     if (size == nullptr)
         return kInvalidArgument;
-    return fixedSize(*size) ? kResultOk : kResultFalse;
+    return currentSize(*size) ? kResultOk : kResultFalse;
 }
 
+// The host resized its frame: the panel takes the largest step that fits.
 tresult Vst3View::onSize(ViewRect* newSize)
 {
-    ViewRect fixed{};
     if (newSize == nullptr)
         return kInvalidArgument;
-    return fixedSize(fixed) && newSize->right - newSize->left == fixed.right
-                   && newSize->bottom - newSize->top == fixed.bottom
-               ? kResultOk
-               : kResultFalse;
+    if (scalable == nullptr)
+        return kResultFalse;
+    int width = newSize->right - newSize->left;
+    int height = newSize->bottom - newSize->top;
+    scalable->resizeToFit(width, height);
+    return kResultOk;
 }
 
 tresult Vst3View::onFocus(TBool) { return kResultOk; }
@@ -140,20 +151,39 @@ tresult Vst3View::setFrame(IPlugFrame* newFrame)
     return kResultOk;
 }
 
-tresult Vst3View::canResize() { return kResultFalse; }
+tresult Vst3View::canResize() { return scalable != nullptr ? kResultTrue : kResultFalse; }
 
+// A size the host proposes becomes the largest step's that fits in it.
 tresult Vst3View::checkSizeConstraint(ViewRect* rect)
 {
-    ViewRect fixed{};
-    if (rect == nullptr || !fixedSize(fixed))
+    if (rect == nullptr || scalable == nullptr)
         return kInvalidArgument;
-    rect->right = rect->left + fixed.right;
-    rect->bottom = rect->top + fixed.bottom;
+    const double scale = editor::scaleFittingSize(rect->right - rect->left, rect->bottom - rect->top);
+    rect->right = rect->left + editor::scaledLength(editor::kPanelWidth, scale);
+    rect->bottom = rect->top + editor::scaledLength(editor::kPanelHeight, scale);
     return kResultTrue;
 }
 
-// The panel's pixels are fixed for now: only the unscaled size is taken.
-tresult Vst3View::setContentScaleFactor(float factor) { return factor == 1.0f ? kResultOk : kResultFalse; }
+// The host's content scale (its windows on a high-density screen) sets the
+// step; an open view asks the frame for the size that follows.
+tresult Vst3View::setContentScaleFactor(float factor)
+{
+    ViewRect before{};
+    currentSize(before);
+    if (scalable == nullptr || !scalable->setHostScale(factor))
+        return kResultFalse;
+    ViewRect after{};
+    if (open && currentSize(after) && (after.right != before.right || after.bottom != before.bottom))
+        requestEditorSize(after.right, after.bottom);
+    return kResultOk;
+}
+
+// The user zoomed in the panel, or the screen's density changed.
+bool Vst3View::requestEditorSize(int width, int height)
+{
+    ViewRect size{0, 0, width, height};
+    return frame != nullptr && frame->resizeView(this, &size) == kResultTrue;
+}
 
 #if defined(_WIN32)
 

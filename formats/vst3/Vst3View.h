@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_FORMATS_VST3_VST3VIEW_H
 #define QUENCHBOX_FORMATS_VST3_VST3VIEW_H
 
+#include "editor/ScalableEditor.h"
 #include "formats/vst3/Vst3Interface.h"
 
 #include <atomic>
@@ -11,22 +12,25 @@ namespace quenchbox::vst3 {
 
 class Vst3Plugin;
 
-// The editor's view: the effect's skinned 677 x 480 panel as a child of the
-// host's window, fixed in size. It keeps its plug-in alive while it exists
-// and holds the editor only between attached and removed.
+// The editor's view: the effect's skinned panel as a child of the host's
+// window, 677 x 480 at 100 % and round(677 s) x round(480 s) at the scale
+// steps s from 1 to 2, keeping its aspect ratio. The host's content scale
+// sets the step; a resize of the host's frame takes the largest step that
+// fits; a zoom the user picks in the panel asks the frame to resize. It keeps
+// its plug-in alive while it exists and holds the editor only between
+// attached and removed.
 //
 // Windows: the panel runs its own 33 ms timer. Linux: the panel is driven
 // only by the host's run loop, asked of the frame: a timer for the refresh
 // and an event handler on the editor's X connection. A host whose frame has
 // no run loop gets no view: attached refuses.
 class Vst3View final : public IPlugView,
-                       public IPlugViewContentScaleSupport
+                       public IPlugViewContentScaleSupport,
 #if !defined(_WIN32)
-    ,
                        public ITimerHandler,
-                       public IEventHandler
+                       public IEventHandler,
 #endif
-{
+                       private editor::EditorSizeRequests {
 public:
     explicit Vst3View(Vst3Plugin& plugin);
 
@@ -57,13 +61,15 @@ public:
 private:
     ~Vst3View();
 
-    bool fixedSize(ViewRect& rect) const;
+    bool currentSize(ViewRect& rect) const;
+    bool requestEditorSize(int width, int height) override;
     bool startDriving();
     void stopDriving();
 
     std::atomic<uint32> references{1};
     Vst3Plugin& plugin;
     AEffEditor* editor;
+    editor::ScalableEditor* scalable;
     IPlugFrame* frame = nullptr;
     bool open = false;
 #if !defined(_WIN32)

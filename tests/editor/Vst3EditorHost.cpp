@@ -67,7 +67,17 @@ void Vst3EditorHost::detach()
     view = nullptr;
 }
 
-tresult Vst3EditorHost::resizeView(IPlugView*, ViewRect*) { return kResultFalse; }
+// As a host does: the frame takes the size, then tells the view.
+tresult Vst3EditorHost::resizeView(IPlugView* resized, ViewRect* newSize)
+{
+    if (resized == nullptr || newSize == nullptr)
+        return kInvalidArgument;
+    resizes.push_back(*newSize);
+    XResizeWindow(display, parent, static_cast<unsigned>(newSize->right - newSize->left),
+                  static_cast<unsigned>(newSize->bottom - newSize->top));
+    resized->onSize(newSize);
+    return kResultTrue;
+}
 
 tresult Vst3EditorHost::registerEventHandler(IEventHandler* handler, FileDescriptor fd)
 {

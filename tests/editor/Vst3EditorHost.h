@@ -36,6 +36,8 @@ public:
     void runFor(int ms);
 
     int timers() const { return static_cast<int>(timerHandlers.size()); }
+    // The sizes the view asked its frame for, latest last.
+    const std::vector<ViewRect>& resizeRequests() const { return resizes; }
     int eventHandlers() const { return static_cast<int>(watched.size()); }
 
     Display* display = nullptr;
@@ -57,6 +59,7 @@ private:
     Support support;
     std::vector<std::pair<ITimerHandler*, TimerInterval>> timerHandlers;
     std::vector<std::pair<IEventHandler*, FileDescriptor>> watched;
+    std::vector<ViewRect> resizes;
 };
 
 }  // namespace editortest

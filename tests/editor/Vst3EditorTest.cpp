@@ -1,11 +1,13 @@
 // The Linux editor in the built VST3 bundle, attached as an IPlugView to an
 // X11 window by a host of our own: the same panel as the VST2 build's,
 // driven only by the host's run loop; a drag reaches the host as one
-// begin/perform/end gesture; attach, remove and re-attach; a host without
-// a run loop gets no view.
+// begin/perform/end gesture; attach, remove and re-attach; the host's
+// content scale and frame size; a host without a run loop gets no view.
 
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include "EditorHost.h"
 #include "HostDrag.h"
@@ -25,7 +27,7 @@ TEST(Vst3Editor, AttachesTheSamePanelAsTheVst2BuildDrivenByTheRunLoop)
     ASSERT_EQ(vst3.attach(), kResultOk);
     EXPECT_EQ(vst3.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
     EXPECT_EQ(vst3.view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
-    EXPECT_EQ(vst3.view->canResize(), kResultFalse);
+    EXPECT_EQ(vst3.view->canResize(), kResultTrue);
     ViewRect size{};
     ASSERT_EQ(vst3.view->getSize(&size), kResultOk);
     EXPECT_EQ(size.right - size.left, 677);
@@ -76,6 +78,45 @@ TEST(Vst3Editor, ADragReachesTheHostAsOneBeginPerformEndGesture)
     }
     EXPECT_NEAR(edits[edits.size() - 2].value, before + 0.2, 1e-6);
     EXPECT_NEAR(vst3.instance().controller().getParamNormalized(1), before + 0.2, 1e-6);
+    vst3.detach();
+}
+
+// The host's content scale sets the step and the frame is asked for the
+// size; a frame the host resizes snaps to the largest step that fits, at
+// the panel's aspect ratio.
+TEST(Vst3Editor, TheHostsContentScaleAndFrameSizeSetTheSteps)
+{
+    Vst3EditorHost vst3(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_EQ(vst3.attach(), kResultOk);
+    void* found = nullptr;
+    ASSERT_EQ(vst3.view->queryInterface(IPlugViewContentScaleSupport::iid.bytes, &found), kResultOk);
+    auto* scaling = static_cast<IPlugViewContentScaleSupport*>(found);
+    EXPECT_EQ(scaling->setContentScaleFactor(std::numeric_limits<float>::quiet_NaN()), kResultFalse);
+    ASSERT_EQ(scaling->setContentScaleFactor(2.0f), kResultOk);
+    vst3.runFor(100);
+    ViewRect size{};
+    ASSERT_EQ(vst3.view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 1354);
+    EXPECT_EQ(size.bottom - size.top, 960);
+    ASSERT_FALSE(vst3.resizeRequests().empty());
+    EXPECT_EQ(vst3.resizeRequests().back().right, 1354);
+    XWindowAttributes window{};
+    XSync(vst3.display, False);
+    XGetWindowAttributes(vst3.display, childOf(vst3.display, vst3.parent), &window);
+    EXPECT_EQ(window.width, 1354);
+    EXPECT_EQ(window.height, 960);
+
+    ViewRect proposed{10, 20, 10 + 1000, 20 + 1000};
+    ASSERT_EQ(vst3.view->checkSizeConstraint(&proposed), kResultTrue);
+    EXPECT_EQ(proposed.right - proposed.left, 846);  // 1.25: the largest step within 1000 x 1000
+    EXPECT_EQ(proposed.bottom - proposed.top, 600);
+    EXPECT_EQ(proposed.left, 10);
+    ViewRect frame{0, 0, 1100, 800};
+    ASSERT_EQ(vst3.view->onSize(&frame), kResultOk);
+    ASSERT_EQ(vst3.view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 1016);  // 1.5
+    EXPECT_EQ(size.bottom - size.top, 720);
+    scaling->release();
     vst3.detach();
 }
 
