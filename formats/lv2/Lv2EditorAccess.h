@@ -17,9 +17,12 @@ struct Lv2EditorAccess {
 
     std::uint32_t magic = kMagic;  // tells a handle of ours from anything else
     void* instance = nullptr;      // the plug-in, for the functions below
+    // A host's resize of the UI's window (ui:resize): the editor asks for one
+    // when the user zooms in the panel. Answers whether the host took it.
+    using ResizeFunction = bool (*)(void* context, int width, int height);
     // Opens the editor as a child of the X11 window `parent`; answers the
-    // editor's window, 0 when it could not open.
-    std::uintptr_t (*open)(void* instance, std::uintptr_t parent) = nullptr;
+    // editor's window, 0 when it could not open. `resize` may be null.
+    std::uintptr_t (*open)(void* instance, std::uintptr_t parent, ResizeFunction resize, void* context) = nullptr;
     void (*close)(void* instance) = nullptr;
     // The editor's refresh and input, on the host's UI thread.
     void (*idle)(void* instance) = nullptr;

@@ -226,21 +226,30 @@ const void* Lv2Plugin::extension(const char* uri)
 
 // ---- The editor, for the UI ----
 
-std::uintptr_t Lv2Plugin::openEditor(void* instance, std::uintptr_t parent)
+std::uintptr_t Lv2Plugin::openEditor(void* instance, std::uintptr_t parent, Lv2EditorAccess::ResizeFunction resize,
+                                     void* context)
 {
     Lv2Plugin& plugin = self(instance);
     auto* x11 = dynamic_cast<editor::QuenchboxEditor*>(plugin.adapter.editor());
     if (x11 == nullptr || plugin.editorOpen || parent == 0)
         return 0;
     plugin.editorOpen = x11->open(reinterpret_cast<void*>(parent));
-    return plugin.editorOpen ? x11->windowId() : 0;
+    if (!plugin.editorOpen)
+        return 0;
+    plugin.hostResize.resize = resize;
+    plugin.hostResize.context = context;
+    x11->setSizeRequests(&plugin.hostResize);
+    return x11->windowId();
 }
 
 void Lv2Plugin::closeEditor(void* instance)
 {
     Lv2Plugin& plugin = self(instance);
-    if (plugin.editorOpen)
-        plugin.adapter.editor()->close();
+    if (plugin.editorOpen) {
+        auto* x11 = dynamic_cast<editor::QuenchboxEditor*>(plugin.adapter.editor());
+        x11->setSizeRequests(nullptr);
+        x11->close();
+    }
     plugin.editorOpen = false;
 }
 

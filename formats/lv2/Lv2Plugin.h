@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_FORMATS_LV2_LV2PLUGIN_H
 #define QUENCHBOX_FORMATS_LV2_LV2PLUGIN_H
 
+#include "editor/ScalableEditor.h"
 #include "formats/lv2/Lv2EditorAccess.h"
 #include "formats/lv2/Lv2Ports.h"
 #include "formats/shared/EffectAdapter.h"
@@ -53,14 +54,27 @@ private:
     void silenceOutputs(std::uint32_t frames);
 
     // The editor's side, called by the UI through the access record.
-    static std::uintptr_t openEditor(void* instance, std::uintptr_t parent);
+    static std::uintptr_t openEditor(void* instance, std::uintptr_t parent, Lv2EditorAccess::ResizeFunction resize,
+                                     void* context);
     static void closeEditor(void* instance);
     static void idleEditor(void* instance);
     static bool editorSize(void* instance, int* width, int* height);
     static bool takeEditorEvent(void* instance, formats::EditorEvent* event);
     static void showValue(void* instance, int parameter, float value);
 
+    // The UI host's resize, for the editor's own requests.
+    class HostResize final : public editor::EditorSizeRequests {
+    public:
+        Lv2EditorAccess::ResizeFunction resize = nullptr;
+        void* context = nullptr;
+        bool requestEditorSize(int width, int height) override
+        {
+            return resize != nullptr && resize(context, width, height);
+        }
+    };
+
     Lv2EditorAccess access;
+    HostResize hostResize;
     formats::EffectAdapter adapter;
     double rate;
     bool active = false;

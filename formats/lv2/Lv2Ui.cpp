@@ -24,6 +24,13 @@ const Lv2EditorAccess* accessOf(const void* handle)
     return access != nullptr && access->magic == Lv2EditorAccess::kMagic ? access : nullptr;
 }
 
+// The editor's own size requests (the user zoomed) reach the host this way.
+bool resizeHost(void* context, int width, int height)
+{
+    const auto* resize = static_cast<const LV2UI_Resize*>(context);
+    return resize->ui_resize(resize->handle, width, height) == 0;
+}
+
 }  // namespace
 
 Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -35,8 +42,13 @@ Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
         || write == nullptr || widget == nullptr)
         return nullptr;
     const auto* touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
+    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
+    const bool canResize = resize != nullptr && resize->ui_resize != nullptr;
     auto* ui = new (std::nothrow) Lv2Ui(*access, write, controller, touch);
-    const std::uintptr_t window = ui != nullptr ? access->open(access->instance, parent) : 0;
+    const std::uintptr_t window =
+        ui != nullptr ? access->open(access->instance, parent, canResize ? resizeHost : nullptr,
+                                     const_cast<LV2UI_Resize*>(resize))
+                      : 0;
     if (window == 0) {
         delete ui;
         return nullptr;
@@ -44,8 +56,7 @@ Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
     *widget = reinterpret_cast<LV2UI_Widget>(window);
     int width = 0;
     int height = 0;
-    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
-    if (resize != nullptr && resize->ui_resize != nullptr && access->size(access->instance, &width, &height))
+    if (canResize && access->size(access->instance, &width, &height))
         resize->ui_resize(resize->handle, width, height);
     return ui;
 }

@@ -11,6 +11,7 @@
 #include "Lv2TestInstance.h"
 #include "host/Lv2HostedPlugin.h"
 #include "tests/editor/EditorHost.h"
+#include "tests/editor/HostDrag.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -29,8 +30,8 @@ using editortest::Picture;
 namespace lv2 = quenchbox::lv2;
 
 constexpr int kLevels = 8;
-constexpr int kDriveX = 74;  // the Drive dial's centre
-constexpr int kDriveY = 218;
+using editortest::kDriveX;
+using editortest::kDriveY;
 constexpr std::uint32_t kDrivePort = lv2::kFirstControl + quenchbox::effect::kDrive;
 
 struct HostCall {
@@ -179,13 +180,7 @@ TEST(Lv2Ui, ADragIsWrittenToTheControlPortAsOneGesture)
     host.runFor(100);
     host.calls.clear();
     const float before = host.dsp.control(quenchbox::effect::kDrive);
-    const Window editor = editortest::childOf(host.display, host.parent);
-    editortest::sendButton(host.display, editor, ButtonPress, kDriveX, kDriveY, Button1, 0, 1000);
-    host.runFor(40);
-    editortest::sendMotion(host.display, editor, kDriveX, kDriveY - 40, Button1Mask, 1010);  // 20 % up
-    host.runFor(100);
-    editortest::sendButton(host.display, editor, ButtonRelease, kDriveX, kDriveY - 40, Button1, 0, 1020);
-    host.runFor(100);
+    editortest::dragDrive(host, 40);  // 20 % up
 
     ASSERT_GE(host.calls.size(), 3u);
     EXPECT_EQ(host.calls.front().kind, HostCall::grab);
@@ -195,6 +190,27 @@ TEST(Lv2Ui, ADragIsWrittenToTheControlPortAsOneGesture)
     for (const HostCall& call : host.calls)
         EXPECT_EQ(call.port, kDrivePort);
     EXPECT_NEAR(host.calls[host.calls.size() - 2].value, before + 0.2f, 1e-6);
+}
+
+// The user's zoom in the panel (the badge's menu) asks the host to resize
+// the UI's window through ui:resize.
+TEST(Lv2Ui, AZoomInThePanelResizesThroughTheHost)
+{
+    UiHost host(true);
+    ASSERT_TRUE(host.instantiate());
+    host.runFor(100);
+    const Window editor = editortest::childOf(host.display, host.parent);
+    const auto click = [&](int x, int y) {
+        editortest::sendButton(host.display, editor, ButtonPress, x, y, Button1, 0, 2000);
+        editortest::sendButton(host.display, editor, ButtonRelease, x, y, Button1, 0, 2010);
+        host.runFor(100);
+    };
+    click(634, 20);              // the badge opens the menu
+    click(615, 34 + 4 + 60 + 10);  // "150 %"
+    EXPECT_EQ(host.size, std::make_pair(1016, 720));
+    click(634 * 3 / 2, 20 * 3 / 2);
+    click(615 * 3 / 2, (34 + 4 + 10) * 3 / 2);  // "Auto": the screen's 100 %
+    EXPECT_EQ(host.size, std::make_pair(677, 480));
 }
 
 TEST(Lv2Ui, AHostWithoutInstanceAccessGetsNoUi)
