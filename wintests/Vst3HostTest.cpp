@@ -160,6 +160,31 @@ WINTEST(TheViewAttachesToAnHwndOnlyAndGoesWithRemoved)
     CHECK(editor.editorWindow() == nullptr);
 }
 
+WINTEST(TheHostsContentScaleSetsTheStep)
+{
+    Vst3Editor editor;
+    REQUIRE(editor.attach());
+    void* found = nullptr;
+    REQUIRE(editor.view->queryInterface(IPlugViewContentScaleSupport::iid.bytes, &found) == kResultOk);
+    auto* scaling = static_cast<IPlugViewContentScaleSupport*>(found);
+    CHECK_EQ(editor.view->canResize(), kResultTrue);
+    CHECK_EQ(scaling->setContentScaleFactor(2.0f), kResultOk);
+    wintest::pumpMessages(100);
+    ViewRect size{};
+    CHECK_EQ(editor.view->getSize(&size), kResultOk);
+    CHECK_EQ(size.right - size.left, 1354);
+    CHECK_EQ(size.bottom - size.top, 960);
+    RECT client{};
+    GetClientRect(editor.editorWindow(), &client);
+    CHECK_EQ(client.right, 1354);
+    CHECK_EQ(client.bottom, 960);
+    ViewRect proposed{0, 0, 1100, 800};
+    CHECK_EQ(editor.view->checkSizeConstraint(&proposed), kResultTrue);
+    CHECK_EQ(proposed.right, 1016);
+    CHECK_EQ(proposed.bottom, 720);
+    scaling->release();
+}
+
 WINTEST(TheEditorLooksExactlyAsInTheVst2Build)
 {
     const wintest::Image expected = wintest::vst2EditorPicture();
