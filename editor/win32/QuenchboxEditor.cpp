@@ -68,7 +68,7 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
     if (editorCount++ == 0)
         registerWindowClass(windowProcedure);
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    resolveScale(nullptr);
+    resolveScale(systemScaleFor(nullptr));
     loadPanels();
 
     quenchbox->setEditor(this);
@@ -129,65 +129,14 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
     // Hosts ask before the window opens; the system's DPI stands in for the
     // monitor's until the editor knows where it is.
     if (window == nullptr)
-        resolveScale(nullptr);
+        resolveScale(systemScaleFor(nullptr));
     *hostRect = &rect;
     return true;
 }
 
-void QuenchboxEditor::sizeRectForScale()
-{
-    rect.top = 0;
-    rect.left = 0;
-    rect.right = static_cast<std::int16_t>(scaledLength(kPanelWidth, currentScale));
-    rect.bottom = static_cast<std::int16_t>(scaledLength(kPanelHeight, currentScale));
-}
+bool QuenchboxEditor::windowOpen() const { return window != nullptr; }
 
-// The user's zoom may have been chosen in another instance since: the file
-// is read each time.
-void QuenchboxEditor::resolveScale(HWND reference)
-{
-    sources.setUserZoom(readSettingsFile(userSettingsPath()).zoom);
-    sources.setSystemScale(systemScaleFor(reference));
-    currentScale = sources.resolved();
-    sizeRectForScale();
-}
-
-bool QuenchboxEditor::setHostScale(double factor)
-{
-    if (!(factor > 0.0) || !std::isfinite(factor))
-        return false;
-    sources.setHostScale(factor);
-    applyScale(sources.resolved(), false);
-    return true;
-}
-
-void QuenchboxEditor::resizeToFit(int& width, int& height)
-{
-    sources.setHostScale(scaleFittingSize(width, height));
-    applyScale(sources.resolved(), false);
-    width = rect.right;
-    height = rect.bottom;
-}
-
-// Closed, the new size waits for the next open; open, the window takes it
-// at once and, when the change did not come from the host, the host is
-// asked to make room.
-void QuenchboxEditor::applyScale(double newScale, bool tellHost)
-{
-    if (newScale == currentScale)
-        return;
-    currentScale = newScale;
-    sizeRectForScale();
-    if (window == nullptr)
-        return;
-    rebuildAtScale();
-    if (!tellHost)
-        return;
-    if (sizeRequests != nullptr)
-        sizeRequests->requestEditorSize(rect.right, rect.bottom);
-    else
-        quenchbox->sizeWindow(rect.right, rect.bottom);
-}
+void QuenchboxEditor::askVst2HostForSize(int width, int height) { quenchbox->sizeWindow(width, height); }
 
 // The widgets keep their values and states; only their windows and bitmaps
 // are made again.
@@ -207,7 +156,7 @@ void QuenchboxEditor::showZoomMenu()
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return;
-    const double chosen = sources.userZoom();
+    const double chosen = userZoom();
     for (int choice = 0; choice < kZoomChoiceCount; ++choice)
         AppendMenuA(menu, MF_STRING | (zoomChoiceScale(choice) == chosen ? MF_CHECKED : 0u),
                     static_cast<UINT_PTR>(choice + 1), zoomChoiceLabel(choice));
@@ -221,20 +170,12 @@ void QuenchboxEditor::showZoomMenu()
         chooseZoom(picked - 1);
 }
 
-void QuenchboxEditor::chooseZoom(int choice)
-{
-    const double zoom = zoomChoiceScale(choice);
-    sources.userChose(zoom);
-    writeSettingsFile(userSettingsPath(), EditorSettings{zoom});
-    applyScale(sources.resolved(), true);
-}
-
 bool QuenchboxEditor::open(void* parentWindow)
 {
     if (parentWindow == nullptr)
         return false;
     systemWindow = parentWindow;
-    resolveScale(static_cast<HWND>(parentWindow));
+    resolveScale(systemScaleFor(static_cast<HWND>(parentWindow)));
     loadPanels();
     window = CreateWindowExA(0, kWindowClass, kWindowName, WS_CHILD, rect.left, rect.top, rect.right - rect.left,
                              rect.bottom - rect.top, static_cast<HWND>(parentWindow), nullptr,
@@ -392,8 +333,7 @@ LRESULT QuenchboxEditor::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         return 0;
     case kDpiChanged:
     case kDpiChangedAfterParent:
-        sources.setSystemScale(systemScaleFor(hwnd));
-        applyScale(sources.resolved(), true);
+        systemScaleChanged(systemScaleFor(hwnd));
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -4,7 +4,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorScale.h"
-#include "editor/ScalableEditor.h"
+#include "editor/ScaledEditor.h"
 #include "editor/win32/CLabel.h"
 #include "editor/win32/CLedButton.h"
 #include "editor/win32/CLedDial.h"
@@ -33,7 +33,7 @@ namespace quenchbox::editor {
 // says, else the zoom the user chose on the maker's badge (a popup menu,
 // remembered in the settings file), else the DPI of the monitor under the
 // host's window, followed when the window moves to another monitor.
-class QuenchboxEditor : public AEffEditor, public ScalableEditor, private EditorWidgets {
+class QuenchboxEditor : public AEffEditor, public ScaledEditor, private EditorWidgets {
 public:
     // Created with the effect; attaches itself to it (has-editor flag set).
     explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
@@ -43,11 +43,6 @@ public:
     bool open(void* parentWindow) override;
     void close() override;
 
-    // ScalableEditor
-    bool setHostScale(double factor) override;
-    void resizeToFit(int& width, int& height) override;
-    double scale() const override { return currentScale; }
-    void setSizeRequests(EditorSizeRequests* requests) override { sizeRequests = requests; }
 
 private:
     // EditorWidgets
@@ -68,12 +63,10 @@ private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void resolveScale(HWND reference);
-    void applyScale(double scale, bool tellHost);
-    void sizeRectForScale();
-    void rebuildAtScale();
+    bool windowOpen() const override;
+    void rebuildAtScale() override;
+    void askVst2HostForSize(int width, int height) override;
     void showZoomMenu();
-    void chooseZoom(int choice);
     void releasePanels();
     void loadPanels();
     void paintAboutText();
@@ -87,7 +80,6 @@ private:
     void releaseUpdateOwner();
 
     effect::QuenchboxEffect* quenchbox;
-    ERect rect{};
     HBITMAP mainPanel = nullptr;
     HBITMAP aboutPanel = nullptr;
     CLedButton buttons[kButtonCount];
@@ -104,10 +96,7 @@ private:
     CRITICAL_SECTION editorLock;
     EditorModel model;
 
-    ScaleSources sources;
-    double currentScale = 1.0;
     double panelScale = 0.0;  // the scale the panels are made for; 0 while there are none
-    EditorSizeRequests* sizeRequests = nullptr;
 };
 
 }  // namespace quenchbox::editor

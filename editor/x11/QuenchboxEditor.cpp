@@ -89,7 +89,6 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
     }
     boxes[kScope] = &scope.box;
 
-    sizeRectForScale();
     quenchbox->setEditor(this);
     quenchbox->hasEditor(true);
 }
@@ -115,7 +114,7 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
     // comes from a short connection of its own then.
     if (display == nullptr) {
         XDisplay* probe = XOpenDisplay(nullptr);
-        resolveScale(probe);
+        resolveScale(probe != nullptr ? screenScale(probe) : 0.0);
         if (probe != nullptr)
             XCloseDisplay(probe);
     }
@@ -123,61 +122,9 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
     return true;
 }
 
-void QuenchboxEditor::sizeRectForScale()
-{
-    rect.top = 0;
-    rect.left = 0;
-    rect.right = static_cast<std::int16_t>(scaledLength(kPanelWidth, currentScale));
-    rect.bottom = static_cast<std::int16_t>(scaledLength(kPanelHeight, currentScale));
-}
+bool QuenchboxEditor::windowOpen() const { return display != nullptr && window != 0 && !windowGone; }
 
-// The user's zoom may have been chosen in another instance since: the file
-// is read at each open.
-void QuenchboxEditor::resolveScale(XDisplay* connection)
-{
-    sources.setUserZoom(readSettingsFile(userSettingsPath()).zoom);
-    if (connection != nullptr)
-        sources.setSystemScale(screenScale(connection));
-    currentScale = sources.resolved();
-    sizeRectForScale();
-}
-
-bool QuenchboxEditor::setHostScale(double factor)
-{
-    if (!(factor > 0.0) || !std::isfinite(factor))
-        return false;
-    sources.setHostScale(factor);
-    applyScale(sources.resolved(), false);
-    return true;
-}
-
-void QuenchboxEditor::resizeToFit(int& width, int& height)
-{
-    sources.setHostScale(scaleFittingSize(width, height));
-    applyScale(sources.resolved(), false);
-    width = rect.right;
-    height = rect.bottom;
-}
-
-// Closed, the new size waits for the next open; open, the window takes it
-// at once and, when the change did not come from the host, the host is
-// asked to make room.
-void QuenchboxEditor::applyScale(double newScale, bool tellHost)
-{
-    if (newScale == currentScale)
-        return;
-    currentScale = newScale;
-    sizeRectForScale();
-    if (display == nullptr || window == 0 || windowGone)
-        return;
-    rebuildAtScale();
-    if (!tellHost)
-        return;
-    if (sizeRequests != nullptr)
-        sizeRequests->requestEditorSize(rect.right, rect.bottom);
-    else
-        quenchbox->sizeWindow(rect.right, rect.bottom);
-}
+void QuenchboxEditor::askVst2HostForSize(int width, int height) { quenchbox->sizeWindow(width, height); }
 
 void QuenchboxEditor::rebuildAtScale()
 {
@@ -193,22 +140,6 @@ void QuenchboxEditor::rebuildAtScale()
     model.replotResponse();
     panelDirty = true;
     paintDirty();
-}
-
-int QuenchboxEditor::zoomChoice() const
-{
-    for (int choice = 1; choice < kZoomChoiceCount; ++choice)
-        if (zoomChoiceScale(choice) == sources.userZoom())
-            return choice;
-    return 0;
-}
-
-void QuenchboxEditor::chooseZoom(int choice)
-{
-    const double zoom = zoomChoiceScale(choice);
-    sources.userChose(zoom);
-    writeSettingsFile(userSettingsPath(), EditorSettings{zoom});
-    applyScale(sources.resolved(), true);
 }
 
 // A press while the zoom menu is shown picks an entry or closes it; a left
@@ -241,7 +172,7 @@ bool QuenchboxEditor::open(void* parentWindow)
     display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return false;
-    resolveScale(display);
+    resolveScale(screenScale(display));
     systemWindow = parentWindow;
     if (!createWindow(static_cast<XWindowId>(reinterpret_cast<std::uintptr_t>(parentWindow)))) {
         close();

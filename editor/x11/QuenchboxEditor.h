@@ -5,7 +5,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorScale.h"
-#include "editor/ScalableEditor.h"
+#include "editor/ScaledEditor.h"
 #include "editor/posix/UpdateCheck.h"
 #include "editor/x11/CairoWidgets.h"
 #include "editor/x11/PanelMessage.h"
@@ -57,7 +57,7 @@ using XTime = unsigned long;
 // The child window carries the name "ZUK Quenchbox RZ", or the text of the
 // update check's in-panel message while one is shown, so that assistive
 // tools and test hosts can read it as they read a message box on Windows.
-class QuenchboxEditor : public AEffEditor, public ScalableEditor, private EditorWidgets {
+class QuenchboxEditor : public AEffEditor, public ScaledEditor, private EditorWidgets {
 public:
     // Created with the effect; attaches itself to it (has-editor flag set).
     // Touches no display: that happens in `open`.
@@ -78,11 +78,6 @@ public:
     // an LV2 UI hands its host).
     XWindowId windowId() const { return window; }
 
-    // ScalableEditor
-    bool setHostScale(double factor) override;
-    void resizeToFit(int& width, int& height) override;
-    double scale() const override { return currentScale; }
-    void setSizeRequests(EditorSizeRequests* requests) override { sizeRequests = requests; }
 
 private:
     // EditorWidgets
@@ -100,12 +95,9 @@ private:
     void plot(float x, float y, std::uint32_t colour) override { scope.pixels.plot(x, y, colour); }
     void commitScope() override;
 
-    void resolveScale(XDisplay* connection);
-    void applyScale(double scale, bool tellHost);
-    void sizeRectForScale();
-    void rebuildAtScale();
-    void chooseZoom(int choice);
-    int zoomChoice() const;
+    bool windowOpen() const override;
+    void rebuildAtScale() override;
+    void askVst2HostForSize(int width, int height) override;
     bool answerZoomMenu(int x, int y, unsigned button);
 
     bool createWindow(XWindowId parent);
@@ -136,7 +128,6 @@ private:
     void showDamage();
 
     effect::QuenchboxEffect* quenchbox;
-    ERect rect{};
     CairoDial dials[kDialCount];
     CairoIcon icons[kIconCount];
     CairoButton buttons[kButtonCount];
@@ -176,9 +167,6 @@ private:
     PanelMessage message;
     ZoomMenu zoomMenu;
 
-    ScaleSources sources;
-    double currentScale = 1.0;
-    EditorSizeRequests* sizeRequests = nullptr;
 };
 
 }  // namespace quenchbox::editor
