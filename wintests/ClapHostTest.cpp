@@ -3,6 +3,7 @@
 // editor opened in a host window through the gui extension.
 
 #include "EditorHost.h"
+#include "FormatReference.h"
 #include "Pixels.h"
 #include "TestPaths.h"
 #include "WinTest.h"
@@ -20,7 +21,7 @@ namespace {
 using quenchbox::host::ClapInputEvents;
 using quenchbox::host::ClapInstance;
 
-constexpr std::uint32_t kFrames = 2048;
+constexpr std::uint32_t kFrames = wintest::kReferenceFrames;
 
 // The library stays loaded for the whole program, as a host keeps it.
 const clap_plugin_entry_t* clapEntry()
@@ -38,18 +39,9 @@ const clap_plugin_entry_t* clapEntry()
 std::unique_ptr<ClapInstance> createClap() { return ClapInstance::create(*clapEntry()); }
 
 template <typename Sample>
-std::vector<Sample> guitarLike()
-{
-    std::vector<Sample> x(kFrames);
-    for (std::uint32_t n = 0; n < kFrames; ++n)
-        x[n] = static_cast<Sample>(0.4 * std::sin(0.031 * n) * std::exp(-0.0007 * n));
-    return x;
-}
-
-template <typename Sample>
 std::vector<Sample> renderClap(ClapInstance& clap)
 {
-    std::vector<Sample> left = guitarLike<Sample>();
+    std::vector<Sample> left = wintest::guitarLike<Sample>();
     std::vector<Sample> right = left;
     Sample* channels[2] = {left.data(), right.data()};
     if (!clap.activate(44100.0, 1, kFrames) || !clap.startProcessing())
@@ -81,15 +73,8 @@ WINTEST(TheLibraryExportsOnlyTheEntryAndDescribesThePlugin)
 
 WINTEST(AudioIsBitIdenticalToTheVst2Dll)
 {
-    wintest::EditorSession vst("QuenchboxRZ.dll");
-    REQUIRE(vst.effect() != nullptr);
-    vst.dispatch(effSetProgram, 0, 4);
-    vst.setParameter(13, 1.0f);
-    vst.dispatch(effMainsChanged, 0, 1);
-    std::vector<float> left = guitarLike<float>();
-    std::vector<float> right = left;
-    float* channels[2] = {left.data(), right.data()};
-    vst.effect()->processReplacing(vst.effect(), channels, channels, kFrames);
+    const std::vector<float> left = wintest::vst2OversampledProgram(4);
+    REQUIRE(!left.empty());
 
     const auto clap = createClap();
     selectProgram(*clap, 4);

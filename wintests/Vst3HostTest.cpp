@@ -4,6 +4,7 @@
 // attached to a host window, pictured beside the VST2 editor.
 
 #include "EditorHost.h"
+#include "FormatReference.h"
 #include "Pixels.h"
 #include "TestPaths.h"
 #include "WinTest.h"
@@ -20,7 +21,7 @@ namespace {
 
 using namespace quenchbox::host;
 
-constexpr int32 kFrames = 2048;
+constexpr int32 kFrames = wintest::kReferenceFrames;
 constexpr ParamID kOversample = 13;
 constexpr ParamID kProgram = 0x70726F67;
 
@@ -38,18 +39,9 @@ std::unique_ptr<Vst3Instance> createVst3()
 }
 
 template <typename Sample>
-std::vector<Sample> guitarLike()
-{
-    std::vector<Sample> x(kFrames);
-    for (int32 n = 0; n < kFrames; ++n)
-        x[n] = static_cast<Sample>(0.4 * std::sin(0.031 * n) * std::exp(-0.0007 * n));
-    return x;
-}
-
-template <typename Sample>
 std::vector<Sample> renderVst3(Vst3Instance& vst3)
 {
-    std::vector<Sample> left = guitarLike<Sample>();
+    std::vector<Sample> left = wintest::guitarLike<Sample>();
     std::vector<Sample> right = left;
     Sample* channels[2] = {left.data(), right.data()};
     if (!vst3.start(44100.0, kFrames, sizeof(Sample) == sizeof(float) ? kSample32 : kSample64))
@@ -72,15 +64,8 @@ WINTEST(TheBundleDescribesOneDistortionClass)
 
 WINTEST(AudioIsBitIdenticalToTheVst2Dll)
 {
-    wintest::EditorSession vst("QuenchboxRZ.dll");
-    REQUIRE(vst.effect() != nullptr);
-    vst.dispatch(effSetProgram, 0, 4);
-    vst.setParameter(13, 1.0f);
-    vst.dispatch(effMainsChanged, 0, 1);
-    std::vector<float> left = guitarLike<float>();
-    std::vector<float> right = left;
-    float* channels[2] = {left.data(), right.data()};
-    vst.effect()->processReplacing(vst.effect(), channels, channels, kFrames);
+    const std::vector<float> left = wintest::vst2OversampledProgram(4);
+    REQUIRE(!left.empty());
 
     const auto vst3 = createVst3();
     vst3->controller().setParamNormalized(kProgram, 4.0 / 15.0);
