@@ -20,9 +20,7 @@ namespace {
 using quenchbox::host::ClapInputEvents;
 using quenchbox::host::ClapInstance;
 
-constexpr int kMaxFrames = 4096;
-constexpr int kMaxCalls = 48;
-constexpr double kRates[] = {44100.0, 48000.0, 8000.0, 1000.0, 192000.0, 1536000.0, 0.0, -1.0};
+constexpr int kMaxFrames = kDoorFrames;
 
 class ClapSession {
 public:
@@ -31,14 +29,14 @@ public:
     void run()
     {
         start();
-        for (int call = 0; call < kMaxCalls && !in.empty(); ++call)
+        for (int call = 0; call < kDoorCalls && !in.empty(); ++call)
             step(in.byte() % 8);
     }
 
 private:
     void start()
     {
-        const double rate = kRates[in.byte() % (sizeof kRates / sizeof kRates[0])];
+        const double rate = anyRate(in);
         if (clap.activate(rate, 1, kMaxFrames))
             clap.startProcessing();
     }

@@ -26,6 +26,17 @@ void fillFromPattern(Reader& in, Sample* left, Sample* right, int frames)
     }
 }
 
+// What every door's session is bounded by: calls and frames per block.
+constexpr int kDoorCalls = 48;
+constexpr int kDoorFrames = 4096;
+
+// A sample rate a host might ask for, plain or absurd.
+inline double anyRate(Reader& in)
+{
+    static constexpr double kRates[] = {44100.0, 48000.0, 8000.0, 1000.0, 192000.0, 1536000.0, 0.0, -1.0, 1e9};
+    return kRates[in.byte() % (sizeof kRates / sizeof kRates[0])];
+}
+
 // A real saved state with some bytes changed and perhaps cut or lengthened,
 // or plain bytes of about a state's size: what a stranger's project holds.
 inline std::vector<std::uint8_t> untrustedState(Reader& in, std::vector<std::uint8_t> real, std::size_t stateSize)

@@ -19,9 +19,7 @@ namespace {
 
 using namespace quenchbox::host;
 
-constexpr int kMaxFrames = 4096;
-constexpr int kMaxCalls = 48;
-constexpr double kRates[] = {44100.0, 48000.0, 8000.0, 1000.0, 192000.0, 1536000.0, 0.0, 1e9};
+constexpr int kMaxFrames = kDoorFrames;
 constexpr SpeakerArrangement kArrangements[] = {SpeakerArr::kStereo, SpeakerArr::kMono, SpeakerArr::kEmpty, 0x3F};
 
 class Vst3Session {
@@ -31,14 +29,14 @@ public:
     void run()
     {
         start();
-        for (int call = 0; call < kMaxCalls && !in.empty(); ++call)
+        for (int call = 0; call < kDoorCalls && !in.empty(); ++call)
             step(in.byte() % 8);
     }
 
 private:
     void start()
     {
-        const double rate = kRates[in.byte() % (sizeof kRates / sizeof kRates[0])];
+        const double rate = anyRate(in);
         vst3.start(rate, 1 + in.take<std::uint16_t>() % kMaxFrames, in.byte() & 1 ? kSample64 : kSample32);
         sampleSize = in.byte() & 1 ? kSample64 : kSample32;
     }
