@@ -25,7 +25,7 @@ namespace quenchbox::clap {
 // panel as drawn when it opened; its input then still arrives through the
 // descriptor (the refresh runs with it). A host with neither gets a still
 // panel: no thread of ours may touch the connection in its place.
-class ClapGui : private editor::EditorSizeRequests {
+class ClapGui final : private editor::EditorSizeRequests {
 public:
     // The host's timer and descriptor support may be null (and are, where
     // the editor is not driven by the host).
