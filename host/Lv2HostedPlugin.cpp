@@ -15,7 +15,7 @@ namespace quenchbox::host {
 
 namespace {
 
-constexpr const char* kCoreSpecification = "/usr/lib/lv2/core.lv2/";
+constexpr const char* kCoreBundle = "/usr/lib/lv2/core.lv2/";
 
 // A lilv node that frees itself.
 struct Node {
@@ -79,11 +79,11 @@ Lv2HostedPlugin::Lv2HostedPlugin(const std::string& bundlePath) : lilvWorld(lilv
         lilv_world_free(lilvWorld);
         throw std::runtime_error("cannot load plug-in " + bundlePath + ": no such bundle folder");
     }
-    // The core specification names the plug-in classes. Loading it alone,
+    // LV2's core bundle names the plug-in classes. Loading it alone,
     // not every installed bundle, keeps an installed copy of the same
     // plug-in from hiding the bundle asked for.
-    if (std::filesystem::is_directory(kCoreSpecification)) {
-        const Node core(lilv_new_file_uri(lilvWorld, nullptr, kCoreSpecification));
+    if (std::filesystem::is_directory(kCoreBundle)) {
+        const Node core(lilv_new_file_uri(lilvWorld, nullptr, kCoreBundle));
         lilv_world_load_bundle(lilvWorld, core.node);
     }
     lilv_world_load_specifications(lilvWorld);
