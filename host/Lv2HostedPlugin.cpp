@@ -79,14 +79,15 @@ Lv2HostedPlugin::Lv2HostedPlugin(const std::string& bundlePath) : lilvWorld(lilv
         lilv_world_free(lilvWorld);
         throw std::runtime_error("cannot load plug-in " + bundlePath + ": no such bundle folder");
     }
-    // LV2's core bundle names the plug-in classes. Loading it alone,
-    // not every installed bundle, keeps an installed copy of the same
-    // plug-in from hiding the bundle asked for.
+    // LV2's core bundle and the vocabulary its files describe name the
+    // plug-in classes. Loading them alone, not every installed bundle, keeps
+    // an installed copy of the same plug-in from hiding the bundle asked for.
     if (std::filesystem::is_directory(kCoreBundle)) {
         const Node core(lilv_new_file_uri(lilvWorld, nullptr, kCoreBundle));
         lilv_world_load_bundle(lilvWorld, core.node);
+        const Node vocabulary(lilv_new_uri(lilvWorld, LV2_CORE_URI));
+        lilv_world_load_resource(lilvWorld, vocabulary.node);
     }
-    lilv_world_load_specifications(lilvWorld);
     lilv_world_load_plugin_classes(lilvWorld);
     const Node bundle(lilv_new_file_uri(lilvWorld, nullptr, bundleUriPath(bundlePath).c_str()));
     lilv_world_load_bundle(lilvWorld, bundle.node);
