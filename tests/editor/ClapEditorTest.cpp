@@ -28,15 +28,8 @@ TEST(ClapEditor, EmbedsTheSamePanelAsTheVst2Build)
     EXPECT_EQ(clap.timers(), 1);
     EXPECT_EQ(clap.descriptors(), 1);
     clap.runFor(300);
-    const Picture fromClap = windowPicture(clap.display, clap.parent);
-
-    const PluginLibrary vst2(QUENCHBOX_PLUGIN_PATH);
-    EditorHost host(vst2);
-    ASSERT_TRUE(host.openEditor());
-    host.idleFor(300);
-    const double share = matchingShare(fromClap, host.screenshot(), kLevels);
-    std::printf("pixels of the CLAP editor within %d levels of the VST2 editor's: %.4f\n", kLevels, share);
-    EXPECT_GT(share, 0.999);
+    EXPECT_GT(shareLikeVst2Editor(QUENCHBOX_PLUGIN_PATH, windowPicture(clap.display, clap.parent), "CLAP", kLevels),
+              0.999);
 
     clap.unembed();  // hiding lets go of the timer and the descriptor
     EXPECT_EQ(clap.timers(), 0);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -415,5 +416,17 @@ std::vector<HostCall> EditorHost::takeCalls()
 void EditorHost::startAudio(float amplitude) { audio.start(effect, amplitude); }
 
 void EditorHost::stopAudio() { audio.stop(); }
+
+double shareLikeVst2Editor(const char* vst2Path, const Picture& picture, const char* format, int levels)
+{
+    const PluginLibrary vst2(vst2Path);
+    EditorHost host(vst2);
+    if (!host.openEditor())
+        return 0.0;
+    host.idleFor(300);
+    const double share = matchingShare(picture, host.screenshot(), levels);
+    std::printf("pixels of the %s editor within %d levels of the VST2 editor's: %.4f\n", format, levels, share);
+    return share;
+}
 
 }  // namespace editortest

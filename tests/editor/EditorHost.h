@@ -134,6 +134,11 @@ private:
     hostaudio::HostAudio audio;
 };
 
+// The share of a newer format's editor picture within `levels` of the VST2
+// editor's as it first shows in a host (the VST2 library at vst2Path),
+// printed with the format's name.
+double shareLikeVst2Editor(const char* vst2Path, const Picture& picture, const char* format, int levels);
+
 }  // namespace editortest
 
 #endif

@@ -35,15 +35,8 @@ TEST(Vst3Editor, AttachesTheSamePanelAsTheVst2BuildDrivenByTheRunLoop)
     EXPECT_EQ(vst3.timers(), 1);
     EXPECT_EQ(vst3.eventHandlers(), 1);
     vst3.runFor(300);
-    const Picture fromVst3 = windowPicture(vst3.display, vst3.parent);
-
-    const PluginLibrary vst2(QUENCHBOX_PLUGIN_PATH);
-    EditorHost host(vst2);
-    ASSERT_TRUE(host.openEditor());
-    host.idleFor(300);
-    const double share = matchingShare(fromVst3, host.screenshot(), kLevels);
-    std::printf("pixels of the VST3 editor within %d levels of the VST2 editor's: %.4f\n", kLevels, share);
-    EXPECT_GT(share, 0.999);
+    EXPECT_GT(shareLikeVst2Editor(QUENCHBOX_PLUGIN_PATH, windowPicture(vst3.display, vst3.parent), "VST3", kLevels),
+              0.999);
 
     // removed lets go of the window, the timer and the handler; the view
     // attaches again.

@@ -156,13 +156,7 @@ TEST(Lv2Ui, EmbedsTheSamePanelAsTheVst2BuildAndShowsTheHostsValues)
     host.runFor(300);
     const Picture fromLv2 = editortest::windowPicture(host.display, host.parent);
 
-    const editortest::PluginLibrary vst2(QUENCHBOX_PLUGIN_PATH);
-    editortest::EditorHost vst2Host(vst2);
-    ASSERT_TRUE(vst2Host.openEditor());
-    vst2Host.idleFor(300);
-    const double share = editortest::matchingShare(fromLv2, vst2Host.screenshot(), kLevels);
-    std::printf("pixels of the LV2 editor within %d levels of the VST2 editor's: %.4f\n", kLevels, share);
-    EXPECT_GT(share, 0.999);
+    EXPECT_GT(editortest::shareLikeVst2Editor(QUENCHBOX_PLUGIN_PATH, fromLv2, "LV2", kLevels), 0.999);
 
     // A value the host shows on a port moves the dial.
     host.portEvent(kDrivePort, 1.0f);
