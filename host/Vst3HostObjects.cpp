@@ -143,6 +143,8 @@ tresult HostContext::queryInterface(const TUID iid, void** object)
         *object = static_cast<IHostApplication*>(this);
     else if (IComponentHandler::iid.matches(iid))
         *object = static_cast<IComponentHandler*>(this);
+    else if (IRunLoop::iid.matches(iid))
+        *object = static_cast<IRunLoop*>(this);
     else
         return kNoInterface;
     addRef();
@@ -162,28 +164,65 @@ tresult HostContext::createInstance(TUID, TUID, void** object)
     return kNotImplemented;
 }
 
+void HostContext::note(HostCallback::Kind kind, int32 flagsOrId)
+{
+    calls.push_back({kind, flagsOrId, during, std::this_thread::get_id()});
+}
+
 tresult HostContext::beginEdit(ParamID id)
 {
+    note(HostCallback::Kind::begin, static_cast<int32>(id));
     recorded.push_back({HostEdit::Kind::begin, id, 0.0});
     return kResultOk;
 }
 
 tresult HostContext::performEdit(ParamID id, ParamValue valueNormalized)
 {
+    note(HostCallback::Kind::perform, static_cast<int32>(id));
     recorded.push_back({HostEdit::Kind::perform, id, valueNormalized});
     return kResultOk;
 }
 
 tresult HostContext::endEdit(ParamID id)
 {
+    note(HostCallback::Kind::end, static_cast<int32>(id));
     recorded.push_back({HostEdit::Kind::end, id, 0.0});
     return kResultOk;
 }
 
 tresult HostContext::restartComponent(int32 flags)
 {
+    note(HostCallback::Kind::restart, flags);
     restarts |= flags;
     return kResultOk;
+}
+
+// ---- The run loop: timers only; the plug-in has no descriptor to watch
+// without a view ----
+
+tresult HostContext::registerEventHandler(IEventHandler*, FileDescriptor) { return kNotImplemented; }
+
+tresult HostContext::unregisterEventHandler(IEventHandler*) { return kNotImplemented; }
+
+tresult HostContext::registerTimer(ITimerHandler* handler, TimerInterval)
+{
+    if (handler == nullptr)
+        return kInvalidArgument;
+    timers.push_back(handler);
+    return kResultOk;
+}
+
+tresult HostContext::unregisterTimer(ITimerHandler* handler)
+{
+    timers.erase(std::remove(timers.begin(), timers.end(), handler), timers.end());
+    return kResultOk;
+}
+
+void HostContext::runTimers()
+{
+    const Calling timer(*this, kRunLoop);
+    for (ITimerHandler* handler : std::vector<ITimerHandler*>(timers))
+        handler->onTimer();
 }
 
 }  // namespace quenchbox::host

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The objects a VST3 host hands its plug-in: streams, the block's parameter
@@ -90,15 +91,49 @@ struct HostEdit {
     ParamValue value;
 };
 
+// Every call the plug-in makes back into its host, with where it came from:
+// the host call the plug-in was inside (`during`: its name, or "a host call"
+// when the caller named none), or the run loop's timer; and the thread.
+struct HostCallback {
+    enum class Kind { restart, begin, perform, end };
+    Kind kind;
+    int32 flagsOrId;
+    const char* during;
+    std::thread::id thread;
+};
+
 // The host application handed to initialize, and the component handler
-// that records the plug-in's edits and restart requests.
-class HostContext final : public IHostApplication, public IComponentHandler {
+// that records the plug-in's edits and restart requests. It offers the
+// plug-in a run loop whose timers run only when runTimers is called, as a
+// host's UI thread runs them between its own calls into the plug-in.
+class HostContext final : public IHostApplication, public IComponentHandler, public IRunLoop {
 public:
+    static constexpr const char* kRunLoop = "the host's loop, between its calls";
+
+    // Names the host call under way while it lives, for the record.
+    class Calling {
+    public:
+        Calling(HostContext& host, const char* name) : context(host), outer(host.during) { host.during = name; }
+        ~Calling() { context.during = outer; }
+        Calling(const Calling&) = delete;
+        Calling& operator=(const Calling&) = delete;
+
+    private:
+        HostContext& context;
+        const char* outer;
+    };
+
     const std::vector<HostEdit>& edits() const { return recorded; }
     void clearEdits() { recorded.clear(); }
     int32 restartFlags() const { return restarts; }
     void clearRestarts() { restarts = 0; }
     int references() const { return static_cast<int>(count.load()); }
+    const std::vector<HostCallback>& callbacks() const { return calls; }
+    // The host call under way, for a host's other objects (its frame).
+    const char* currentCall() const { return during; }
+    // Fires every registered timer once, outside any call into the plug-in.
+    void runTimers();
+    std::size_t timerCount() const { return timers.size(); }
 
     tresult queryInterface(const TUID iid, void** object) override;
     uint32 addRef() override { return ++count; }
@@ -110,8 +145,18 @@ public:
     tresult endEdit(ParamID id) override;
     tresult restartComponent(int32 flags) override;
 
+    tresult registerEventHandler(IEventHandler* handler, FileDescriptor fd) override;
+    tresult unregisterEventHandler(IEventHandler* handler) override;
+    tresult registerTimer(ITimerHandler* handler, TimerInterval milliseconds) override;
+    tresult unregisterTimer(ITimerHandler* handler) override;
+
 private:
+    void note(HostCallback::Kind kind, int32 flagsOrId);
+
     std::vector<HostEdit> recorded;
+    std::vector<HostCallback> calls;
+    std::vector<ITimerHandler*> timers;
+    const char* during = "a host call";
     int32 restarts = 0;
     std::atomic<uint32> count{1};
 };

@@ -182,6 +182,7 @@ std::string Vst3Instance::parameterText(ParamID id, ParamValue value) const
 bool Vst3Instance::saveState(std::vector<std::uint8_t>& bytes, std::size_t bytesPerCall) const
 {
     MemoryStream stream({}, bytesPerCall);
+    const HostContext::Calling calling(context, "getState");
     if (componentPart->getState(&stream) != kResultOk)
         return false;
     bytes = stream.content();
@@ -193,6 +194,7 @@ bool Vst3Instance::saveState(std::vector<std::uint8_t>& bytes, std::size_t bytes
 tresult Vst3Instance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t bytesPerCall) const
 {
     MemoryStream stream(bytes, bytesPerCall);
+    const HostContext::Calling calling(context, "setState");
     const tresult result = componentPart->setState(&stream);
     if (result == kResultOk) {
         stream.rewind();
@@ -204,6 +206,7 @@ tresult Vst3Instance::loadState(const std::vector<std::uint8_t>& bytes, std::siz
 bool Vst3Instance::start(double sampleRate, int32 maxFrames, int32 size)
 {
     ProcessSetup setup{kRealtime, size, maxFrames, sampleRate};
+    const HostContext::Calling calling(context, "setActive");
     if (processorPart->setupProcessing(setup) != kResultOk || componentPart->setActive(1) != kResultOk)
         return false;
     processorPart->setProcessing(1);
@@ -216,6 +219,7 @@ void Vst3Instance::stop()
 {
     if (!active)
         return;
+    const HostContext::Calling calling(context, "setActive");
     processorPart->setProcessing(0);
     componentPart->setActive(0);
     active = false;
@@ -244,6 +248,7 @@ tresult Vst3Instance::run(Sample** inputs, Sample** outputs, int32 frames, HostP
     data.inputs = &in;
     data.outputs = &out;
     data.inputParameterChanges = changes;
+    const HostContext::Calling calling(context, "process");
     return processorPart->process(data);
 }
 

@@ -74,7 +74,7 @@ private:
     template <typename Sample>
     tresult run(Sample** inputs, Sample** outputs, int32 frames, HostParameterChanges* changes);
 
-    HostContext context;
+    mutable HostContext context;  // records what the plug-in calls back, even from const calls
     IComponent* componentPart = nullptr;
     IAudioProcessor* processorPart = nullptr;
     IEditController* controllerPart = nullptr;

@@ -19,6 +19,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -49,12 +50,14 @@ std::unique_ptr<Vst3Instance> createVst3()
 
 void setValues(Vst3Instance& vst3, const std::vector<std::pair<int, float>>& values)
 {
+    const HostContext::Calling calling(vst3.host(), "setParamNormalized");
     for (const auto& [index, value] : values)
         vst3.controller().setParamNormalized(static_cast<ParamID>(index), value);
 }
 
 void selectProgram(Vst3Instance& vst3, int program)
 {
+    const HostContext::Calling calling(vst3.host(), "setParamNormalized");
     vst3.controller().setParamNormalized(kProgram, program / 15.0);
 }
 
@@ -268,12 +271,14 @@ TEST(Vst3Programs, TheProgramChangeParameterPlaysTheVst2Programs)
         EXPECT_TRUE(bitIdentical(renderVst3<float>(s), renderVst<float>(s))) << program;
     }
     // A switch while playing glides as effSetProgram does, and the host
-    // hears that every value changed.
+    // hears that every value changed, once its call has returned.
     const auto vst3 = createVst3();
     ASSERT_TRUE(vst3->start(kRate, kMaxBlock, kSample32));
     vst3->host().clearRestarts();
     selectProgram(*vst3, 4);
-    EXPECT_TRUE(vst3->host().restartFlags() & kParamValuesChanged);
+    EXPECT_EQ(vst3->host().restartFlags(), 0);
+    vst3->host().runTimers();
+    EXPECT_EQ(vst3->host().restartFlags(), kParamValuesChanged);
     EXPECT_NEAR(vst3->controller().getParamNormalized(kProgram), 4.0 / 15.0, 1e-12);
 }
 
@@ -349,13 +354,14 @@ TEST(Vst3Latency, ZeroOrEightAndARestartWhenOversampleChangesWhileActive)
     EXPECT_EQ(vst3->host().restartFlags() & kLatencyChanged, 0);
 
     ASSERT_TRUE(vst3->start(kRate, kMaxBlock, kSample32));
+    vst3->host().runTimers();
     vst3->host().clearRestarts();
     ASSERT_EQ(vst3->loadState(stateOf(*createVst3())), kResultOk);  // a project with it off
     EXPECT_EQ(vst3->processor().getLatencySamples(), 0u);
-    EXPECT_TRUE(vst3->host().restartFlags() & kLatencyChanged);
+    vst3->host().runTimers();
+    EXPECT_EQ(vst3->host().restartFlags(), kLatencyChanged);
 
-    // Automation plays it on again; the host's word to the controller that
-    // follows asks for the restart.
+    // Automation plays it on again: the next tick asks for the restart.
     vst3->host().clearRestarts();
     HostParameterChanges on;
     on.add(kOversample, 0, 1.0);
@@ -363,9 +369,44 @@ TEST(Vst3Latency, ZeroOrEightAndARestartWhenOversampleChangesWhileActive)
     float* channels[2] = {silence, silence};
     ASSERT_EQ(vst3->process(channels, channels, 64, &on), kResultOk);
     EXPECT_EQ(vst3->processor().getLatencySamples(), 8u);
-    EXPECT_EQ(vst3->host().restartFlags() & kLatencyChanged, 0);
-    vst3->controller().setParamNormalized(kOversample, 1.0);
-    EXPECT_TRUE(vst3->host().restartFlags() & kLatencyChanged);
+    vst3->host().runTimers();
+    EXPECT_EQ(vst3->host().restartFlags(), kLatencyChanged);
+    vst3->host().clearRestarts();
+    vst3->host().runTimers();
+    EXPECT_EQ(vst3->host().restartFlags(), 0);
+}
+
+// ---- Calls back into the host ----
+
+// A host may hold its own locks while it calls the plug-in (Ardour holds its
+// plug-in's process lock while it sets the program, and its restartComponent
+// waits for that lock): every call back must wait for the host's UI thread
+// to run the plug-in's timer, even when the host called from another thread.
+TEST(Vst3HostCallbacks, NoneArrivesInsideAHostCallAndAllOnTheUiThread)
+{
+    const auto vst3 = createVst3();
+    HostContext& host = vst3->host();
+    ASSERT_EQ(host.timerCount(), 1u);  // the plug-in took the host's run loop
+    ASSERT_TRUE(vst3->start(kRate, kMaxBlock, kSample32));
+    ASSERT_EQ(vst3->loadState(stateOf(*createVst3())), kResultOk);
+    selectProgram(*vst3, 5);
+    std::thread([&] { selectProgram(*vst3, 7); }).join();
+    setValues(*vst3, {{kOversample, 1.0f}});
+    HostParameterChanges on;
+    on.add(kOversample, 0, 1.0);
+    float silence[64] = {};
+    float* channels[2] = {silence, silence};
+    ASSERT_EQ(vst3->process(channels, channels, 64, &on), kResultOk);
+    EXPECT_TRUE(host.callbacks().empty());
+
+    host.runTimers();
+    EXPECT_EQ(host.restartFlags(), kParamValuesChanged | kLatencyChanged);
+    vst3->stop();
+    for (const HostCallback& callback : host.callbacks()) {
+        EXPECT_STREQ(callback.during, HostContext::kRunLoop);
+        EXPECT_EQ(callback.thread, std::this_thread::get_id());
+    }
+    EXPECT_EQ(host.callbacks().size(), 1u) << "the restart flags go out OR-ed, once";
 }
 
 TEST(Vst3Activation, ReactivationStartsFromAnEmptyCircuit)

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -99,6 +100,32 @@ WINTEST(StateRoundTripsAndDamagedStatesAreRefused)
     std::vector<std::uint8_t> after;
     untouched->saveState(after);
     CHECK(after == before);
+}
+
+// A host may hold its own locks while it sets the program: the host hears of
+// the new values from the plug-in's timer on its UI thread's message loop,
+// after its call returned, even with no view open.
+WINTEST(AProgramChangeReachesTheHostFromTheMessageLoopAfterItsCall)
+{
+    const auto vst3 = createVst3();
+    REQUIRE(vst3->start(44100.0, 512, kSample32));
+    HostContext& host = vst3->host();
+    {
+        const HostContext::Calling calling(host, "setParamNormalized");
+        vst3->controller().setParamNormalized(kProgram, 4.0 / 15.0);
+    }
+    CHECK(host.callbacks().empty());
+    {
+        const HostContext::Calling loop(host, HostContext::kRunLoop);
+        for (int wait = 0; wait < 100 && host.restartFlags() == 0; ++wait)
+            wintest::pumpMessages(20);
+    }
+    CHECK_EQ(host.restartFlags(), kParamValuesChanged);
+    for (const HostCallback& callback : host.callbacks()) {
+        CHECK(std::strcmp(callback.during, HostContext::kRunLoop) == 0);
+        CHECK(callback.thread == std::this_thread::get_id());
+    }
+    vst3->stop();
 }
 
 struct Vst3Editor {

@@ -7,6 +7,10 @@
 #include "formats/vst3/Vst3Strings.h"
 #include "formats/vst3/Vst3View.h"
 
+#if defined(_WIN32)
+#include "win32/ThreadTimer.h"
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -22,6 +26,10 @@ constexpr double kLowestRate = 1000.0;
 constexpr double kHighestRate = 1536000.0;
 constexpr int32 kParameterCount = effect::kParameterCount;
 constexpr int32 kProgramSteps = effect::kProgramCount - 1;
+// How often the plug-in looks for what waits for the host when no view
+// drives it: often enough for a host's display, rarely enough to cost
+// nothing.
+constexpr unsigned kTickMs = 50;
 
 bool isEffectParameter(ParamID id) { return id < static_cast<ParamID>(kParameterCount); }
 
@@ -88,6 +96,10 @@ tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
         *object = static_cast<IUnitInfo*>(this);
     else if (IProcessContextRequirements::iid.matches(iid))
         *object = static_cast<IProcessContextRequirements*>(this);
+#if !defined(_WIN32)
+    else if (ITimerHandler::iid.matches(iid))
+        *object = static_cast<ITimerHandler*>(this);
+#endif
     else
         return kNoInterface;
     addRef();
@@ -95,6 +107,8 @@ tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
 }
 
 uint32 Vst3Plugin::addRef() { return references.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+Vst3Plugin::~Vst3Plugin() = default;
 
 uint32 Vst3Plugin::release()
 {
@@ -108,13 +122,16 @@ uint32 Vst3Plugin::release()
 
 // Hosts initialize the component and, finding it is its own controller,
 // may initialize it again as the controller: the second call finds it ready.
-tresult Vst3Plugin::initialize(FUnknown* /*context*/)
+tresult Vst3Plugin::initialize(FUnknown* context)
 {
     if (initialized)
         return kResultOk;
     if (!adapter.create())
         return kOutOfMemory;
     initialized = true;
+    hostContext = context;
+    if (hostContext != nullptr)
+        hostContext->addRef();
     return kResultOk;
 }
 
@@ -123,6 +140,9 @@ tresult Vst3Plugin::terminate()
     if (active)
         setActive(false);
     setComponentHandler(nullptr);
+    if (hostContext != nullptr)
+        hostContext->release();
+    hostContext = nullptr;
     return kResultOk;
 }
 
@@ -185,7 +205,6 @@ tresult Vst3Plugin::setState(IBStream* state)
     const std::int64_t size = readUpTo(state, bytes, sizeof(bytes));
     if (!initialized || size < 0 || !adapter.loadState(bytes, static_cast<std::size_t>(size)))
         return kResultFalse;
-    restartIfLatencyMoved();
     return kResultOk;
 }
 
@@ -459,21 +478,22 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
         return kInvalidArgument;
     if (!active)
         adapter.setParameter(indexOf(id), value);
-    // Hosts tell the controller of automation the processor has played: an
-    // "Oversample" change there moved the latency.
-    restartIfLatencyMoved();
     return kResultOk;
 }
 
+// The handler comes on the UI thread, where the ticks then run.
 tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler)
 {
     if (handler == componentHandler)
         return kResultOk;
+    stopTicks();
     if (handler != nullptr)
         handler->addRef();
     if (componentHandler != nullptr)
         componentHandler->release();
     componentHandler = handler;
+    if (componentHandler != nullptr)
+        startTicks();
     return kResultOk;
 }
 
@@ -484,41 +504,40 @@ IPlugView* Vst3Plugin::createView(FIDString name)
     return new (std::nothrow) Vst3View(*this);
 }
 
-bool Vst3Plugin::claimEditor()
+bool Vst3Plugin::claimEditor(Vst3View& view)
 {
-    if (editorClaimed)
+    if (editorView != nullptr)
         return false;
-    editorClaimed = true;
+    editorView = &view;
     return true;
 }
 
 // ---- Programs ----
 
-// What the VST2 build's effSetProgram does, glides included; the host then
-// reads every value again.
+// What the VST2 build's effSetProgram does, glides included; the host reads
+// every value again after the next tick.
 void Vst3Plugin::selectProgram(int program)
 {
     if (program == adapter.program())
         return;
     adapter.selectProgram(program);
-    if (componentHandler != nullptr)
-        componentHandler->restartComponent(kParamValuesChanged);
-    restartIfLatencyMoved();
+    pendingRestart.fetch_or(kParamValuesChanged);
 }
 
-// A latency that moved while active asks the host to restart the component
-// so that it reads the new figure and compensates.
-void Vst3Plugin::restartIfLatencyMoved()
+// ---- Calls back into the host, on the UI thread's own moments ----
+
+void Vst3Plugin::sendToHost()
 {
-    if (!active || adapter.latency() == activeLatency || componentHandler == nullptr)
-        return;
-    activeLatency = adapter.latency();
-    componentHandler->restartComponent(kLatencyChanged);
+    sendEditorEdits();
+    if (editorView != nullptr)
+        editorView->sendPendingSize();
+    const int32 flags = takeRestartFlags();
+    if (flags != 0 && componentHandler != nullptr)
+        componentHandler->restartComponent(flags);
 }
 
-// ---- The editor's changes, on the UI thread ----
-
-void Vst3Plugin::editorChanged()
+// The editor's gestures and values, in the order the user made them.
+void Vst3Plugin::sendEditorEdits()
 {
     formats::EditorEvent event;
     while (adapter.takeEditorEvent(event)) {
@@ -536,8 +555,60 @@ void Vst3Plugin::editorChanged()
             break;
         }
     }
-    restartIfLatencyMoved();
 }
+
+// The flags collected since the last time, and kLatencyChanged when the
+// latency moved while active ("Oversample" from the host, the editor, a
+// program or a state), so that the host reads the new figure and
+// compensates.
+int32 Vst3Plugin::takeRestartFlags()
+{
+    int32 flags = pendingRestart.exchange(0);
+    if (active && adapter.latency() != activeLatency) {
+        activeLatency = adapter.latency();
+        flags |= kLatencyChanged;
+    }
+    return flags;
+}
+
+#if defined(_WIN32)
+
+void Vst3Plugin::startTicks()
+{
+    ticks.reset(new (std::nothrow) win32::ThreadTimer(
+        kTickMs, [](void* self) { static_cast<Vst3Plugin*>(self)->sendToHost(); }, this));
+}
+
+void Vst3Plugin::stopTicks() { ticks.reset(); }
+
+#else
+
+// A run loop the host offers the plug-in itself (not only a view's frame),
+// through its component handler or the context it initialized us with.
+void Vst3Plugin::startTicks()
+{
+    for (FUnknown* offer : {static_cast<FUnknown*>(componentHandler), hostContext}) {
+        void* found = nullptr;
+        if (offer == nullptr || offer->queryInterface(IRunLoop::iid.bytes, &found) != kResultOk || found == nullptr)
+            continue;
+        tickLoop = static_cast<IRunLoop*>(found);
+        if (tickLoop->registerTimer(this, kTickMs) == kResultOk)
+            return;
+        tickLoop->release();
+        tickLoop = nullptr;
+    }
+}
+
+void Vst3Plugin::stopTicks()
+{
+    if (tickLoop == nullptr)
+        return;
+    tickLoop->unregisterTimer(this);
+    tickLoop->release();
+    tickLoop = nullptr;
+}
+
+#endif
 
 // ---- IUnitInfo: one unit holding the sixteen factory programs ----
 

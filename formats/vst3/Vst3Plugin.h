@@ -6,8 +6,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+#if defined(_WIN32)
+namespace quenchbox::win32 {
+class ThreadTimer;
+}
+#endif
 
 namespace quenchbox::vst3 {
+
+class Vst3View;
 
 // One VST3 instance: a single component that is also its own edit
 // controller, so that the processor and the controller share the one effect
@@ -21,12 +30,27 @@ namespace quenchbox::vst3 {
 // effect only while it is inactive (a controller's copy that lags behind the
 // audio must not undo automation), except the program change, which the
 // UI thread always applies as the VST2 build's effSetProgram does.
+//
+// Calls back into the host: a host may hold its own locks while it calls
+// the plug-in (Ardour holds its plug-in's process lock while it sets the
+// program, and its restartComponent waits for that lock), so no call into
+// the host is ever made from inside one of the host's calls. Restart
+// requests are collected (flags OR-ed, the latency compared) and the
+// editor's edits wait in the adapter's queue; sendToHost hands them over in
+// one go on the UI thread's own moments, after the host's call returned:
+// the view's run-loop timer while a view is attached (Linux), a timer on a
+// run loop the host offers the plug-in itself through its component handler
+// or context (Linux), or a timer of the UI thread's message loop (Windows).
+// A Linux host that offers no run loop and attaches no view hears of them
+// when a view is next attached.
 class Vst3Plugin final : public IComponent,
                          public IAudioProcessor,
                          public IEditController,
                          public IUnitInfo,
-                         public IProcessContextRequirements,
-                         private formats::EditorListener {
+#if !defined(_WIN32)
+                         public ITimerHandler,
+#endif
+                         public IProcessContextRequirements {
 public:
     // The program-change parameter's id: outside the sixteen, fixed for good.
     static constexpr ParamID kProgramParameterId = 0x70726F67;  // "prog"
@@ -100,33 +124,54 @@ public:
     tresult getUnitByBus(MediaType type, BusDirection dir, int32 busIndex, int32 channel, UnitID& unitId) override;
     tresult setUnitProgramData(int32 listOrUnitId, int32 programIndex, IBStream* data) override;
 
+#if !defined(_WIN32)
+    // ---- ITimerHandler: the host's run loop, offered without a view ----
+    void onTimer() override { sendToHost(); }
+#endif
+
     // ---- For the view ----
     // The effect's editor, null before initialize or where there is none.
     AEffEditor* editor() const { return initialized ? adapter.editor() : nullptr; }
     // One view at a time holds the editor.
-    bool claimEditor();
-    void releaseEditor() { editorClaimed = false; }
+    bool claimEditor(Vst3View& view);
+    void releaseEditor() { editorView = nullptr; }
+
+    // Hands the host what waits for it: the editor's edits in their order,
+    // the view's size request, then one restart with every flag collected
+    // since the last time (a moved latency included). Call it only on the
+    // UI thread, and never from inside a call of the host's.
+    void sendToHost();
     // Tests reach the effect's editor side here.
     effect::QuenchboxEffect* quenchboxEffect() const { return adapter.quenchboxEffect(); }
 
 private:
-    ~Vst3Plugin() = default;
+    ~Vst3Plugin();
 
     template <typename Sample>
     tresult processAudio(ProcessData& data);
     void applyChangesUpTo(IParameterChanges* changes, int32 frame);
     void applyAllChanges(IParameterChanges* changes);
     void selectProgram(int program);
-    void editorChanged() override;
-    void restartIfLatencyMoved();
+    void sendEditorEdits();
+    int32 takeRestartFlags();
+    void startTicks();
+    void stopTicks();
     static int programOf(ParamValue value);
 
     std::atomic<uint32> references{1};
-    formats::EffectAdapter adapter{this};
+    formats::EffectAdapter adapter;
+    FUnknown* hostContext = nullptr;
     IComponentHandler* componentHandler = nullptr;
     bool initialized = false;
     std::atomic<bool> active{false};
-    bool editorClaimed = false;
+    // Restart flags waiting for sendToHost; any thread may add to them.
+    std::atomic<int32> pendingRestart{0};
+    Vst3View* editorView = nullptr;
+#if defined(_WIN32)
+    std::unique_ptr<win32::ThreadTimer> ticks;
+#else
+    IRunLoop* tickLoop = nullptr;
+#endif
     SpeakerArrangement inputArrangement = SpeakerArr::kStereo;
     SpeakerArrangement outputArrangement = SpeakerArr::kStereo;
     ProcessSetup setup{kRealtime, kSample32, 1024, 44100.0};

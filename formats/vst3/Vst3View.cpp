@@ -75,7 +75,7 @@ tresult Vst3View::attached(void* parent, FIDString type)
 {
     if (open || parent == nullptr || isPlatformTypeSupported(type) != kResultTrue || editor == nullptr)
         return kResultFalse;
-    if (!plugin.claimEditor())
+    if (!plugin.claimEditor(*this))
         return kResultFalse;  // another view of this instance shows the editor
     if (!startDriving() || !editor->open(parent)) {
         stopDriving();
@@ -104,6 +104,7 @@ tresult Vst3View::removed()
         scalable->setSizeRequests(nullptr);
     editor->close();
     open = false;
+    sizePending = false;
     plugin.releaseEditor();
     return kResultOk;
 }
@@ -165,7 +166,8 @@ tresult Vst3View::checkSizeConstraint(ViewRect* rect)
 }
 
 // The host's content scale (its windows on a high-density screen) sets the
-// step; an open view asks the frame for the size that follows.
+// step; an open view asks the frame for the size that follows, but not from
+// inside this call: the host may hold its locks while it makes it.
 tresult Vst3View::setContentScaleFactor(float factor)
 {
     ViewRect before{};
@@ -174,8 +176,17 @@ tresult Vst3View::setContentScaleFactor(float factor)
         return kResultFalse;
     ViewRect after{};
     if (open && currentSize(after) && (after.right != before.right || after.bottom != before.bottom))
-        requestEditorSize(after.right, after.bottom);
+        sizePending = true;
     return kResultOk;
+}
+
+void Vst3View::sendPendingSize()
+{
+    ViewRect size{};
+    if (!sizePending || !open || !currentSize(size))
+        return;
+    sizePending = false;
+    requestEditorSize(size.right, size.bottom);
 }
 
 // The user zoomed in the panel, or the screen's density changed.
@@ -220,16 +231,19 @@ void Vst3View::stopDriving()
     runLoop = nullptr;
 }
 
+// The run loop's callbacks are the UI thread's own moments: the editor
+// reads its events and refreshes, then what waits for the host goes out.
 void Vst3View::onTimer()
 {
-    if (open)
-        editor->idle();
+    if (!open)
+        return;
+    editor->idle();
+    plugin.sendToHost();
 }
 
 void Vst3View::onFDIsSet(FileDescriptor)
 {
-    if (open)
-        editor->idle();
+    onTimer();
 }
 
 #endif

@@ -16,7 +16,8 @@ class Vst3Plugin;
 // window, 677 x 480 at 100 % and round(677 s) x round(480 s) at the scale
 // steps s from 1 to 2, keeping its aspect ratio. The host's content scale
 // sets the step; a resize of the host's frame takes the largest step that
-// fits; a zoom the user picks in the panel asks the frame to resize. It keeps
+// fits; a zoom the user picks in the panel asks the frame to resize (a
+// content scale asks it after the host's call returned). It keeps
 // its plug-in alive while it exists and holds the editor only between
 // attached and removed.
 //
@@ -53,6 +54,11 @@ public:
 
     tresult setContentScaleFactor(float factor) override;
 
+    // Asks the frame for the size a content scale gave the panel, once the
+    // host's call that set the scale has returned; the plug-in calls it on
+    // the UI thread's own moments.
+    void sendPendingSize();
+
 #if !defined(_WIN32)
     void onTimer() override;
     void onFDIsSet(FileDescriptor fd) override;
@@ -72,6 +78,7 @@ private:
     editor::ScalableEditor* scalable;
     IPlugFrame* frame = nullptr;
     bool open = false;
+    bool sizePending = false;
 #if !defined(_WIN32)
     IRunLoop* runLoop = nullptr;
 #endif

@@ -73,6 +73,7 @@ tresult Vst3EditorHost::resizeView(IPlugView* resized, ViewRect* newSize)
     if (resized == nullptr || newSize == nullptr)
         return kInvalidArgument;
     resizes.push_back(*newSize);
+    resizesDuring.push_back(vst3->host().currentCall());
     XResizeWindow(display, parent, static_cast<unsigned>(newSize->right - newSize->left),
                   static_cast<unsigned>(newSize->bottom - newSize->top));
     resized->onSize(newSize);
@@ -109,6 +110,7 @@ tresult Vst3EditorHost::unregisterTimer(ITimerHandler* handler)
 void Vst3EditorHost::runFor(int ms)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    const quenchbox::host::HostContext::Calling loop(vst3->host(), quenchbox::host::HostContext::kRunLoop);
     do {
         // One pass of the loop: readable descriptors, then the timers (all at
         // 33 ms here, so one wait serves them all).

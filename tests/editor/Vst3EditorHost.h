@@ -36,8 +36,10 @@ public:
     void runFor(int ms);
 
     int timers() const { return static_cast<int>(timerHandlers.size()); }
-    // The sizes the view asked its frame for, latest last.
+    // The sizes the view asked its frame for, latest last, and the host call
+    // each came inside (HostContext::kRunLoop when from the run loop).
     const std::vector<ViewRect>& resizeRequests() const { return resizes; }
+    const std::vector<const char*>& resizeRequestsDuring() const { return resizesDuring; }
     int eventHandlers() const { return static_cast<int>(watched.size()); }
 
     Display* display = nullptr;
@@ -60,6 +62,7 @@ private:
     std::vector<std::pair<ITimerHandler*, TimerInterval>> timerHandlers;
     std::vector<std::pair<IEventHandler*, FileDescriptor>> watched;
     std::vector<ViewRect> resizes;
+    std::vector<const char*> resizesDuring;
 };
 
 }  // namespace editortest

@@ -71,6 +71,9 @@ TEST(Vst3Editor, ADragReachesTheHostAsOneBeginPerformEndGesture)
     }
     EXPECT_NEAR(edits[edits.size() - 2].value, before + 0.2, 1e-6);
     EXPECT_NEAR(vst3.instance().controller().getParamNormalized(1), before + 0.2, 1e-6);
+    // Each edit reached the host from the run loop, never inside its calls.
+    for (const quenchbox::host::HostCallback& callback : vst3.instance().host().callbacks())
+        EXPECT_STREQ(callback.during, quenchbox::host::HostContext::kRunLoop);
     vst3.detach();
 }
 
@@ -86,13 +89,15 @@ TEST(Vst3Editor, TheHostsContentScaleAndFrameSizeSetTheSteps)
     auto* scaling = static_cast<IPlugViewContentScaleSupport*>(found);
     EXPECT_EQ(scaling->setContentScaleFactor(std::numeric_limits<float>::quiet_NaN()), kResultFalse);
     ASSERT_EQ(scaling->setContentScaleFactor(2.0f), kResultOk);
+    EXPECT_TRUE(vst3.resizeRequests().empty()) << "asked for room inside the host's call";
     vst3.runFor(100);
     ViewRect size{};
     ASSERT_EQ(vst3.view->getSize(&size), kResultOk);
     EXPECT_EQ(size.right - size.left, 1354);
     EXPECT_EQ(size.bottom - size.top, 960);
-    ASSERT_FALSE(vst3.resizeRequests().empty());
+    ASSERT_EQ(vst3.resizeRequests().size(), 1u);
     EXPECT_EQ(vst3.resizeRequests().back().right, 1354);
+    EXPECT_STREQ(vst3.resizeRequestsDuring().back(), quenchbox::host::HostContext::kRunLoop);
     XWindowAttributes window{};
     XSync(vst3.display, False);
     XGetWindowAttributes(vst3.display, childOf(vst3.display, vst3.parent), &window);
