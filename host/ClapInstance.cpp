@@ -100,7 +100,7 @@ ClapInstance::ClapInstance(HostExtensions hostExtensions)
     host.get_extension = hostExtension;
     host.request_restart = [](const clap_host_t* h) { ++of(h).calls.restartRequests; };
     host.request_process = [](const clap_host_t*) {};
-    host.request_callback = [](const clap_host_t*) {};
+    host.request_callback = [](const clap_host_t* h) { ++of(h).calls.callbackRequests; };
 }
 
 std::unique_ptr<ClapInstance> ClapInstance::create(const clap_plugin_entry_t& entry, HostExtensions extensions)

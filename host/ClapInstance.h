@@ -56,6 +56,7 @@ struct ClapHostCalls {
     std::atomic<int> flushRequests{0};
     std::atomic<int> latencyChanges{0};
     std::atomic<int> rescans{0};
+    std::atomic<int> callbackRequests{0};
 };
 
 // How this host names itself in the records it hands a plug-in: the host

@@ -698,6 +698,20 @@ TEST(ClapPresetDiscovery, LoadingADiscoveredPresetSoundsLikeTheVst2ProgramOfThat
     EXPECT_FALSE(bitIdentical(renderDiscoveredPreset<float>(index, index.presets[0]), renderVst<float>(grunge)));
 }
 
+// A host may hold its own locks while it loads a preset: the plug-in asks
+// for the main-thread callback and tells of the new values only there.
+TEST(ClapPresetDiscovery, ThePresetsNewValuesReachTheHostFromTheMainThreadCallback)
+{
+    const auto clap = createClap();
+    selectProgram(*clap, 4);
+    EXPECT_EQ(clap->hostCalls().rescans, 0);
+    EXPECT_EQ(clap->hostCalls().callbackRequests, 1);
+    clap->plugin()->on_main_thread(clap->plugin());
+    EXPECT_EQ(clap->hostCalls().rescans, 1);
+    clap->plugin()->on_main_thread(clap->plugin());
+    EXPECT_EQ(clap->hostCalls().rescans, 1);
+}
+
 TEST(ClapPresetDiscovery, PresetLoadAnswersThePublishedDraftAndEarlierIds)
 {
     const auto clap = createClap();

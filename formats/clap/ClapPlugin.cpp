@@ -77,7 +77,7 @@ ClapPlugin::ClapPlugin(const clap_host_t* clapHost, const clap_plugin_descriptor
     plugin.reset = [](const clap_plugin_t* p) { self(p)->reset(); };
     plugin.process = [](const clap_plugin_t* p, const clap_process_t* block) { return self(p)->process(block); };
     plugin.get_extension = [](const clap_plugin_t* p, const char* id) { return self(p)->extension(id); };
-    plugin.on_main_thread = [](const clap_plugin_t*) {};
+    plugin.on_main_thread = [](const clap_plugin_t* p) { self(p)->onMainThread(); };
 }
 
 ClapPlugin* ClapPlugin::self(const clap_plugin_t* p) { return static_cast<ClapPlugin*>(p->plugin_data); }
@@ -377,10 +377,20 @@ bool ClapPlugin::loadProgram(std::uint32_t locationKind, const char* location, c
     if (error != std::errc() || stop != end || !effect::programs::isProgramIndex(program))
         return false;
     adapter.selectProgram(program);
-    if (hostParams != nullptr && hostParams->rescan != nullptr)
-        hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+    // The host may hold its own locks while it loads a preset: it hears of
+    // the new values from on_main_thread, which request_callback (callable
+    // from anywhere) asks for.
+    rescanPending = true;
+    if (host->request_callback != nullptr)
+        host->request_callback(host);
     requestRestartIfLatencyMoved();
     return true;
+}
+
+void ClapPlugin::onMainThread()
+{
+    if (rescanPending.exchange(false) && hostParams != nullptr && hostParams->rescan != nullptr)
+        hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
 }
 
 // ---- Extension tables ----

@@ -71,6 +71,7 @@ private:
     void sendEditorEvents(const clap_output_events_t* out);
     void editorChanged() override;
     void requestRestartIfLatencyMoved();
+    void onMainThread();
 
     clap_plugin_t plugin;
     const clap_host_t* host;
@@ -83,6 +84,9 @@ private:
     std::uint32_t activeLatency = 0;
     std::uint32_t reportedLatency = 0;
     std::atomic<bool> restartRequested{false};
+    // The host is told that every value changed from on_main_thread, after
+    // the call that changed them returned (see loadProgram).
+    std::atomic<bool> rescanPending{false};
 };
 
 }  // namespace quenchbox::clap
