@@ -7,10 +7,6 @@
 #include "formats/vst3/Vst3Strings.h"
 #include "formats/vst3/Vst3View.h"
 
-#if defined(_WIN32)
-#include "win32/ThreadTimer.h"
-#endif
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -107,8 +103,6 @@ tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
 }
 
 uint32 Vst3Plugin::addRef() { return references.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-Vst3Plugin::~Vst3Plugin() = default;
 
 uint32 Vst3Plugin::release()
 {

@@ -9,9 +9,7 @@
 #include <memory>
 
 #if defined(_WIN32)
-namespace quenchbox::win32 {
-class ThreadTimer;
-}
+#include "win32/ThreadTimer.h"
 #endif
 
 namespace quenchbox::vst3 {
@@ -145,7 +143,7 @@ public:
     effect::QuenchboxEffect* quenchboxEffect() const { return adapter.quenchboxEffect(); }
 
 private:
-    ~Vst3Plugin();
+    ~Vst3Plugin() = default;
 
     template <typename Sample>
     tresult processAudio(ProcessData& data);
