@@ -28,7 +28,6 @@ double supplyVoltageSetting(double volts);
 // Open-loop gain of the op-amps: 100 to 299, and 200000 (an ideal op-amp) at 1.
 constexpr float kLowestOpAmpGain = 100.0f;
 constexpr float kOpAmpGainSpan = 200.0f;
-constexpr float kHighestFiniteOpAmpGain = 299.0f;  // the whole number just below the top of the span
 constexpr float kIdealOpAmpGain = 200000.0f;
 float opAmpGain(float value);
 

@@ -3,6 +3,7 @@
 #include "effect/ParameterMapping.h"
 #include "shell/StringCopy.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -58,8 +59,14 @@ void format(DisplayStyle style, float v, char (&formatted)[kFormatSize])
 }
 
 // The gain text truncates, so a value read back sits in the middle of its
-// whole number; the top of the range is the ideal op-amp.
-constexpr double kHighestFiniteGainValue = (kHighestFiniteOpAmpGain + 0.5 - kLowestOpAmpGain) / kOpAmpGainSpan;
+// whole number. Just below the top the gain rounds to 300 in single
+// precision; the top itself is the ideal op-amp.
+double fromDisplayedGain(double x)
+{
+    if (x >= kIdealOpAmpGain)
+        return 1.0;
+    return std::min((x - kLowestOpAmpGain + 0.5) / kOpAmpGainSpan, static_cast<double>(std::nextafter(1.0f, 0.0f)));
+}
 
 // The normalized value whose display shows the quantity x.
 double fromDisplayedQuantity(DisplayStyle style, double x)
@@ -68,7 +75,7 @@ double fromDisplayedQuantity(DisplayStyle style, double x)
     case DisplayStyle::supplyVolts:
         return supplyVoltageSetting(x);
     case DisplayStyle::opAmpGain:
-        return x >= kIdealOpAmpGain ? 1.0 : std::min((x - kLowestOpAmpGain + 0.5) / kOpAmpGainSpan, kHighestFiniteGainValue);
+        return fromDisplayedGain(x);
     case DisplayStyle::centred:
         // "-0.00" is what a value just below the centre prints.
         return x == 0.0 && std::signbit(x) ? static_cast<double>(std::nextafter(0.5f, 0.0f)) : x + 0.5;
