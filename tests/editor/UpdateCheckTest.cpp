@@ -10,11 +10,9 @@
 #include "LoopbackHttpServer.h"
 
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,10 +58,10 @@ public:
     std::string opened(EditorHost& host) const
     {
         std::string page;
-        for (int i = 0; i < 60 && page.empty(); ++i) {
-            host.idleFor(50);
+        host.idleUntil([&] {
             std::getline(std::ifstream(folder + "/opened"), page);
-        }
+            return !page.empty();
+        });
         return page;
     }
 
@@ -92,11 +90,7 @@ protected:
 
     std::string waitForAnswer()
     {
-        for (int i = 0; i < 100; ++i) {
-            host->idleFor(50);
-            if (host->editorWindowName() != "ZUK Quenchbox RZ")
-                break;
-        }
+        host->idleUntil([&] { return host->editorWindowName() != "ZUK Quenchbox RZ"; });
         return host->editorWindowName();
     }
 
