@@ -1,6 +1,7 @@
 #include "EditorHost.h"
 
 #include "TestPaths.h"
+#include "editor/EditorLayout.h"
 
 
 namespace wintest {
@@ -157,6 +158,19 @@ HWND EditorSession::widgetAt(int x, int y) const
 void EditorSession::startAudio(float amplitude) { audio.start(record, amplitude); }
 
 void EditorSession::stopAudio() { audio.stop(); }
+
+bool EditorSession::pumpWhileAudioPlays(long blocks)
+{
+    const long until = audio.blocksPlayed() + blocks;
+    const ULONGLONG deadline = GetTickCount64() + 30000;  // only audio that never plays meets it
+    while (audio.blocksPlayed() < until) {
+        if (GetTickCount64() > deadline)
+            return false;
+        pumpMessages(10);
+    }
+    pumpMessages(2 * quenchbox::editor::kRefreshMs);  // the editor's timer ticks every kRefreshMs
+    return true;
+}
 
 MessageBoxAnswerer::MessageBoxAnswerer() : watcher([this] { watch(); }) {}
 

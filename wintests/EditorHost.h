@@ -70,6 +70,11 @@ public:
     void startAudio(float amplitude);
     void setAmplitude(float amplitude) { audio.setLevel(amplitude); }
     void stopAudio();
+    // Pumps messages until the audio thread has played `blocks` blocks more,
+    // then for two editor ticks, so that the editor shows what those blocks
+    // published: about 0.6 s of audio settles the meters and the curves.
+    static constexpr long kSettlingBlocks = 100;
+    bool pumpWhileAudioPlays(long blocks = kSettlingBlocks);
 
 private:
 
