@@ -159,15 +159,22 @@ void EditorSession::startAudio(float amplitude) { audio.start(record, amplitude)
 
 void EditorSession::stopAudio() { audio.stop(); }
 
-bool EditorSession::pumpWhileAudioPlays(long blocks)
+bool pumpUntil(const std::function<bool()>& done)
 {
-    const long until = audio.blocksPlayed() + blocks;
-    const ULONGLONG deadline = GetTickCount64() + 30000;  // only audio that never plays meets it
-    while (audio.blocksPlayed() < until) {
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (!done()) {
         if (GetTickCount64() > deadline)
             return false;
         pumpMessages(10);
     }
+    return true;
+}
+
+bool EditorSession::pumpWhileAudioPlays(long blocks)
+{
+    const long until = audio.blocksPlayed() + blocks;
+    if (!pumpUntil([&] { return audio.blocksPlayed() >= until; }))
+        return false;
     pumpMessages(2 * quenchbox::editor::kRefreshMs);  // the editor's timer ticks every kRefreshMs
     return true;
 }
@@ -199,18 +206,17 @@ void MessageBoxAnswerer::watch()
     }
 }
 
-std::string MessageBoxAnswerer::nextText(int timeoutMs)
+std::string MessageBoxAnswerer::nextText()
 {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    while (GetTickCount64() < end) {
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            if (consumed < texts.size())
-                return texts[consumed++];
-        }
-        pumpMessages(10);
-    }
-    return "";
+    std::string text;
+    pumpUntil([&] {
+        std::lock_guard<std::mutex> guard(lock);
+        if (consumed == texts.size())
+            return false;
+        text = texts[consumed++];
+        return true;
+    });
+    return text;
 }
 
 int MessageBoxAnswerer::answered()

@@ -365,8 +365,8 @@ WINTEST(ClosingTheInstanceAndUnloadingTheLibraryDuringACheckIsSafe)
     }  // the editor, the instance and this host's hold on the library go while the check waits
     server.hold(false);
     CHECK_EQ(answerer.nextText(), std::string(kNewer));
-    pumpMessages(300);
-    CHECK(GetModuleHandleA("QuenchboxRZ-unload.dll") == nullptr);  // the check's thread let go last
+    // The check's thread lets go of the library last, once it has shown its answer.
+    CHECK(pumpUntil([] { return GetModuleHandleA("QuenchboxRZ-unload.dll") == nullptr; }));
     DeleteFileA(copy.c_str());
 }
 
