@@ -38,6 +38,10 @@ constexpr int kIconCount = 3;
 constexpr int kButtonCount = 8;
 constexpr int kSliderCount = 4;
 
+// The parameter a control moves is the parameter table's.
+using effect::EditorControl;
+constexpr int boundParameter(EditorControl control) { return effect::parameterDriving(control); }
+
 // The dial row's top edge and each dial's column, lit ring and parameter.
 constexpr int kDialTop = 171;
 struct DialPlace {
@@ -46,8 +50,12 @@ struct DialPlace {
     int parameter;
 };
 constexpr DialPlace kDials[kDialCount] = {
-    {27, SKIN_WHITE_RING, effect::kDrive}, {127, SKIN_WHITE_RING, effect::kLevel}, {257, SKIN_RED_RING, effect::kDeep},
-    {357, SKIN_RED_RING, effect::kBass},   {457, SKIN_RED_RING, effect::kMiddle},  {557, SKIN_RED_RING, effect::kTreble},
+    {27, SKIN_WHITE_RING, boundParameter(EditorControl::driveDial)},
+    {127, SKIN_WHITE_RING, boundParameter(EditorControl::levelDial)},
+    {257, SKIN_RED_RING, boundParameter(EditorControl::deepDial)},
+    {357, SKIN_RED_RING, boundParameter(EditorControl::bassDial)},
+    {457, SKIN_RED_RING, boundParameter(EditorControl::middleDial)},
+    {557, SKIN_RED_RING, boundParameter(EditorControl::trebleDial)},
 };
 
 // The three stage icons in the "Overdrive Stages" box.
@@ -75,7 +83,9 @@ constexpr int kButtonFrames = 2;  // off above, on below
 // The rows of switches, sliders and value labels.
 constexpr int kRowY[kSliderCount] = {316, 356, 396, 436};
 constexpr int kSliderLeft = 350;
-constexpr int kSliderParameters[kSliderCount] = {effect::kVoltage, effect::kOpAmpGain, effect::kScale, effect::kMix};
+constexpr int kSliderParameters[kSliderCount] = {
+    boundParameter(EditorControl::voltageSlider), boundParameter(EditorControl::gainSlider),
+    boundParameter(EditorControl::scaleSlider), boundParameter(EditorControl::mixSlider)};
 constexpr int kLabelLeft = 562;
 constexpr int kLabelWidth = 58;
 constexpr int kLabelHeight = 28;
@@ -90,9 +100,28 @@ struct ButtonBinding {
     int parameter;
 };
 constexpr ButtonBinding kButtonBindings[6] = {
-    {kOversampleButton, effect::kOversample}, {kLedsButton, effect::kLeds},   {kModeButton, effect::kRzMode},
-    {kBrightButton, effect::kBright},         {kPowerButton, effect::kEnable}, {kChannelsButton, effect::kChannels},
+    {kOversampleButton, boundParameter(EditorControl::oversampleButton)},
+    {kLedsButton, boundParameter(EditorControl::ledsButton)},
+    {kModeButton, boundParameter(EditorControl::modeButton)},
+    {kBrightButton, boundParameter(EditorControl::brightButton)},
+    {kPowerButton, boundParameter(EditorControl::powerButton)},
+    {kChannelsButton, boundParameter(EditorControl::channelsButton)},
 };
+
+constexpr bool everyControlBound()
+{
+    for (const DialPlace& dial : kDials)
+        if (!effect::isParameterIndex(dial.parameter))
+            return false;
+    for (const int parameter : kSliderParameters)
+        if (!effect::isParameterIndex(parameter))
+            return false;
+    for (const ButtonBinding& binding : kButtonBindings)
+        if (!effect::isParameterIndex(binding.parameter))
+            return false;
+    return true;
+}
+static_assert(everyControlBound(), "every dial, slider and parameter button drives a parameter of the table");
 
 // The maker's badge at the right of the title bar, printed on the panel: a
 // click on it opens the zoom choice. {x, y, width, height}.

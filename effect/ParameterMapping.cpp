@@ -32,16 +32,17 @@ double levelFraction(float value) { return engine::interpolateTable(kLevelTaper,
 
 double deepFraction(float value) { return engine::interpolateTable(kDeepTaper, 10, value); }
 
-float supplyVoltage(float value)
+float supplyVoltage(float value) { return kSupplyScale / (kSupplyPole - clampUnit(value)) - kSupplyOffset; }
+
+double supplyVoltageSetting(double volts)
 {
-    // 1071/121 / (14/11 - v) - 27/11: the supply pot in series with fixed resistors.
-    return 8.851239f / (1.2727273f - clampUnit(value)) - 2.4545455f;
+    return double{kSupplyPole} - double{kSupplyScale} / (volts + double{kSupplyOffset});
 }
 
 float opAmpGain(float value)
 {
     const float v = clampUnit(value);
-    return v >= 1.0f ? 200000.0f : 200.0f * v + 100.0f;
+    return v >= 1.0f ? kIdealOpAmpGain : kOpAmpGainSpan * v + kLowestOpAmpGain;
 }
 
 int twoWayChoice(float value)
@@ -54,7 +55,7 @@ double samplePeriodFor(float rate, double previousPeriod)
 {
     if (!(rate > 0.0f) || !std::isfinite(rate))
         return previousPeriod;
-    return 1.0 / std::clamp(static_cast<double>(rate), 1000.0, 1536000.0);
+    return 1.0 / std::clamp(static_cast<double>(rate), kLowestSampleRate, kHighestSampleRate);
 }
 
 bool switchActsOn(float value) { return clampUnit(value) > 0.5f; }

@@ -9,6 +9,7 @@
 #include "engine/MixLaw.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <mutex>
@@ -56,8 +57,27 @@ std::uint32_t QuenchboxEffect::takeChanges(float snapshot[kParameterCount], floa
 
 namespace {
 
-// The parameters whose changes glide; the switches and choices change at once.
-constexpr int kGlidingParameters[] = {kDrive, kLevel, kBass, kMiddle, kTreble, kDeep, kVoltage, kOpAmpGain, kScale, kMix};
+// The parameters that glide as a knob does, in index order; the switches and
+// choices change at once, "Enable" crosses over.
+constexpr int glidingCount()
+{
+    int count = 0;
+    for (const ParameterInfo& p : kParameters)
+        count += p.glide == Glide::knob ? 1 : 0;
+    return count;
+}
+
+constexpr std::array<int, glidingCount()> glidingParameters()
+{
+    std::array<int, glidingCount()> gliding{};
+    std::size_t next = 0;
+    for (const ParameterInfo& p : kParameters)
+        if (p.glide == Glide::knob)
+            gliding[next++] = p.index;
+    return gliding;
+}
+
+constexpr std::array<int, glidingCount()> kGlidingParameters = glidingParameters();
 
 // A glide lasts 20 steps of about a millisecond: short enough to follow a
 // hand on a knob, long enough that no single coefficient step is heard.
@@ -67,30 +87,8 @@ constexpr int kEnableFadeSteps = 10;
 constexpr double kGlideStepSeconds = 0.001;
 constexpr double kPi = 3.14159265358979323846;
 
-// The coefficient groups a continuous parameter's engine field feeds.
-constexpr int groupsOf(int parameter)
-{
-    switch (parameter) {
-    case kDrive:
-        return Bits::kStages;
-    case kLevel:
-        return Bits::kOutputFilter;
-    case kVoltage:
-        return Bits::kSupplyVoltage;
-    case kOpAmpGain:
-        return Bits::kOpAmpGain;
-    case kDeep:
-        return Bits::kDeepNetwork;
-    case kBass:
-    case kMiddle:
-    case kTreble:
-        return Bits::kToneNetwork;
-    case kScale:
-        return Bits::kTimeScale;
-    default:
-        return 0;  // Mix: gains only
-    }
-}
+// The coefficient groups a parameter's engine field feeds.
+constexpr int groupsOf(int parameter) { return kParameters[parameter].updateGroups; }
 
 int glideStepFramesFor(double samplePeriod)
 {
@@ -155,7 +153,7 @@ void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParamet
         engine.samplePeriod = period;
         engine.oversample = oversample;
         glideStepFrames = glideStepFramesFor(period);
-        bits = Bits::kAll;
+        bits = groupsOf(kOversample);  // a new circuit rate, whatever set it
     }
     for (const int parameter : kGlidingParameters) {
         if ((changes & changed(parameter)) == 0)
@@ -171,11 +169,11 @@ void QuenchboxEffect::applyChanges(std::uint32_t changes, const float s[kParamet
     }
     if (changes & changed(kRzMode)) {
         engine.mode = twoWayChoice(s[kRzMode]);
-        bits |= Bits::kToneNetwork | Bits::kOutputFilter;
+        bits |= groupsOf(kRzMode);
     }
     if (changes & changed(kBright)) {
         engine.bright = switchActsOn(s[kBright]);
-        bits |= Bits::kOutputFilter;
+        bits |= groupsOf(kBright);
     }
     if (changes & changed(kEnable))
         applyEnable(switchActsOn(s[kEnable]), atOnce);

@@ -15,10 +15,18 @@ struct ProgramRecord {
     float values[kParameterCount];
 };
 
+// The parameters' defaults under the name "Default".
+constexpr ProgramRecord defaultProgram()
+{
+    ProgramRecord record = {"Default", {}};
+    for (const ParameterInfo& parameter : kParameters)
+        record.values[parameter.index] = parameter.defaultValue;
+    return record;
+}
+constexpr ProgramRecord kDefaultProgram = defaultProgram();
+
 // Values in parameter order: Enable, Drive, Level, Bass, Middle, Treble,
 // Deep, Voltage, OA Gain, LEDs, Scale, RZ Mode, Channels, Oversample, Bright, Mix.
-constexpr ProgramRecord kDefaultProgram = {
-    "Default", {1.0f, 0.33f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
 
 // What the library ships; the process-wide table starts as a copy of it.
 constexpr std::array<ProgramRecord, kProgramCount> kFactoryPrograms = {{
@@ -62,11 +70,6 @@ void readValues(int program, float values[kParameterCount])
 {
     std::lock_guard<std::mutex> guard(tableLock);
     std::memcpy(values, table[program].values, sizeof(table[program].values));
-}
-
-void readFactoryDefaults(float values[kParameterCount])
-{
-    std::memcpy(values, kDefaultProgram.values, sizeof(kDefaultProgram.values));
 }
 
 void storeValues(int program, const float values[kParameterCount])

@@ -21,9 +21,6 @@ namespace programs {
 constexpr bool isProgramIndex(int program) { return static_cast<unsigned>(program) < kProgramCount; }
 
 void readValues(int program, float values[kParameterCount]);
-// The values of the factory's program 0, whatever edits the table has seen
-// since: the parameters' defaults.
-void readFactoryDefaults(float values[kParameterCount]);
 void storeValues(int program, const float values[kParameterCount]);
 
 // Copies at most 24 characters into the zero-padded name field.

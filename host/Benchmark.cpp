@@ -5,6 +5,7 @@
 // LV2 builds beside the VST2 one are timed on the same cases;
 // `quenchbox-bench --formats` times only those.
 
+#include "effect/Programs.h"
 #include "host/BuiltInPlugin.h"
 #include "host/ChangeFigures.h"
 #include "host/CircuitFloor.h"
@@ -41,8 +42,7 @@ constexpr double kTwelveDb = 3.9810717055349722;  // +12 dB as a gain
 constexpr double kRightChannelOffset = 0.37;
 constexpr const char* kPeerPath = "/usr/lib/vst/ZamTube-vst.so";
 
-enum Parameter { kEnable = 0, kDrive = 1, kVoltage = 7, kOpAmpGain = 8, kChannels = 12, kOversample = 13 };
-constexpr int kProgramCount = 16;
+using namespace quenchbox::effect;  // the parameters' and programs' names
 constexpr double kPi = 3.14159265358979323846;
 
 using Settings = std::vector<std::pair<int, float>>;

@@ -1,5 +1,6 @@
 #include "host/ChangeFigures.h"
 
+#include "effect/Parameters.h"
 #include "host/DemoPhrase.h"
 #include "host/VstPlugin.h"
 
@@ -18,23 +19,24 @@ constexpr double kSampleRate = 44100.0;
 constexpr int kChangeEvery = 10;  // blocks
 constexpr int kChanges = 200;
 constexpr int kWarmUpBlocks = 50;
-constexpr int kOversample = 13;
+using namespace effect;  // the parameters' names
 constexpr int kSwitchProgram = -1;
 
 // A control a user turns, between two settings; kSwitchProgram alternates
 // between two programs instead.
 struct Knob {
-    const char* name;
     int index;
     float first;
     float second;
+
+    const char* name() const { return index == kSwitchProgram ? "program 0 / 3" : parameterName(index); }
 };
 
 constexpr Knob kKnobs[] = {
-    {"Drive", 1, 0.3f, 0.7f},  {"Level", 2, 0.3f, 0.7f},   {"Bass", 3, 0.3f, 0.7f},      {"Middle", 4, 0.3f, 0.7f},
-    {"Treble", 5, 0.3f, 0.7f}, {"Deep", 6, 0.3f, 0.7f},    {"Voltage", 7, 0.3f, 0.7f},   {"OA Gain", 8, 0.3f, 0.7f},
-    {"Scale", 10, 0.3f, 0.7f}, {"Mix", 15, 0.3f, 0.7f},    {"RZ Mode", 11, 0.0f, 1.0f},  {"Enable", 0, 0.0f, 1.0f},
-    {"Oversample", kOversample, 0.0f, 1.0f}, {"program 0 / 3", kSwitchProgram, 0.0f, 3.0f}};
+    {kDrive, 0.3f, 0.7f},   {kLevel, 0.3f, 0.7f},     {kBass, 0.3f, 0.7f},    {kMiddle, 0.3f, 0.7f},
+    {kTreble, 0.3f, 0.7f},  {kDeep, 0.3f, 0.7f},      {kVoltage, 0.3f, 0.7f}, {kOpAmpGain, 0.3f, 0.7f},
+    {kScale, 0.3f, 0.7f},   {kMix, 0.3f, 0.7f},       {kRzMode, 0.0f, 1.0f},  {kEnable, 0.0f, 1.0f},
+    {kOversample, 0.0f, 1.0f}, {kSwitchProgram, 0.0f, 3.0f}};
 
 // The left channel of the demo phrase, as long as asked, looping.
 std::vector<float> phrase(std::size_t frames)
@@ -119,7 +121,7 @@ void printKnobTurnTable(const std::string& path, bool oversample)
         std::printf(" | median block %8.1f us                        ", staticMedian[i]);
     std::printf("\n");
     for (const Knob& knob : kKnobs) {
-        std::printf("%-14s", knob.name);
+        std::printf("%-14s", knob.name());
         for (int i = 0; i < 3; ++i) {
             const std::vector<double> times = blockTimes(path, kBlocks[i], oversample, &knob);
             const double budget = kBlocks[i] / kSampleRate * 1e6;
@@ -219,7 +221,7 @@ void printZipperFigures(const std::string& pluginPath)
                 "of the largest second difference of the static signal at 0.2 or 0.8 (steps show, the tone not)\n");
     std::printf("  %-8s %14s %14s\n", "knob", "ramp over 4 s", "in one block");
     for (const Knob& knob : {kKnobs[1], kKnobs[0]})
-        std::printf("  %-8s %12.2f %% %12.2f %%\n", knob.name, zipperPercent(pluginPath, knob.index, 4.0),
+        std::printf("  %-8s %12.2f %% %12.2f %%\n", knob.name(), zipperPercent(pluginPath, knob.index, 4.0),
                     zipperPercent(pluginPath, knob.index, 0.0));
 }
 

@@ -67,6 +67,15 @@ int ClapHostedPlugin::parameterCount() { return static_cast<int>(clap->parameter
 
 std::string ClapHostedPlugin::parameterName(int index) { return clap->parameterInfo(index).name; }
 
+// CLAP has no unit field: a unit is part of the text.
+ParameterListing ClapHostedPlugin::parameterListing(int index)
+{
+    const clap_param_info_t info = clap->parameterInfo(index);
+    const bool stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
+    return {info.name, {}, stepped ? static_cast<int>(info.max_value - info.min_value) : 0,
+            static_cast<float>(info.default_value), {}};
+}
+
 std::string ClapHostedPlugin::parameterDisplay(int index)
 {
     const clap_id id = clap->parameterInfo(index).id;

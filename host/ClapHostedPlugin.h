@@ -41,6 +41,7 @@ public:
     int parameterCount() override;
     std::string parameterName(int index) override;
     std::string parameterDisplay(int index) override;
+    ParameterListing parameterListing(int index) override;
     float parameter(int index) override;
     void setParameter(int index, float value) override;
     int programCount() override;

@@ -188,6 +188,24 @@ std::string Lv2HostedPlugin::parameterName(int index)
     return text(name.node);
 }
 
+// A toggled or integer port of range 0..1 has two positions. The values are
+// normalized, so no unit of the quantity shown applies to them.
+ParameterListing Lv2HostedPlugin::parameterListing(int index)
+{
+    const std::uint32_t p = controlPorts[static_cast<std::size_t>(index)];
+    const LilvPort* port = lilv_plugin_get_port_by_index(lilvPlugin, p);
+    const Node toggled(lilv_new_uri(lilvWorld, LV2_CORE__toggled));
+    const Node integer(lilv_new_uri(lilvWorld, LV2_CORE__integer));
+    const bool stepped = lilv_port_has_property(lilvPlugin, port, toggled.node)
+                         || lilv_port_has_property(lilvPlugin, port, integer.node);
+    std::vector<float> minimums(lilv_plugin_get_num_ports(lilvPlugin));
+    std::vector<float> maximums(minimums.size());
+    std::vector<float> defaults(minimums.size());
+    lilv_plugin_get_port_ranges_float(lilvPlugin, minimums.data(), maximums.data(), defaults.data());
+    return {parameterName(index), {}, stepped ? static_cast<int>(maximums[p] - minimums[p]) : 0, defaults[p],
+            text(lilv_port_get_symbol(lilvPlugin, port))};
+}
+
 // The scale point's label where the value has one, else the number.
 std::string Lv2HostedPlugin::parameterDisplay(int index)
 {

@@ -58,6 +58,7 @@ public:
     int parameterCount() override { return static_cast<int>(controlPorts.size()); }
     std::string parameterName(int index) override;
     std::string parameterDisplay(int index) override;
+    ParameterListing parameterListing(int index) override;
     float parameter(int index) override { return controlValues[static_cast<std::size_t>(index)]; }
     void setParameter(int index, float value) override { controlValues[static_cast<std::size_t>(index)] = value; }
     int programCount() override { return static_cast<int>(presets.size()); }

@@ -2,9 +2,20 @@
 #define QUENCHBOX_HOST_PLUGIN_H
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quenchbox::host {
+
+// What a format tells its host about one parameter; what the format has no
+// way to say (or the build deliberately leaves out) stays empty.
+struct ParameterListing {
+    std::string name;
+    std::optional<std::string> unit;
+    std::optional<int> steps;  // 0 for a continuous one, else positions - 1
+    std::optional<float> defaultValue;
+    std::optional<std::string> symbol;  // LV2's port symbol
+};
 
 // What the offline host needs of a plug-in, whatever its format: the
 // renderer, the listing and the settings go through this.
@@ -18,6 +29,7 @@ public:
     virtual int parameterCount() = 0;
     virtual std::string parameterName(int index) = 0;
     virtual std::string parameterDisplay(int index) = 0;
+    virtual ParameterListing parameterListing(int index) = 0;
     virtual float parameter(int index) = 0;
     virtual void setParameter(int index, float value) = 0;
 

@@ -1,5 +1,6 @@
 #include "host/ResponseReport.h"
 
+#include "effect/Parameters.h"
 #include "host/BuiltInPlugin.h"
 #include "host/SignalAnalysis.h"
 #include "engine/ResponseCurves.h"
@@ -15,7 +16,6 @@ namespace quenchbox::host {
 
 namespace {
 
-constexpr int kOversampleParameter = 13;
 constexpr double kFloorDb = -200.0;
 constexpr double kPi = 3.14159265358979323846;
 
@@ -52,7 +52,7 @@ ResponseTable modelResponse(const std::function<void(VstPlugin&)>& configure, do
     engine::ResponseCurves curves;
     {
         std::lock_guard<effect::EffectLock> guard(effect.displayLockForEditor());
-        curves.computeGrid(static_cast<float>(sampleRate), model->parameter(kOversampleParameter) > 0.5f);
+        curves.computeGrid(static_cast<float>(sampleRate), model->parameter(effect::kOversample) > 0.5f);
         curves.computePre(effect.driveEngine());
         curves.computePost(effect.driveEngine());
     }

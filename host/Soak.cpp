@@ -6,6 +6,7 @@
 //
 //   quenchbox-soak [--seconds N] [PLUGIN]      (default 600 s of audio)
 
+#include "effect/Programs.h"
 #include "host/DemoPhrase.h"
 #include "host/ResidentMemory.h"
 #include "host/VstPlugin.h"
@@ -26,10 +27,7 @@ namespace {
 
 constexpr double kSampleRate = 96000.0;
 constexpr int kMaxBlock = 2048;
-constexpr int kProgramCount = 16;
-constexpr int kParameterCount = 16;
-constexpr int kEnable = 0;
-constexpr int kOversample = 13;
+using namespace quenchbox::effect;  // the parameters' and programs' names
 constexpr double kOversampleToggleSeconds = 0.5;
 // The circuit's rails are at most +-15 V and the dry path adds the input,
 // held here within +-2.

@@ -44,6 +44,14 @@ std::string Vst3HostedPlugin::parameterName(int index)
     return utf8(parameter.title);
 }
 
+ParameterListing Vst3HostedPlugin::parameterListing(int index)
+{
+    ParameterInfo parameter{};
+    vst3->controller().getParameterInfo(index, parameter);
+    return {utf8(parameter.title), utf8(parameter.units), static_cast<int>(parameter.stepCount),
+            static_cast<float>(parameter.defaultNormalizedValue), {}};
+}
+
 std::string Vst3HostedPlugin::parameterDisplay(int index)
 {
     const ParamID id = parameterIds.at(static_cast<std::size_t>(index));

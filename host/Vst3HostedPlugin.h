@@ -23,6 +23,7 @@ public:
     int parameterCount() override { return static_cast<int>(parameterIds.size()); }
     std::string parameterName(int index) override;
     std::string parameterDisplay(int index) override;
+    ParameterListing parameterListing(int index) override;
     float parameter(int index) override;
     void setParameter(int index, float value) override;
     int programCount() override { return hasPrograms ? programSteps + 1 : 0; }

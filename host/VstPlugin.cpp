@@ -98,6 +98,10 @@ std::string VstPlugin::effectName() { return readString(effGetEffectName, 0, kVs
 std::string VstPlugin::vendorString() { return readString(effGetVendorString, 0, kVstMaxVendorStrLen); }
 std::string VstPlugin::productString() { return readString(effGetProductString, 0, kVstMaxProductStrLen); }
 std::string VstPlugin::parameterName(int index) { return readString(effGetParamName, index, kVstMaxParamStrLen); }
+
+// VST 2.4 lists names alone: no defaults or steps, and labels that the
+// plug-ins we host leave empty.
+ParameterListing VstPlugin::parameterListing(int index) { return {parameterName(index), {}, {}, {}, {}}; }
 std::string VstPlugin::parameterDisplay(int index)
 {
     return readString(effGetParamDisplay, index, kVstMaxParamStrLen);

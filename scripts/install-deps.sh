@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are
-# already there. Usage: install-deps.sh [native] [windows] [skins] [packages]
-# (skins: what scripts/render-skins.sh needs; the build uses the committed PNGs;
-# packages: what scripts/package.sh needs besides the builds: CPack's
-# dpkg-shlibdeps and file, lintian, makensis)
+# already there. Usage: install-deps.sh [demo] [test] [windows] [skins] [packages]
+# (demo: what the plug-in binaries and quenchbox-render need, and no more, so
+# that the first command is quick; test: what the native tests add: GoogleTest,
+# clang for the fuzzer, the hosts and the peer plug-in they load, Xvfb, the
+# LV2 tools, gnuplot for --plot; skins: what scripts/render-skins.sh needs; the
+# build uses the committed PNGs; packages: what scripts/package.sh needs besides
+# the builds: CPack's dpkg-shlibdeps and file, lintian, makensis)
 set -euo pipefail
 
 declare -A sets=(
-  [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core libxres-dev xvfb xauth ardour lv2-dev sordi lilv-utils liblilv-dev"
+  [demo]="g++ cmake ninja-build pkg-config libeigen3-dev libsndfile1-dev libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core lv2-dev liblilv-dev"
+  [test]="libgtest-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libxres-dev xvfb xauth ardour sordi lilv-utils"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
   [skins]="librsvg2-bin imagemagick optipng fonts-dejavu-core fonts-dejavu-extra"
   [packages]="dpkg-dev file lintian nsis"
 )
 
 wanted=()
-for set in "${@:-native}"; do
+for set in "${@:-demo}"; do
   [[ -n "${sets[$set]+x}" ]] || { echo "install-deps.sh: unknown package set '$set'" >&2; exit 2; }
   read -r -a packages <<< "${sets[$set]}"
   wanted+=("${packages[@]}")

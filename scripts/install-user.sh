@@ -36,7 +36,7 @@ uninstall() {
 }
 
 install() {
-  bash scripts/install-deps.sh native
+  bash scripts/install-deps.sh demo
   cmake --preset release > /dev/null
   cmake --build --preset release --target quenchbox-shipped
   local staging=build/release/user-staging

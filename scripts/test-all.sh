@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh native windows
+bash scripts/install-deps.sh demo test windows
 
 for preset in release asan tsan; do
   echo "== $preset"

@@ -19,17 +19,17 @@ namespace fmt = quenchbox::formats;
 
 TEST(ParameterDescriptions, FullNamesStepsAndDefaultsOfProgramZero)
 {
-    EXPECT_STREQ(fmt::describeParameter(fx::kOversample).name, "Oversample");
-    EXPECT_STREQ(fmt::describeParameter(fx::kOpAmpGain).name, "OA Gain");
+    EXPECT_STREQ(fx::kParameters[fx::kOversample].fullName, "Oversample");
+    EXPECT_STREQ(fx::kParameters[fx::kOpAmpGain].fullName, "OA Gain");
     const float defaults[16] = {1, 0.33f, 0.5f, 0.5f, 0.5f, 0.5f, 0, 0.5f, 1, 1, 0.5f, 0, 0, 0, 0, 1};
     int stepped = 0;
     for (int i = 0; i < fx::kParameterCount; ++i) {
-        EXPECT_EQ(fmt::describeParameter(i).defaultValue, defaults[i]) << i;
-        stepped += fmt::isStepped(fmt::describeParameter(i).kind) ? 1 : 0;
+        EXPECT_EQ(fx::kParameters[i].defaultValue, defaults[i]) << i;
+        stepped += fx::isStepped(fx::kParameters[i].kind) ? 1 : 0;
     }
     EXPECT_EQ(stepped, 6);  // four switches, RZ Mode and Channels
-    EXPECT_EQ(fmt::describeParameter(fx::kChannels).kind, fmt::ParameterKind::choice);
-    EXPECT_EQ(fmt::describeParameter(fx::kBright).kind, fmt::ParameterKind::toggle);
+    EXPECT_EQ(fx::kParameters[fx::kChannels].kind, fx::ParameterKind::choice);
+    EXPECT_EQ(fx::kParameters[fx::kBright].kind, fx::ParameterKind::toggle);
 }
 
 TEST(ParameterDescriptions, ValuesAreClampedAndSteppedOnesTruncated)
@@ -50,7 +50,7 @@ TEST(ParameterDescriptions, TextsCarryUnitsAndReadBackWhatTheyPrint)
     EXPECT_EQ(fmt::parameterText(fx::kMix, 0.25), "25%");
     EXPECT_EQ(fmt::parameterText(fx::kOpAmpGain, 1.0), "200000");
     for (int i = 0; i < fx::kParameterCount; ++i) {
-        const int steps = fmt::isStepped(fmt::describeParameter(i).kind) ? 1 : 1000;
+        const int steps = fx::isStepped(fx::kParameters[i].kind) ? 1 : 1000;
         for (int n = 0; n <= steps; ++n) {
             const std::string text = fmt::parameterText(i, static_cast<double>(n) / steps);
             double value = -1.0;

@@ -11,7 +11,7 @@ bundle=$1
 version=$2
 scanner=/usr/lib/ardour7/ardour-vst3-scanner
 if [[ ! -x "$scanner" ]]; then
-  echo "$scanner is missing: run scripts/install-deps.sh native" >&2
+  echo "$scanner is missing: run scripts/install-deps.sh test" >&2
   exit 1
 fi
 

@@ -9,7 +9,7 @@ set -euo pipefail
 clap=$1
 scanner=$(ls /usr/lib/*/qtractor/qtractor_plugin_scan 2>/dev/null | head -n 1 || true)
 if [[ -z "$scanner" ]]; then
-  echo "qtractor_plugin_scan is missing: run scripts/install-deps.sh native" >&2
+  echo "qtractor_plugin_scan is missing: run scripts/install-deps.sh test" >&2
   exit 1
 fi
 

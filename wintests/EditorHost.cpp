@@ -1,6 +1,7 @@
 #include "EditorHost.h"
 
 #include "TestPaths.h"
+#include "editor/EditorLayout.h"
 
 
 namespace wintest {
@@ -158,6 +159,26 @@ void EditorSession::startAudio(float amplitude) { audio.start(record, amplitude)
 
 void EditorSession::stopAudio() { audio.stop(); }
 
+bool pumpUntil(const std::function<bool()>& done)
+{
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (!done()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        pumpMessages(10);
+    }
+    return true;
+}
+
+bool EditorSession::pumpWhileAudioPlays(long blocks)
+{
+    const long until = audio.blocksPlayed() + blocks;
+    if (!pumpUntil([&] { return audio.blocksPlayed() >= until; }))
+        return false;
+    pumpMessages(2 * quenchbox::editor::kRefreshMs);  // the editor's timer ticks every kRefreshMs
+    return true;
+}
+
 MessageBoxAnswerer::MessageBoxAnswerer() : watcher([this] { watch(); }) {}
 
 MessageBoxAnswerer::~MessageBoxAnswerer()
@@ -185,18 +206,17 @@ void MessageBoxAnswerer::watch()
     }
 }
 
-std::string MessageBoxAnswerer::nextText(int timeoutMs)
+std::string MessageBoxAnswerer::nextText()
 {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    while (GetTickCount64() < end) {
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            if (consumed < texts.size())
-                return texts[consumed++];
-        }
-        pumpMessages(10);
-    }
-    return "";
+    std::string text;
+    pumpUntil([&] {
+        std::lock_guard<std::mutex> guard(lock);
+        if (consumed == texts.size())
+            return false;
+        text = texts[consumed++];
+        return true;
+    });
+    return text;
 }
 
 int MessageBoxAnswerer::answered()

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,6 +43,9 @@ AutomationLog& automationLog();
 
 // Runs the window messages of this thread for the given time.
 void pumpMessages(int milliseconds);
+// Runs them until `done` holds; answers false only when it never does,
+// after a deadline no loaded machine comes near.
+bool pumpUntil(const std::function<bool()>& done);
 
 class EditorSession {
 public:
@@ -70,6 +74,11 @@ public:
     void startAudio(float amplitude);
     void setAmplitude(float amplitude) { audio.setLevel(amplitude); }
     void stopAudio();
+    // Pumps messages until the audio thread has played `blocks` blocks more,
+    // then for two editor ticks, so that the editor shows what those blocks
+    // published: about 0.6 s of audio settles the meters and the curves.
+    static constexpr long kSettlingBlocks = 100;
+    bool pumpWhileAudioPlays(long blocks = kSettlingBlocks);
 
 private:
 
@@ -90,8 +99,8 @@ public:
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
     // Waits (pumping this thread's messages) for the next box and answers
-    // its text, or "" after the time-out.
-    std::string nextText(int timeoutMs = 8000);
+    // its text, or "" when none ever comes.
+    std::string nextText();
     int answered();
 
 private:

@@ -207,11 +207,11 @@ WINTEST(ALoudSignalLightsTheStageIconsAndSilenceLetsThemFade)
     REQUIRE(session.open());
     const Image dark = capture(session, kStageAIcon);
     session.startAudio(0.9f);
-    pumpMessages(400);
+    REQUIRE(session.pumpWhileAudioPlays());
     CHECK(largestDifference(dark, capture(session, kStageAIcon)) > 32);
     CHECK(largestDifference(dark, capture(session, kSolverIcon)) >= 0);
     session.setAmplitude(0.0f);
-    pumpMessages(600);
+    REQUIRE(session.pumpWhileAudioPlays());
     CHECK(largestDifference(dark, capture(session, kStageAIcon)) <= 8);
     session.stopAudio();
 }
@@ -221,18 +221,18 @@ WINTEST(TheResponseDisplayFollowsTheCoefficients)
     EditorSession session;
     REQUIRE(session.open());
     session.startAudio(0.1f);
-    pumpMessages(150);
+    REQUIRE(session.pumpWhileAudioPlays());
     const Image first = capture(session, kScope);
     session.setParameter(kTreble, 0.05f);
-    pumpMessages(150);
+    REQUIRE(session.pumpWhileAudioPlays());
     const Image toneChanged = capture(session, kScope);
     CHECK(largestDifference(first, toneChanged) > 64);
     session.setParameter(kDrive, 1.0f);
-    pumpMessages(150);
+    REQUIRE(session.pumpWhileAudioPlays());
     const Image driveChanged = capture(session, kScope);
     CHECK(largestDifference(toneChanged, driveChanged) > 64);
     session.dispatch(effSetSampleRate, 0, 0, nullptr, 22050.0f);
-    pumpMessages(150);
+    REQUIRE(session.pumpWhileAudioPlays());
     CHECK(largestDifference(driveChanged, capture(session, kScope)) > 64);
     session.stopAudio();
 }
@@ -246,7 +246,7 @@ WINTEST(TwoInstancesKeepTheirEditorsOpenAtOnce)
     first.startAudio(0.5f);
     second.startAudio(0.5f);
     first.setParameter(kRzMode, 1.0f);
-    pumpMessages(150);
+    REQUIRE(first.pumpWhileAudioPlays());
     CHECK(visible(first, kDeepDial));
     CHECK(!visible(second, kDeepDial));
     first.destroyInstance();
@@ -365,8 +365,8 @@ WINTEST(ClosingTheInstanceAndUnloadingTheLibraryDuringACheckIsSafe)
     }  // the editor, the instance and this host's hold on the library go while the check waits
     server.hold(false);
     CHECK_EQ(answerer.nextText(), std::string(kNewer));
-    pumpMessages(300);
-    CHECK(GetModuleHandleA("QuenchboxRZ-unload.dll") == nullptr);  // the check's thread let go last
+    // The check's thread lets go of the library last, once it has shown its answer.
+    CHECK(pumpUntil([] { return GetModuleHandleA("QuenchboxRZ-unload.dll") == nullptr; }));
     DeleteFileA(copy.c_str());
 }
 

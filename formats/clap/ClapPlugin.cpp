@@ -1,5 +1,8 @@
 #include "formats/clap/ClapPlugin.h"
 
+#include "effect/ParameterMapping.h"
+#include "effect/Parameters.h"
+
 #include "formats/clap/ClapStreams.h"
 #include "formats/clap/ClapRecords.h"
 #include "formats/shared/ParameterDescriptions.h"
@@ -23,8 +26,6 @@ using formats::EditorEvent;
 
 // Rates a circuit model of this kind makes sense at, and the processing
 // entry keeps its period inside.
-constexpr double kLowestRate = 1000.0;
-constexpr double kHighestRate = 1536000.0;
 
 template <typename Extension>
 const Extension* hostExtension(const clap_host_t* host, const char* id)
@@ -113,7 +114,7 @@ void ClapPlugin::destroy()
 
 bool ClapPlugin::activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames)
 {
-    if (stage != Stage::initialized || !(sampleRate >= kLowestRate && sampleRate <= kHighestRate) || maxFrames == 0
+    if (stage != Stage::initialized || !effect::isSupportedSampleRate(sampleRate) || maxFrames == 0
         || minFrames > maxFrames || maxFrames > static_cast<std::uint32_t>(INT32_MAX))
         return false;
     adapter.activate(sampleRate, maxFrames);
@@ -305,18 +306,18 @@ bool ClapPlugin::parameterInfo(std::uint32_t index, clap_param_info_t* info) con
 {
     if (!isParameterId(index) || info == nullptr)
         return false;
-    const formats::ParameterDescription description = formats::describeParameter(indexOf(index));
+    const effect::ParameterInfo& parameter = effect::kParameters[indexOf(index)];
     std::memset(info, 0, sizeof(*info));
     info->id = index;
     info->flags = CLAP_PARAM_IS_AUTOMATABLE;
-    if (formats::isStepped(description.kind))
+    if (effect::isStepped(parameter.kind))
         info->flags |= CLAP_PARAM_IS_STEPPED;
-    if (description.kind == formats::ParameterKind::choice)
+    if (parameter.kind == effect::ParameterKind::choice)
         info->flags |= CLAP_PARAM_IS_ENUM;
-    copyBounded(info->name, description.name, CLAP_NAME_SIZE - 1);
+    copyBounded(info->name, parameter.fullName, CLAP_NAME_SIZE - 1);
     info->min_value = 0.0;
     info->max_value = 1.0;
-    info->default_value = description.defaultValue;
+    info->default_value = parameter.defaultValue;
     return true;
 }
 

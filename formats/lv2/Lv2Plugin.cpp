@@ -1,6 +1,7 @@
 #include "formats/lv2/Lv2Plugin.h"
 
 #include "editor/x11/QuenchboxEditor.h"
+#include "effect/ParameterMapping.h"
 #include "formats/shared/StateCodec.h"
 #include "shell/AEffEditor.h"
 
@@ -16,8 +17,6 @@ namespace quenchbox::lv2 {
 namespace {
 
 // Rates a circuit model of this kind makes sense at (as the CLAP build).
-constexpr double kLowestRate = 1000.0;
-constexpr double kHighestRate = 1536000.0;
 // LV2 names no largest block; the effect sizes nothing by it.
 constexpr std::uint32_t kNominalBlock = 4096;
 
@@ -42,7 +41,7 @@ Lv2Plugin& self(void* instance) { return *static_cast<Lv2Plugin*>(instance); }
 
 Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features)
 {
-    if (!(sampleRate >= kLowestRate && sampleRate <= kHighestRate))
+    if (!effect::isSupportedSampleRate(sampleRate))
         return nullptr;
     auto* plugin = new (std::nothrow) Lv2Plugin(sampleRate, findMap(features));
     if (plugin != nullptr && !plugin->created()) {

@@ -14,8 +14,8 @@ constexpr const char* kUiUri = "http://zuk.example/plugins/quenchbox-rz#ui";
 constexpr const char* kProgramKeyUri = "http://zuk.example/plugins/quenchbox-rz#program";
 constexpr const char* kProgramNameKeyUri = "http://zuk.example/plugins/quenchbox-rz#programName";
 
-// Audio first, then the sixteen parameters in their index order, then the
-// latency the plug-in reports.
+// Audio first, then the sixteen parameters in their index order (their
+// symbols are the parameter table's), then the latency the plug-in reports.
 enum PortIndex : std::uint32_t {
     kInputLeft,
     kInputRight,
@@ -29,11 +29,6 @@ enum PortIndex : std::uint32_t {
 constexpr bool isControlPort(std::uint32_t port) { return port >= kFirstControl && port < kLatencyPort; }
 constexpr int parameterOfPort(std::uint32_t port) { return static_cast<int>(port - kFirstControl); }
 constexpr std::uint32_t portOfParameter(int parameter) { return kFirstControl + static_cast<std::uint32_t>(parameter); }
-
-// The controls' symbols, by parameter index: stable, lower case.
-constexpr const char* kControlSymbols[effect::kParameterCount] = {
-    "enable", "drive", "level", "bass",  "middle",  "treble",     "deep",   "voltage",
-    "oa_gain", "leds", "scale", "rz_mode", "channels", "oversample", "bright", "mix"};
 
 }  // namespace quenchbox::lv2
 

@@ -18,7 +18,7 @@
 namespace {
 
 using namespace quenchbox;
-using formats::ParameterKind;
+using effect::ParameterKind;
 
 constexpr const char* kPrefixes =
     "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
@@ -111,17 +111,17 @@ std::string scalePoints(int parameter)
 
 std::string controlPort(int parameter)
 {
-    const formats::ParameterDescription d = formats::describeParameter(parameter);
+    const effect::ParameterInfo& p = effect::kParameters[parameter];
     std::ostringstream out;
     out << "    [\n        a lv2:ControlPort , lv2:InputPort ;\n        lv2:index " << lv2::portOfParameter(parameter)
-        << " ;\n        lv2:symbol \"" << lv2::kControlSymbols[parameter] << "\" ;\n        lv2:name "
-        << quoted(d.name) << " ;\n        lv2:default " << number(d.defaultValue)
+        << " ;\n        lv2:symbol \"" << p.lv2Symbol << "\" ;\n        lv2:name "
+        << quoted(p.fullName) << " ;\n        lv2:default " << number(p.defaultValue)
         << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
     if (parameter == effect::kEnable)
         out << " ;\n        lv2:designation lv2:enabled";
-    if (d.kind == ParameterKind::toggle)
+    if (p.kind == ParameterKind::toggle)
         out << " ;\n        lv2:portProperty lv2:toggled";
-    if (d.kind == ParameterKind::choice)
+    if (p.kind == ParameterKind::choice)
         out << " ;\n        lv2:portProperty lv2:integer , lv2:enumeration" << scalePoints(parameter);
     out << "\n    ]";
     return out.str();
@@ -178,7 +178,7 @@ std::string presets()
         out << presetUri(p) << "\n    a pset:Preset ;\n    lv2:appliesTo " << pluginUri() << " ;\n    rdfs:label "
             << quoted(programName(p)) << " ;\n    lv2:port";
         for (int i = 0; i < effect::kParameterCount; ++i)
-            out << (i == 0 ? "\n" : " ,\n") << "        [ lv2:symbol \"" << lv2::kControlSymbols[i]
+            out << (i == 0 ? "\n" : " ,\n") << "        [ lv2:symbol \"" << effect::kParameters[i].lv2Symbol
                 << "\" ; pset:value " << number(values[i]) << " ]";
         out << " ;\n    state:state [\n        <" << lv2::kProgramKeyUri << "> \"" << p << "\"^^xsd:int ;\n        <"
             << lv2::kProgramNameKeyUri << "> " << quoted(programName(p)) << "\n    ] .\n\n";

@@ -1,5 +1,7 @@
 #include "formats/vst3/Vst3Plugin.h"
 
+#include "effect/ParameterMapping.h"
+#include "effect/Parameters.h"
 #include "effect/Programs.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
@@ -18,8 +20,6 @@ namespace quenchbox::vst3 {
 namespace {
 
 // Rates a circuit model of this kind makes sense at, as in the CLAP build.
-constexpr double kLowestRate = 1000.0;
-constexpr double kHighestRate = 1536000.0;
 constexpr int32 kParameterCount = effect::kParameterCount;
 constexpr int32 kProgramSteps = effect::kProgramCount - 1;
 // How often the plug-in looks for what waits for the host when no view
@@ -65,13 +65,6 @@ std::string shortTitleOf(int index)
     return std::string(effect::parameterName(index)).substr(0, kShortLength);
 }
 
-// The unit alone; the display texts carry it after a space.
-std::string unitOf(const formats::ParameterDescription& description)
-{
-    std::string unit = description.unit;
-    unit.erase(0, unit.find_first_not_of(' '));
-    return unit;
-}
 
 }  // namespace
 
@@ -242,7 +235,7 @@ uint32 Vst3Plugin::getLatencySamples() { return initialized ? adapter.latency() 
 
 tresult Vst3Plugin::setupProcessing(ProcessSetup& newSetup)
 {
-    if (active || !(newSetup.sampleRate >= kLowestRate && newSetup.sampleRate <= kHighestRate)
+    if (active || !effect::isSupportedSampleRate(newSetup.sampleRate)
         || newSetup.maxSamplesPerBlock <= 0 || canProcessSampleSize(newSetup.symbolicSampleSize) != kResultTrue)
         return kResultFalse;
     setup = newSetup;
@@ -374,15 +367,15 @@ tresult Vst3Plugin::getParameterInfo(int32 paramIndex, ParameterInfo& info)
         info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
         return kResultOk;
     }
-    const formats::ParameterDescription description = formats::describeParameter(paramIndex);
+    const effect::ParameterInfo& parameter = effect::kParameters[paramIndex];
     info.id = static_cast<ParamID>(paramIndex);
-    toUtf16(description.name, info.title, 128);
+    toUtf16(parameter.fullName, info.title, 128);
     toUtf16(shortTitleOf(paramIndex).c_str(), info.shortTitle, 128);
-    toUtf16(unitOf(description).c_str(), info.units, 128);
-    info.stepCount = formats::isStepped(description.kind) ? 1 : 0;
-    info.defaultNormalizedValue = description.defaultValue;
+    toUtf16(parameter.unit, info.units, 128);
+    info.stepCount = effect::stepCount(parameter.kind);
+    info.defaultNormalizedValue = parameter.defaultValue;
     info.flags = ParameterInfo::kCanAutomate;
-    if (description.kind == formats::ParameterKind::choice)
+    if (parameter.kind == effect::ParameterKind::choice)
         info.flags |= ParameterInfo::kIsList;
     return kResultOk;
 }

@@ -34,6 +34,8 @@ public:
         audio = std::thread([this, effect] { play(effect); });
     }
     void setLevel(float amplitude) { level = amplitude; }
+    // Blocks processed since the start.
+    long blocksPlayed() const { return played.load(); }
     void stop()
     {
         running = false;
@@ -54,12 +56,14 @@ private:
             float* inputs[2] = {in.data(), in.data()};
             float* outputs[2] = {left.data(), right.data()};
             effect->processReplacing(effect, inputs, outputs, kBlock);
+            ++played;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
 
     std::atomic<bool> running{false};
     std::atomic<float> level{0.0f};
+    std::atomic<long> played{0};
     std::thread audio;
 };
 

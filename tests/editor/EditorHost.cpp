@@ -286,6 +286,27 @@ void EditorHost::idleFor(int ms)
     dispatch(effEditIdle);
 }
 
+bool EditorHost::idleUntil(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        idleFor(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
+    }
+    return true;
+}
+
+bool EditorHost::idleWhileAudioPlays(long blocks)
+{
+    const long until = audio.blocksPlayed() + blocks;
+    if (!idleUntil([&] { return audio.blocksPlayed() >= until; }))
+        return false;
+    idleFor(2 * kIdleMs);  // the editor ticks at least every kIdleMs of idling
+    return true;
+}
+
 Window childOf(Display* display, Window parent)
 {
     Window root = 0;

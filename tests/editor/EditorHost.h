@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -83,6 +84,9 @@ private:
 class EditorHost {
 public:
     static constexpr int kIdleMs = 33;
+    // Blocks of audio after which the meters, the glides and the published
+    // curves have settled: about 0.6 s at 44.1 kHz.
+    static constexpr long kSettlingBlocks = 100;
 
     // One instance of the plug-in; the host's own X connection.
     explicit EditorHost(const PluginLibrary& library);
@@ -100,6 +104,12 @@ public:
     void destroyParent();
     // Calls effEditIdle every kIdleMs for `ms` milliseconds, as hosts do.
     void idleFor(int ms);
+    // Idles as hosts do until `done` holds; answers false only when it never
+    // does, after a deadline no loaded machine comes near.
+    bool idleUntil(const std::function<bool()>& done);
+    // Idles until the audio thread has played `blocks` blocks more, then for
+    // two editor ticks, so that the editor shows what those blocks published.
+    bool idleWhileAudioPlays(long blocks);
     Window parent() const { return parentWindow; }
     Window editorWindow() const;
     std::string editorWindowName() const;

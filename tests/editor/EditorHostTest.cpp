@@ -105,10 +105,10 @@ TEST_F(EditorHostTest, PicturesMatchTheWindowsEditor)
 {
     ASSERT_TRUE(host->openEditor());
     host->startAudio(0.6f);
-    host->idleFor(600);
+    ASSERT_TRUE(host->idleWhileAudioPlays(EditorHost::kSettlingBlocks));
     const Picture standard = host->screenshot();
     host->dispatch(effSetProgram, 0, kScreamingSolo);
-    host->idleFor(600);
+    ASSERT_TRUE(host->idleWhileAudioPlays(EditorHost::kSettlingBlocks));
     const Picture solo = host->screenshot();
     host->stopAudio();
     savePng(standard, besideTheTests("editor-linux-default.png"));
@@ -191,7 +191,7 @@ TEST_F(EditorHostTest, StageIconsFollowTheMetersWhileAudioRuns)
     host->idleFor(200);
     const Picture silent = host->screenshot();
     host->startAudio(0.6f);
-    host->idleFor(400);
+    ASSERT_TRUE(host->idleWhileAudioPlays(EditorHost::kSettlingBlocks));
     const Picture playing = host->screenshot();
     host->stopAudio();
     // The "Overdrive Stages" box holds the three icons.
@@ -204,10 +204,10 @@ TEST_F(EditorHostTest, ResponseDisplayRedrawsAfterAKnobChange)
 {
     ASSERT_TRUE(host->openEditor());
     host->startAudio(0.1f);
-    host->idleFor(300);
+    ASSERT_TRUE(host->idleWhileAudioPlays(EditorHost::kSettlingBlocks));
     const Picture before = host->screenshot();
     host->drag(kDialCentres[3].x, kDialCentres[3].y, kDialCentres[3].x, kDialCentres[3].y - 80);  // Bass up 40%
-    host->idleFor(300);
+    ASSERT_TRUE(host->idleWhileAudioPlays(EditorHost::kSettlingBlocks));  // the glide lands and is published
     const Picture after = host->screenshot();
     host->stopAudio();
     EXPECT_GT(differingPixels(before, after, 464, 82, 180, 54, kLevels), 20);

@@ -55,7 +55,8 @@ protected:
         if (!host->openEditor())
             return {};
         host->startAudio(0.0f);
-        host->idleFor(400);
+        if (!host->idleWhileAudioPlays(EditorHost::kSettlingBlocks))
+            return {};
         Picture picture = host->screenshot();
         host->stopAudio();
         host->closeEditor();

@@ -11,8 +11,15 @@
 
 namespace editortest {
 
-LoopbackHttpServer::LoopbackHttpServer(int port, int answerStatus, std::string answerBody, int answerDelayMs)
-    : status(answerStatus), body(std::move(answerBody)), delayMs(answerDelayMs)
+namespace {
+
+// Long enough for any loaded machine; only a request that never comes meets it.
+constexpr auto kDeadline = std::chrono::seconds(30);
+
+}  // namespace
+
+LoopbackHttpServer::LoopbackHttpServer(int port, int answerStatus, std::string answerBody, Answers whenAnswered)
+    : status(answerStatus), body(std::move(answerBody)), answers(whenAnswered)
 {
     socket = ::socket(AF_INET, SOCK_STREAM, 0);
     const int reuse = 1;
@@ -31,11 +38,35 @@ LoopbackHttpServer::LoopbackHttpServer(int port, int answerStatus, std::string a
 
 LoopbackHttpServer::~LoopbackHttpServer()
 {
-    stopping = true;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    changed.notify_all();
     if (server.joinable())
         server.join();
     if (socket >= 0)
         close(socket);
+}
+
+int LoopbackHttpServer::requests() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return received;
+}
+
+bool LoopbackHttpServer::waitForRequests(int count)
+{
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, kDeadline, [&] { return received >= count; });
+}
+
+bool LoopbackHttpServer::releaseAnswer()
+{
+    std::unique_lock<std::mutex> guard(lock);
+    const int wanted = ++released;
+    changed.notify_all();
+    return changed.wait_for(guard, kDeadline, [&] { return sent >= wanted; });
 }
 
 void LoopbackHttpServer::serve()
@@ -49,15 +80,28 @@ void LoopbackHttpServer::serve()
             continue;
         char request[2048];
         recv(client, request, sizeof(request), 0);  // one GET fits
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        const std::string reason = status == 200 ? "OK" : "Not Found";
-        const std::string answer = "HTTP/1.0 " + std::to_string(status) + " " + reason +
-                                   "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-                                   std::to_string(body.size()) + "\r\n\r\n" + body;
-        send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+        answer(client);
         close(client);
-        ++served;
     }
+}
+
+void LoopbackHttpServer::answer(int client)
+{
+    std::unique_lock<std::mutex> guard(lock);
+    const int number = ++received;
+    changed.notify_all();
+    if (answers == Answers::whenReleased) {
+        changed.wait(guard, [&] { return stopping || released >= number; });
+        if (stopping)
+            return;
+    }
+    const std::string reason = status == 200 ? "OK" : "Not Found";
+    const std::string text = "HTTP/1.0 " + std::to_string(status) + " " + reason +
+                             "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                             std::to_string(body.size()) + "\r\n\r\n" + body;
+    send(client, text.data(), text.size(), MSG_NOSIGNAL);
+    ++sent;
+    changed.notify_all();
 }
 
 std::string versionFileWith(unsigned version)

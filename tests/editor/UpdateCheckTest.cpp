@@ -10,11 +10,9 @@
 #include "LoopbackHttpServer.h"
 
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,10 +58,10 @@ public:
     std::string opened(EditorHost& host) const
     {
         std::string page;
-        for (int i = 0; i < 60 && page.empty(); ++i) {
-            host.idleFor(50);
+        host.idleUntil([&] {
             std::getline(std::ifstream(folder + "/opened"), page);
-        }
+            return !page.empty();
+        });
         return page;
     }
 
@@ -92,11 +90,7 @@ protected:
 
     std::string waitForAnswer()
     {
-        for (int i = 0; i < 100; ++i) {
-            host->idleFor(50);
-            if (host->editorWindowName() != "ZUK Quenchbox RZ")
-                break;
-        }
+        host->idleUntil([&] { return host->editorWindowName() != "ZUK Quenchbox RZ"; });
         return host->editorWindowName();
     }
 
@@ -139,27 +133,29 @@ TEST_F(UpdateCheckTest, ANewerVersionOffersTheDownloadPage)
 
 TEST_F(UpdateCheckTest, APressDuringACheckStartsNoSecondOneAndTheButtonSpringsBack)
 {
-    LoopbackHttpServer server(kPort, 200, versionFileWith(1001), 400);
+    LoopbackHttpServer server(kPort, 200, versionFileWith(1001), LoopbackHttpServer::Answers::whenReleased);
     ASSERT_TRUE(server.listening());
     const Picture before = host->screenshot();
     host->click(60, 20);
-    host->idleFor(100);
+    ASSERT_TRUE(server.waitForRequests(1));  // the check now waits for its answer
+    host->idleFor(0);
     EXPECT_EQ(differingPixels(before, host->screenshot(), 40, 0, 40, 40, 8), 0);  // the button is unlit again
     host->click(60, 20);  // while the first check waits for its answer
+    ASSERT_TRUE(server.releaseAnswer());
     EXPECT_EQ(waitForAnswer(), kLatest);
     answer(kOkX);
-    host->idleFor(600);
     EXPECT_EQ(server.requests(), 1);
     EXPECT_EQ(host->editorWindowName(), "ZUK Quenchbox RZ");  // no second answer
 }
 
 TEST_F(UpdateCheckTest, AnInstanceClosedWhileACheckWaitsLeavesTheCheckHarmless)
 {
-    LoopbackHttpServer server(kPort, 200, versionFileWith(1002), 300);
+    LoopbackHttpServer server(kPort, 200, versionFileWith(1002), LoopbackHttpServer::Answers::whenReleased);
     ASSERT_TRUE(server.listening());
     host->click(60, 20);
+    ASSERT_TRUE(server.waitForRequests(1));
     host.reset();  // editor closed, instance gone, while the check waits for its answer
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(server.releaseAnswer());
     EXPECT_EQ(server.requests(), 1);
     EditorHost next(loopbackPlugin());  // the library still serves new instances
     ASSERT_TRUE(next.openEditor());

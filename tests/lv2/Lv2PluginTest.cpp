@@ -30,7 +30,7 @@ namespace {
 using sanitizerbuild::kAddressSanitized;
 using sanitizerbuild::kThreadSanitized;
 
-using quenchbox::formats::ParameterKind;
+using quenchbox::effect::ParameterKind;
 using quenchbox::host::Lv2HostedPlugin;
 using quenchbox::host::VstPlugin;
 namespace effect = quenchbox::effect;
@@ -133,11 +133,11 @@ TEST(Lv2Description, PortsAreStereoAudioSixteenControlsAndTheLatency)
         const std::uint32_t p = lv2::kFirstControl + static_cast<std::uint32_t>(i);
         EXPECT_TRUE(lilv_port_is_a(plugin(), port(p), input.node));
         EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin(), port(p))), symbols[i]);
-        EXPECT_EQ(bundle().parameterName(i), quenchbox::formats::describeParameter(i).name);
+        EXPECT_EQ(bundle().parameterName(i), effect::kParameters[i].fullName);
         EXPECT_EQ(mins[p], 0.0f);
         EXPECT_EQ(maxs[p], 1.0f);
         EXPECT_EQ(defaults[p], program0[i]);
-        const ParameterKind kind = quenchbox::formats::describeParameter(i).kind;
+        const ParameterKind kind = effect::kParameters[i].kind;
         EXPECT_EQ(hasProperty(p, LV2_CORE__toggled), kind == ParameterKind::toggle);
         EXPECT_EQ(hasProperty(p, LV2_CORE__enumeration), kind == ParameterKind::choice);
         LilvScalePoints* points = lilv_port_get_scale_points(plugin(), port(p));

@@ -59,7 +59,7 @@ TEST(Lv2apply, RendersBitForBitAsTheVst2Build)
             for (int i = 0; i < effect::kParameterCount; ++i) {
                 char value[32];
                 std::snprintf(value, sizeof(value), "%.9g", static_cast<double>(vst2->parameter(i)));
-                command += std::string(" -c ") + quenchbox::lv2::kControlSymbols[i] + " " + value;
+                command += std::string(" -c ") + quenchbox::effect::kParameters[i].lv2Symbol + " " + value;
             }
             command += std::string(" ") + quenchbox::lv2::kPluginUri + " 2>/dev/null";
             ASSERT_EQ(std::system(command.c_str()), 0) << command;
