@@ -14,8 +14,14 @@ constexpr const char* kUiUri = "http://zuk.example/plugins/quenchbox-rz#ui";
 constexpr const char* kProgramKeyUri = "http://zuk.example/plugins/quenchbox-rz#program";
 constexpr const char* kProgramNameKeyUri = "http://zuk.example/plugins/quenchbox-rz#programName";
 
+// The three stage meters behind the editor's icons, reported to the UI:
+// the clipping LEDs' current in amperes, and the drive of op-amp stages A
+// and B (1 is full strength), as the effect follows them.
+constexpr int kMeterCount = 3;
+
 // Audio first, then the sixteen parameters in their index order, then the
-// latency the plug-in reports.
+// latency the plug-in reports, then the meters (added last, so that saved
+// sessions keep the indices before them).
 enum PortIndex : std::uint32_t {
     kInputLeft,
     kInputRight,
@@ -23,10 +29,15 @@ enum PortIndex : std::uint32_t {
     kOutputRight,
     kFirstControl,
     kLatencyPort = kFirstControl + effect::kParameterCount,
+    kClipMeterPort,
+    kStageAMeterPort,
+    kStageBMeterPort,
     kPortCount
 };
+static_assert(kPortCount - kClipMeterPort == kMeterCount);
 
 constexpr bool isControlPort(std::uint32_t port) { return port >= kFirstControl && port < kLatencyPort; }
+constexpr bool isMeterPort(std::uint32_t port) { return port >= kClipMeterPort && port < kPortCount; }
 constexpr int parameterOfPort(std::uint32_t port) { return static_cast<int>(port - kFirstControl); }
 constexpr std::uint32_t portOfParameter(int parameter) { return kFirstControl + static_cast<std::uint32_t>(parameter); }
 
@@ -34,6 +45,10 @@ constexpr std::uint32_t portOfParameter(int parameter) { return kFirstControl + 
 constexpr const char* kControlSymbols[effect::kParameterCount] = {
     "enable", "drive", "level", "bass",  "middle",  "treble",     "deep",   "voltage",
     "oa_gain", "leds", "scale", "rz_mode", "channels", "oversample", "bright", "mix"};
+
+// The meters' symbols and names, in port order: stable, like the controls'.
+constexpr const char* kMeterSymbols[kMeterCount] = {"clip_meter", "stage_a_meter", "stage_b_meter"};
+constexpr const char* kMeterNames[kMeterCount] = {"Clipping meter", "Stage A meter", "Stage B meter"};
 
 }  // namespace quenchbox::lv2
 
