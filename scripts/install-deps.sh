@@ -7,7 +7,7 @@
 set -euo pipefail
 
 declare -A sets=(
-  [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core libxres-dev xvfb xauth ardour lv2-dev sordi lilv-utils liblilv-dev"
+  [native]="g++ cmake ninja-build pkg-config libeigen3-dev libgtest-dev libsndfile1-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core libxres-dev xvfb xauth ardour lv2-dev sordi lilv-utils liblilv-dev jalv jackd2"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
   [skins]="librsvg2-bin imagemagick optipng fonts-dejavu-core fonts-dejavu-extra"
   [packages]="dpkg-dev file lintian nsis"
