@@ -99,11 +99,8 @@ Lv2Ui::Lv2Ui(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController
     effect::programs::readValues(0, values);
 }
 
-Lv2Ui::~Lv2Ui()
-{
-    if (editor)
-        editor->close();
-}
+// The editor closes its window as it goes.
+Lv2Ui::~Lv2Ui() = default;
 
 // The host's scale wins over the user's remembered zoom and the screen's
 // density, as in the other formats; the host learns the size at once.
