@@ -2,7 +2,7 @@
 // curves, computed from what the engine published.
 
 #include "EffectHarness.h"
-#include "effect/EngineSettings.h"
+#include "effect/ResponsePreview.h"
 #include "engine/ResponseCurves.h"
 
 #include <gtest/gtest.h>

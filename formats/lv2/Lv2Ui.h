@@ -2,7 +2,7 @@
 #define QUENCHBOX_FORMATS_LV2_LV2UI_H
 
 #include "editor/PluginConnection.h"
-#include "effect/EngineSettings.h"
+#include "effect/ResponsePreview.h"
 #include "formats/lv2/Lv2Ports.h"
 
 #include <lv2/ui/ui.h>
