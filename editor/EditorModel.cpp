@@ -2,19 +2,14 @@
 
 #include "editor/EditorLayout.h"
 #include "effect/ParameterMapping.h"
-#include "effect/QuenchboxEffect.h"
+#include "effect/Parameters.h"
 
 #include <cmath>
 #include <cstdio>
-#include <mutex>
 
 namespace quenchbox::editor {
 
 namespace {
-
-constexpr std::uint32_t kGridDirty = 0x1;
-constexpr std::uint32_t kPreCurveDirty = 0x2;
-constexpr std::uint32_t kPostCurveDirty = 0x4;
 
 // A parameter as a control's percent: the nearest whole percent (ties to
 // even), held within 0..100.
@@ -45,10 +40,9 @@ float scopeRow(float power, float liftDb)
 
 }  // namespace
 
-EditorModel::EditorModel(effect::QuenchboxEffect* owner, EditorWidgets& layer) : quenchbox(owner), widgets(layer)
+EditorModel::EditorModel(PluginConnection& connection, EditorWidgets& layer) : plugin(connection), widgets(layer)
 {
-    computeGrid();
-    quenchbox->attachMeterHandoff(&meters);
+    curves.computeGrid(plugin.sampleRate(), plugin.parameter(effect::kOversample) > 0.5f);
 }
 
 void EditorModel::opened()
@@ -59,7 +53,8 @@ void EditorModel::opened()
 
 void EditorModel::refresh()
 {
-    refreshResponse();
+    if (plugin.updateResponse(curves))
+        plotCurves();
     refreshMeters();
     for (int d = 0; d < kDialCount; ++d)
         syncDial(d);
@@ -70,17 +65,10 @@ void EditorModel::refresh()
 
 void EditorModel::refreshMeters()
 {
-    double solver;
-    double stageA;
-    double stageB;
-    {
-        std::lock_guard<effect::EffectLock> guard(meters.lock);
-        solver = meters.solver;
-        stageA = meters.stageA;
-        stageB = meters.stageB;
-    }
+    const effect::StageMeters meters = plugin.stageMeters();
     // The clipper icon is at full strength from 2 mA of LED current.
-    const int opacities[kIconCount] = {opacityOf(solver * 500.0), opacityOf(stageA), opacityOf(stageB)};
+    const int opacities[kIconCount] = {opacityOf(meters.solver * 500.0), opacityOf(meters.stageA),
+                                       opacityOf(meters.stageB)};
     for (int i = 0; i < kIconCount; ++i)
         if (widgets.iconOpacity(i) != opacities[i])
             widgets.showIconOpacity(i, opacities[i]);
@@ -91,9 +79,9 @@ void EditorModel::syncDial(int d)
     DialModel& dial = widgets.dialModel(d);
     const int parameter = kDials[d].parameter;
     if (dial.value(0) != dial.painted(0))
-        quenchbox->setParameterAutomated(parameter, static_cast<float>(dial.value(0)) * 0.01f);
+        plugin.performEdit(parameter, static_cast<float>(dial.value(0)) * 0.01f);
     else
-        dial.setValue(0, percentOf(quenchbox->getParameter(parameter)));
+        dial.setValue(0, percentOf(plugin.parameter(parameter)));
     if (dial.changedSincePaint())
         widgets.repaintDial(d);
 }
@@ -103,10 +91,10 @@ void EditorModel::syncSlider(int s)
     SliderModel& slider = widgets.sliderModel(s);
     const int parameter = kSliderParameters[s];
     if (slider.value(0) != slider.painted(0)) {
-        quenchbox->setParameterAutomated(parameter, static_cast<float>(slider.value(0)) * 0.01f);
+        plugin.performEdit(parameter, static_cast<float>(slider.value(0)) * 0.01f);
         updateValueText(s, slider.value(0));
     } else {
-        const int percent = percentOf(quenchbox->getParameter(parameter));
+        const int percent = percentOf(plugin.parameter(parameter));
         if (percent != slider.value(0)) {
             slider.setValue(0, percent);
             updateValueText(s, percent);
@@ -119,7 +107,7 @@ void EditorModel::syncSlider(int s)
 void EditorModel::refreshButtons()
 {
     for (const ButtonBinding& binding : kButtonBindings) {
-        const unsigned on = static_cast<unsigned>(effect::twoWayChoice(quenchbox->getParameter(binding.parameter)));
+        const unsigned on = static_cast<unsigned>(effect::twoWayChoice(plugin.parameter(binding.parameter)));
         if (on == widgets.buttonState(binding.widget))
             continue;
         widgets.showButtonState(binding.widget, on);
@@ -156,9 +144,9 @@ bool EditorModel::onButton(int widget, bool on)
     const int parameter = parameterOf(widget);
     if (parameter < 0)
         return true;
-    quenchbox->beginEdit(parameter);
-    quenchbox->setParameterAutomated(parameter, on ? 1.0f : 0.0f);
-    quenchbox->endEdit(parameter);
+    plugin.beginEdit(parameter);
+    plugin.performEdit(parameter, on ? 1.0f : 0.0f);
+    plugin.endEdit(parameter);
     if (widget == kModeButton)
         widgets.showWidgets(on, kDeepDial, kDeepDial);
     return true;
@@ -184,7 +172,7 @@ void EditorModel::beginGesture(int widget)
     if (parameter < 0 || (gestures & (1u << widget)) != 0)
         return;
     gestures |= 1u << widget;
-    quenchbox->beginEdit(parameter);
+    plugin.beginEdit(parameter);
 }
 
 void EditorModel::endGesture(int widget)
@@ -198,7 +186,7 @@ void EditorModel::endGesture(int widget)
         syncDial(widget - kFirstDial);
     else
         syncSlider(widget - kFirstSlider);
-    quenchbox->endEdit(parameter);
+    plugin.endEdit(parameter);
 }
 
 void EditorModel::formatValueText(int slider, int percent, char (&text)[64])
@@ -224,35 +212,6 @@ void EditorModel::updateValueText(int slider, int percent)
     char text[64];
     formatValueText(slider, percent, text);
     widgets.showValueText(slider, text);
-}
-
-void EditorModel::computeGrid()
-{
-    curves.computeGrid(quenchbox->getSampleRate(), quenchbox->getParameter(effect::kOversample) > 0.5f);
-}
-
-// The curves are recomputed only when the engine has published new
-// coefficients, under the display lock that keeps them from being seen half
-// published; the plotting happens outside it.
-void EditorModel::refreshResponse()
-{
-    // Read before the display lock: no thread holds two of the effect's locks.
-    const float sampleRate = quenchbox->getSampleRate();
-    const bool oversampled = quenchbox->getParameter(effect::kOversample) > 0.5f;
-    {
-        std::lock_guard<effect::EffectLock> guard(quenchbox->displayLockForEditor());
-        const std::uint32_t dirty = quenchbox->displayDirtyBits();
-        if (dirty == 0)
-            return;
-        if (dirty & kGridDirty)
-            curves.computeGrid(sampleRate, oversampled);
-        if (dirty & kPreCurveDirty)
-            curves.computePre(quenchbox->driveEngine());
-        if (dirty & kPostCurveDirty)
-            curves.computePost(quenchbox->driveEngine());
-        quenchbox->displayDirtyBits() = 0;
-    }
-    plotCurves();
 }
 
 // Logarithmic in frequency from -1 (20 Hz) to +1 (22.05 kHz); the pre curve

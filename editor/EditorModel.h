@@ -2,15 +2,11 @@
 #define QUENCHBOX_EDITOR_EDITORMODEL_H
 
 #include "editor/DialModel.h"
+#include "editor/PluginConnection.h"
 #include "editor/SliderModel.h"
-#include "effect/MeterHandoff.h"
 #include "engine/ResponseCurves.h"
 
 #include <cstdint>
-
-namespace quenchbox::effect {
-class QuenchboxEffect;
-}
 
 namespace quenchbox::editor {
 
@@ -46,16 +42,15 @@ protected:
 // parameters (telling the host), and copies every other parameter into its
 // control, so host automation and the mouse meet in one place. The same
 // tick drives the stage icons from the audio thread's meters and redraws the
-// response display when the engine has published new coefficients.
+// response display when its curves went stale. The plug-in is reached only
+// through its PluginConnection.
 //
 // A drag on a dial or slider is one gesture for the host: `beginGesture` on
 // the press, `endGesture` on the release, which first writes the value the
 // drag ended on. A button press is a gesture of its own.
 class EditorModel {
 public:
-    // Attaches the meter hand-off to the effect; the layer detaches from
-    // the effect when it goes (by then only the effect's base part is left).
-    EditorModel(effect::QuenchboxEffect* owner, EditorWidgets& layer);
+    EditorModel(PluginConnection& plugin, EditorWidgets& layer);
 
     EditorModel(const EditorModel&) = delete;
     EditorModel& operator=(const EditorModel&) = delete;
@@ -64,7 +59,6 @@ public:
     // the normal view, with the Deep dial as the mode button says.
     void opened();
     void refresh();
-    void computeGrid();
     // Plots the last computed curves again: the display was made anew (at
     // another size) and shows only its background.
     void replotResponse() { plotCurves(); }
@@ -80,15 +74,11 @@ public:
     void beginGesture(int widget);
     void endGesture(int widget);
 
-    effect::MeterHandoff& meterHandoff() { return meters; }
-    effect::QuenchboxEffect* effect() const { return quenchbox; }
-
     // The value text of the label beside slider `slider` at `percent`:
     // "9.0 V", "75%", "+10%".
     static void formatValueText(int slider, int percent, char (&text)[64]);
 
 private:
-    void refreshResponse();
     void plotCurves();
     void refreshMeters();
     void syncDial(int dial);
@@ -97,11 +87,10 @@ private:
     void updateValueText(int slider, int percent);
     int parameterOf(int widget) const;
 
-    effect::QuenchboxEffect* quenchbox;
+    PluginConnection& plugin;
     EditorWidgets& widgets;
     bool about = false;
     unsigned gestures = 0;  // bit per widget-table entry with a gesture open
-    effect::MeterHandoff meters;
     engine::ResponseCurves curves;
 };
 

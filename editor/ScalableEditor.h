@@ -7,7 +7,8 @@ namespace quenchbox::editor {
 // zooms in the panel or the screen's density changes while it is open. A
 // format whose host resizes plug-in views on request (CLAP's
 // request_resize, VST3's IPlugFrame::resizeView) hands the editor one of
-// these; without one the editor asks a VST2 host (audioMasterSizeWindow).
+// these; without one the editor asks its plug-in connection (a VST2 host's
+// audioMasterSizeWindow, an LV2 host's ui:resize).
 class EditorSizeRequests {
 public:
     // Answers whether the host took the new size.

@@ -72,7 +72,7 @@ void ScaledEditor::applyScale(double newScale, bool tellHost)
     if (sizeRequests != nullptr)
         sizeRequests->requestEditorSize(rect.right, rect.bottom);
     else
-        askVst2HostForSize(rect.right, rect.bottom);
+        plugin.requestResize(rect.right, rect.bottom);
 }
 
 void ScaledEditor::sizeRectForScale()

@@ -2,6 +2,7 @@
 #define QUENCHBOX_EDITOR_SCALEDEDITOR_H
 
 #include "editor/EditorScale.h"
+#include "editor/PluginConnection.h"
 #include "editor/ScalableEditor.h"
 #include "shell/Vst2.h"
 
@@ -10,8 +11,9 @@ namespace quenchbox::editor {
 // The scale bookkeeping every window layer's editor shares: where the scale
 // comes from (ScaleSources), the editor rectangle at that scale, the user's
 // zoom choice and its settings file, and whom to ask for room when the panel
-// grows or shrinks by itself. A layer supplies its window's side: whether it
-// is open, how it rebuilds at a new scale, and how it asks a VST2 host.
+// grows or shrinks by itself: the format's size requests where it hands the
+// editor some, else the plug-in connection's. A layer supplies its window's
+// side: whether it is open and how it rebuilds at a new scale.
 class ScaledEditor : public ScalableEditor {
 public:
     bool setHostScale(double factor) override;
@@ -20,7 +22,7 @@ public:
     void setSizeRequests(EditorSizeRequests* requests) override { sizeRequests = requests; }
 
 protected:
-    ScaledEditor() { sizeRectForScale(); }
+    explicit ScaledEditor(PluginConnection& connection) : plugin(connection) { sizeRectForScale(); }
     ~ScaledEditor() = default;
 
     // The user's zoom may have been chosen in another instance since: the
@@ -37,8 +39,6 @@ protected:
 
     virtual bool windowOpen() const = 0;
     virtual void rebuildAtScale() = 0;
-    // The VST2 way of asking for room (audioMasterSizeWindow).
-    virtual void askVst2HostForSize(int width, int height) = 0;
 
     // The editor's rectangle at the current scale, as getRect hands it over.
     ERect rect{};
@@ -48,6 +48,7 @@ private:
     void applyScale(double newScale, bool tellHost);
     void sizeRectForScale();
 
+    PluginConnection& plugin;
     ScaleSources sources;
     EditorSizeRequests* sizeRequests = nullptr;
 };

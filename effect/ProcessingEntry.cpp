@@ -4,9 +4,9 @@
 // only tried: a busy lock postpones its work to a later block, and the change
 // bits accumulate meanwhile so that nothing is lost.
 
+#include "effect/EngineSettings.h"
 #include "effect/ParameterMapping.h"
 #include "effect/QuenchboxEffect.h"
-#include "engine/MixLaw.h"
 
 #include <algorithm>
 #include <array>
@@ -22,22 +22,16 @@ namespace Bits = engine::UpdateBits;
 
 constexpr std::uint32_t changed(int parameter) { return 1u << parameter; }
 
-// The display-dirty bits the editor reads: frequency grid, pre curve (input
-// coupling and op-amp stages), post curve (tone circuit, deep network, output
-// filter).
-constexpr std::uint32_t kGridDirty = 0x1;
-constexpr std::uint32_t kPreCurveDirty = 0x2;
-constexpr std::uint32_t kPostCurveDirty = 0x4;
-
+// The display-dirty bits the editor reads for the groups published.
 std::uint32_t displayDirtyFor(std::uint32_t published)
 {
     std::uint32_t dirty = 0;
     if (published & Bits::kFrequencyGrid)
-        dirty |= kGridDirty;
+        dirty |= QuenchboxEffect::kGridDirty;
     if (published & (Bits::kInputCoupling | Bits::kStages | Bits::kOpAmpGain))
-        dirty |= kPreCurveDirty;
+        dirty |= QuenchboxEffect::kPreCurveDirty;
     if (published & (Bits::kToneNetwork | Bits::kDeepNetwork | Bits::kOutputFilter))
-        dirty |= kPostCurveDirty;
+        dirty |= QuenchboxEffect::kPostCurveDirty;
     return dirty;
 }
 
@@ -98,46 +92,7 @@ int glideStepFramesFor(double samplePeriod)
 }  // namespace
 
 // Writes the engine field of a continuous parameter.
-void QuenchboxEffect::applyContinuous(int parameter, float value)
-{
-    switch (parameter) {
-    case kDrive:
-        engine.drive = driveFraction(value);
-        break;
-    case kLevel:
-        engine.level = levelFraction(value);
-        break;
-    case kVoltage:
-        engine.supplyVoltage = supplyVoltage(value);
-        break;
-    case kOpAmpGain:
-        engine.opAmpGain = opAmpGain(value);
-        break;
-    case kDeep:
-        engine.deepAmount = deepFraction(value);
-        break;
-    case kBass:
-        engine.bass = clampUnit(value);
-        break;
-    case kMiddle:
-        engine.middle = clampUnit(value);
-        break;
-    case kTreble:
-        engine.treble = clampUnit(value);
-        break;
-    case kScale:
-        engine.scale = clampUnit(value) - 0.5f;
-        break;
-    case kMix: {
-        const engine::MixGains mix = engine::equalPowerMix(clampUnit(value));
-        engine.dryGain = mix.dry;
-        engine.wetGain = mix.wet;
-        break;
-    }
-    default:
-        break;
-    }
-}
+void QuenchboxEffect::applyContinuous(int parameter, float value) { writeContinuousSetting(engine, parameter, value); }
 
 // The first block, a new sample rate, a switch of oversampling and a resume
 // apply every value at once; otherwise the continuous parameters and "Enable"

@@ -1,11 +1,7 @@
 #include "effect/QuenchboxEffect.h"
 
+#include "effect/EditorFactory.h"
 #include "effect/Programs.h"
-#if defined(_WIN32)
-#include "editor/win32/QuenchboxEditor.h"
-#else
-#include "editor/x11/QuenchboxEditor.h"
-#endif
 #include "shell/StringCopy.h"
 
 #include "QuenchboxVersion.h"
@@ -56,9 +52,13 @@ QuenchboxEffect::~QuenchboxEffect()
     { std::lock_guard<EffectLock> wait(displayLock); }
 }
 
-// The editor (Win32 or X11) is created here; it attaches itself to the
-// effect and sets the has-editor flag.
-void QuenchboxEffect::attachEditor() { editor = new editor::QuenchboxEditor(this); }
+// The editor (Win32 or X11) where the binary carries one; without one the
+// host is told there is none, and the editor opcodes answer 0.
+void QuenchboxEffect::attachEditor()
+{
+    editor = createEditor(this);
+    hasEditor(editor != nullptr);
+}
 
 void QuenchboxEffect::setSampleRate(float rate)
 {

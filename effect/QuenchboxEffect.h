@@ -59,6 +59,12 @@ public:
     const engine::DriveEngine& driveEngine() const { return engine; }
     // The display-dirty bits; read and cleared by the editor under displayLock.
     std::uint32_t& displayDirtyBits() { return displayDirty; }
+    // What they say is stale: the frequency grid, the pre curve (input
+    // coupling and op-amp stages), the post curve (tone circuit, deep
+    // network, output filter).
+    static constexpr std::uint32_t kGridDirty = 0x1;
+    static constexpr std::uint32_t kPreCurveDirty = 0x2;
+    static constexpr std::uint32_t kPostCurveDirty = 0x4;
 
     // The parameter store's lock: the editor and tests may hold it to see
     // that the audio thread never waits for it.

@@ -3,6 +3,7 @@
 #include "effect/Programs.h"
 #include "formats/shared/StateCodec.h"
 #include "host/ClapPresetIndex.h"
+#include "host/PluginLibrary.h"
 #include "host/Lv2HostedPlugin.h"
 #include "host/Vst3HostedPlugin.h"
 #include "host/VstPlugin.h"
@@ -15,7 +16,7 @@
 
 namespace quenchbox::host {
 
-ClapLibrary::ClapLibrary(const std::string& path) : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+ClapLibrary::ClapLibrary(const std::string& path) : handle(openPluginLibrary(path))
 {
     if (handle == nullptr)
         throw std::runtime_error("cannot load plug-in " + path + ": " + dlerror());

@@ -3,6 +3,8 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include "host/PluginLibrary.h"
+
 #include <dlfcn.h>
 #endif
 
@@ -33,7 +35,7 @@ bool enterModule(void* library)
 constexpr const char* kArchitecture = "x86_64-linux";
 constexpr const char* kModuleSuffix = ".so";
 constexpr const char* kExitName = "ModuleExit";
-void* openLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* openLibrary(const std::string& path) { return openPluginLibrary(path); }
 void* symbol(void* library, const char* name) { return dlsym(library, name); }
 void closeLibrary(void* library) { dlclose(library); }
 std::string loadError() { return dlerror(); }

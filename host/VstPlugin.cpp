@@ -1,5 +1,7 @@
 #include "host/VstPlugin.h"
 
+#include "host/PluginLibrary.h"
+
 #include <dlfcn.h>
 
 #include <cstring>
@@ -44,7 +46,7 @@ VstPlugin::EntryPoint findEntryPoint(void* library)
 
 std::unique_ptr<VstPlugin> VstPlugin::load(const std::string& path)
 {
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = openPluginLibrary(path);
     if (library == nullptr)
         throw std::runtime_error("cannot load plug-in " + path + ": " + dlerror());
     EntryPoint entry = findEntryPoint(library);

@@ -1,10 +1,12 @@
 // The editor's shared arithmetic, natively: which LEDs a dial lights, how
 // drags move dials and sliders, the response display's strokes, the value
 // texts, the version file, and how the shared logic talks to the host
-// through the effect (gestures around drags and button presses).
+// through its connection to the effect (gestures around drags and button
+// presses).
 
 #include "EffectHarness.h"
 #include "editor/DialModel.h"
+#include "editor/EffectConnection.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorModel.h"
 #include "editor/ScopePixels.h"
@@ -204,8 +206,10 @@ VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, V
 TEST(EditorModelTest, ADragIsOneGestureThatEndsWithItsLastValue)
 {
     testing::EffectHarness h(recordingHost);
+    h.removeEditor();  // this test's connection in place of the editor's
+    EffectConnection connection(h.effect);
     RecordingWidgets widgets;
-    EditorModel model(h.effect, widgets);
+    EditorModel model(connection, widgets);
     model.refresh();  // the controls take the parameters
     EXPECT_EQ(widgets.texts[0], "9.0 V");
     hostCalls.clear();
@@ -229,8 +233,10 @@ TEST(EditorModelTest, ADragIsOneGestureThatEndsWithItsLastValue)
 TEST(EditorModelTest, ButtonsWriteTheirParameterAsAGestureOfItsOwn)
 {
     testing::EffectHarness h(recordingHost);
+    h.removeEditor();  // this test's connection in place of the editor's
+    EffectConnection connection(h.effect);
     RecordingWidgets widgets;
-    EditorModel model(h.effect, widgets);
+    EditorModel model(connection, widgets);
     hostCalls.clear();
     EXPECT_TRUE(model.onButton(kModeButton, true));
     EXPECT_EQ(hostCalls, "B11 A11=100 E11 ");
@@ -249,8 +255,10 @@ TEST(EditorModelTest, ButtonsWriteTheirParameterAsAGestureOfItsOwn)
 TEST(EditorModelTest, HostChangesReachTheControlsAndTheDeepDial)
 {
     testing::EffectHarness h;
+    h.removeEditor();  // this test's connection in place of the editor's
+    EffectConnection connection(h.effect);
     RecordingWidgets widgets;
-    EditorModel model(h.effect, widgets);
+    EditorModel model(connection, widgets);
     h.set(effect::kRzMode, 0.5f);  // exactly 0.5 is on
     h.set(effect::kBass, 0.26f);
     model.refresh();

@@ -1,6 +1,7 @@
 // The built library as a host sees it: loaded with dlopen, entered through
 // its exported symbols only.
 
+#include "host/PluginLibrary.h"
 #include "shell/Vst2.h"
 
 #include <dlfcn.h>
@@ -21,7 +22,7 @@ class PluginBinary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library = dlopen(QUENCHBOX_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        library = quenchbox::host::openPluginLibrary(QUENCHBOX_PLUGIN_PATH);
         ASSERT_NE(library, nullptr) << dlerror();
     }
     void TearDown() override

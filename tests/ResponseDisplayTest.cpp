@@ -2,6 +2,7 @@
 // curves, computed from what the engine published.
 
 #include "EffectHarness.h"
+#include "effect/ResponsePreview.h"
 #include "engine/ResponseCurves.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,49 @@ TEST(ResponseCurves, FollowTheSampleRateAndOversampling)
     for (int i = 0; i < 100; i += 10) {
         EXPECT_NEAR(10 * std::log10(at96.curves.post(i) / at44.curves.post(i)), 0.0, 0.2) << i;
         EXPECT_NEAR(10 * std::log10(oversampled.curves.pre(i) / at96.curves.pre(i)), 0.0, 0.2) << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The curves of a UI apart from the effect (the LV2 UI) are computed from
+// the settings alone; they are the running effect's, bit for bit, whether it
+// took its values at once or glided to them from another program, at any
+// rate and with oversampling.
+TEST(ResponsePreview, GivesTheCurvesTheRunningEffectPublishes)
+{
+    struct Case {
+        int program;
+        float rate;
+        bool oversample;
+    };
+    for (const Case c : {Case{0, 44100.0f, false}, Case{1, 48000.0f, false}, Case{4, 44100.0f, true},
+                         Case{6, 96000.0f, false}, Case{8, 44100.0f, false}}) {
+        SCOPED_TRACE(c.program);
+        EffectHarness h;
+        h.attachStubEditor();
+        h.dispatch(effSetSampleRate, 0, 0, nullptr, c.rate);
+        h.run<float>(std::vector<float>(256), std::vector<float>(256));  // program 0 at once
+        h.dispatch(effSetProgram, 0, c.program);
+        h.set(fx::kOversample, c.oversample ? 1.0f : 0.0f);
+        for (int block = 0; block < 40; ++block)  // glides of 20 ms land
+            h.run<float>(std::vector<float>(256), std::vector<float>(256));
+        const DisplayedCurves shown(h, c.rate);
+
+        float values[fx::kParameterCount];
+        for (int i = 0; i < fx::kParameterCount; ++i)
+            values[i] = h.get(i);
+        fx::ResponsePreview preview;
+        ResponseCurves computed;
+        EXPECT_TRUE(preview.update(values, c.rate, computed));
+        EXPECT_FALSE(preview.update(values, c.rate, computed));  // nothing changed
+        for (int i = 0; i < ResponseCurves::kPointCount; ++i) {
+            ASSERT_EQ(computed.point(i).frequency, shown.curves.point(i).frequency) << i;
+            ASSERT_EQ(computed.pre(i), shown.curves.pre(i)) << i;
+            ASSERT_EQ(computed.post(i), shown.curves.post(i)) << i;
+        }
     }
 }
 

@@ -3,14 +3,12 @@
 #include "editor/EditorSettings.h"
 #include "editor/win32/SkinLoader.h"
 #include "editor/win32/WidgetNotification.h"
-#include "effect/QuenchboxEffect.h"
 #include "win32/ModuleInstance.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace quenchbox::editor {
 
@@ -54,8 +52,8 @@ double systemScaleFor(HWND window)
 
 }  // namespace
 
-QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
-    : AEffEditor(owner), quenchbox(owner), model(owner, *this)
+QuenchboxEditor::QuenchboxEditor(AudioEffect* owner, PluginConnection& plugin)
+    : AEffEditor(owner), ScaledEditor(plugin), model(plugin, *this)
 {
     CSkinWindow* table[kWidgetCount] = {&dials[0],   &dials[1],   &dials[2],   &dials[3],   &dials[4],
                                         &dials[5],   &icons[0],   &icons[1],   &icons[2],   &buttons[0],
@@ -70,22 +68,11 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     resolveScale(systemScaleFor(nullptr));
     loadPanels();
-
-    quenchbox->setEditor(this);
-    quenchbox->hasEditor(true);
 }
 
 QuenchboxEditor::~QuenchboxEditor()
 {
-    // The effect's own part is gone by now (the editor goes with the base
-    // part), so only the base's fields are touched. While detaching, the
-    // audio thread's meter hand-off (it only tries this lock) would skip.
     EnterCriticalSection(&editorLock);
-    {
-        std::lock_guard<effect::EffectLock> holdMeters(model.meterHandoff().lock);
-        effect->setEditor(nullptr);
-        effect->hasEditor(false);
-    }
     close();
     releasePanels();
     releaseUpdateOwner();
@@ -135,8 +122,6 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
 }
 
 bool QuenchboxEditor::windowOpen() const { return window != nullptr; }
-
-void QuenchboxEditor::askVst2HostForSize(int width, int height) { quenchbox->sizeWindow(width, height); }
 
 // The widgets keep their values and states; only their windows and bitmaps
 // are made again.

@@ -16,10 +16,6 @@
 
 #include <windows.h>
 
-namespace quenchbox::effect {
-class QuenchboxEffect;
-}
-
 namespace quenchbox::editor {
 
 // The plug-in's editor on Windows: a fixed 677 x 480 child window in the
@@ -35,8 +31,9 @@ namespace quenchbox::editor {
 // host's window, followed when the window moves to another monitor.
 class QuenchboxEditor : public AEffEditor, public ScaledEditor, private EditorWidgets {
 public:
-    // Created with the effect; attaches itself to it (has-editor flag set).
-    explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
+    // `owner` is the effect the editor belongs to; `plugin` is where its
+    // values come from and its edits go.
+    QuenchboxEditor(AudioEffect* owner, PluginConnection& plugin);
     ~QuenchboxEditor() override;
 
     bool getRect(ERect** rect) override;
@@ -65,7 +62,6 @@ private:
 
     bool windowOpen() const override;
     void rebuildAtScale() override;
-    void askVst2HostForSize(int width, int height) override;
     void showZoomMenu();
     void releasePanels();
     void loadPanels();
@@ -79,7 +75,6 @@ private:
     void checkForUpdates();
     void releaseUpdateOwner();
 
-    effect::QuenchboxEffect* quenchbox;
     HBITMAP mainPanel = nullptr;
     HBITMAP aboutPanel = nullptr;
     CLedButton buttons[kButtonCount];

@@ -5,7 +5,6 @@
 #include "editor/UpdateServer.h"
 #include "editor/x11/SkinImages.h"
 #include "editor/x11/TextPainter.h"
-#include "effect/QuenchboxEffect.h"
 #include "shell/StringCopy.h"
 
 // After the engine's headers: Xlib defines macros they use as names.
@@ -19,7 +18,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <mutex>
 
 namespace quenchbox::editor {
 
@@ -74,8 +72,8 @@ double screenScale(XDisplay* connection)
 
 }  // namespace
 
-QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
-    : AEffEditor(owner), quenchbox(owner), model(owner, *this)
+QuenchboxEditor::QuenchboxEditor(AudioEffect* owner, PluginConnection& plugin)
+    : AEffEditor(owner), ScaledEditor(plugin), model(plugin, *this)
 {
     for (int d = 0; d < kDialCount; ++d)
         boxes[kFirstDial + d] = &dials[d].box;
@@ -88,21 +86,10 @@ QuenchboxEditor::QuenchboxEditor(effect::QuenchboxEffect* owner)
         boxes[kFirstLabel + s] = &labels[s].box;
     }
     boxes[kScope] = &scope.box;
-
-    quenchbox->setEditor(this);
-    quenchbox->hasEditor(true);
 }
 
 QuenchboxEditor::~QuenchboxEditor()
 {
-    // The effect's own part is gone by now (the editor goes with the base
-    // part), so only the base's fields are touched. While detaching, the
-    // audio thread's meter hand-off (it only tries this lock) would skip.
-    {
-        std::lock_guard<effect::EffectLock> holdMeters(model.meterHandoff().lock);
-        effect->setEditor(nullptr);
-        effect->hasEditor(false);
-    }
     close();
 }
 
@@ -123,8 +110,6 @@ bool QuenchboxEditor::getRect(ERect** hostRect)
 }
 
 bool QuenchboxEditor::windowOpen() const { return display != nullptr && window != 0 && !windowGone; }
-
-void QuenchboxEditor::askVst2HostForSize(int width, int height) { quenchbox->sizeWindow(width, height); }
 
 void QuenchboxEditor::rebuildAtScale()
 {

@@ -18,10 +18,6 @@
 #include <memory>
 #include <vector>
 
-namespace quenchbox::effect {
-class QuenchboxEffect;
-}
-
 struct _XDisplay;
 union _XEvent;
 
@@ -59,9 +55,10 @@ using XTime = unsigned long;
 // tools and test hosts can read it as they read a message box on Windows.
 class QuenchboxEditor : public AEffEditor, public ScaledEditor, private EditorWidgets {
 public:
-    // Created with the effect; attaches itself to it (has-editor flag set).
-    // Touches no display: that happens in `open`.
-    explicit QuenchboxEditor(effect::QuenchboxEffect* owner);
+    // `owner` is the effect the editor belongs to, null for an editor of its
+    // own (an LV2 UI); `plugin` is where its values come from and its edits
+    // go. Touches no display: that happens in `open`.
+    QuenchboxEditor(AudioEffect* owner, PluginConnection& plugin);
     ~QuenchboxEditor() override;
 
     bool getRect(ERect** rect) override;
@@ -97,7 +94,6 @@ private:
 
     bool windowOpen() const override;
     void rebuildAtScale() override;
-    void askVst2HostForSize(int width, int height) override;
     bool answerZoomMenu(int x, int y, unsigned button);
 
     bool createWindow(XWindowId parent);
@@ -127,7 +123,6 @@ private:
     void paintWidget(cairo_t* cr, int widget);
     void showDamage();
 
-    effect::QuenchboxEffect* quenchbox;
     CairoDial dials[kDialCount];
     CairoIcon icons[kIconCount];
     CairoButton buttons[kButtonCount];

@@ -1,9 +1,7 @@
 #include "formats/lv2/Lv2Plugin.h"
 
-#include "editor/x11/QuenchboxEditor.h"
 #include "effect/ParameterMapping.h"
 #include "formats/shared/StateCodec.h"
-#include "shell/AEffEditor.h"
 
 #include <lv2/atom/atom.h>
 
@@ -35,8 +33,6 @@ const LV2_URID_Map* findMap(const LV2_Feature* const* features)
     return nullptr;
 }
 
-Lv2Plugin& self(void* instance) { return *static_cast<Lv2Plugin*>(instance); }
-
 }  // namespace
 
 Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features)
@@ -55,13 +51,6 @@ Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* featur
 
 Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map) : rate(sampleRate)
 {
-    access.instance = this;
-    access.open = openEditor;
-    access.close = closeEditor;
-    access.idle = idleEditor;
-    access.size = editorSize;
-    access.takeEditorEvent = takeEditorEvent;
-    access.showValue = showValue;
     if (map != nullptr && map->map != nullptr) {
         programKey = map->map(map->handle, kProgramKeyUri);
         programNameKey = map->map(map->handle, kProgramNameKeyUri);
@@ -70,18 +59,9 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map) : rate(sampleRa
     }
 }
 
-Lv2Plugin* Lv2Plugin::of(LV2_Handle handle)
-{
-    return static_cast<Lv2Plugin*>(static_cast<Lv2EditorAccess*>(handle)->instance);
-}
+Lv2Plugin* Lv2Plugin::of(LV2_Handle handle) { return static_cast<Lv2Plugin*>(handle); }
 
-void Lv2Plugin::destroy(LV2_Handle handle)
-{
-    Lv2Plugin* plugin = of(handle);
-    // A host may clean up before the UI has gone: the editor's window goes first.
-    closeEditor(plugin);
-    delete plugin;
-}
+void Lv2Plugin::destroy(LV2_Handle handle) { delete of(handle); }
 
 // ---- Ports ----
 
@@ -93,6 +73,8 @@ void Lv2Plugin::connect(std::uint32_t port, void* data)
         controls[parameterOfPort(port)] = static_cast<const float*>(data);
     else if (port == kLatencyPort)
         latencyOutput = static_cast<float*>(data);
+    else if (isMeterPort(port))
+        meterOutputs[port - kClipMeterPort] = static_cast<float*>(data);
 }
 
 // ---- Life cycle ----
@@ -119,15 +101,13 @@ void Lv2Plugin::run(std::uint32_t frames)
 {
     applyControls();
     reportLatency();
-    if (frames == 0)
-        return;
     float* const inputs[2] = {audio[kInputLeft], audio[kInputRight]};
     float* const outputs[2] = {audio[kOutputLeft], audio[kOutputRight]};
-    if (!active || outputs[0] == nullptr || outputs[1] == nullptr) {
+    if (frames > 0 && (!active || outputs[0] == nullptr || outputs[1] == nullptr))
         silenceOutputs(frames);
-        return;
-    }
-    adapter.run(inputs, 2, outputs, 2, 0, frames);
+    else if (frames > 0)
+        adapter.run(inputs, 2, outputs, 2, 0, frames);
+    reportMeters();
 }
 
 void Lv2Plugin::applyControls()
@@ -148,6 +128,15 @@ void Lv2Plugin::reportLatency()
 {
     if (latencyOutput != nullptr)
         *latencyOutput = static_cast<float>(adapter.latency());
+}
+
+void Lv2Plugin::reportMeters()
+{
+    const effect::StageMeters meters = adapter.stageMeters();
+    const double readings[kMeterCount] = {meters.solver, meters.stageA, meters.stageB};
+    for (int i = 0; i < kMeterCount; ++i)
+        if (meterOutputs[i] != nullptr)
+            *meterOutputs[i] = static_cast<float>(readings[i]);
 }
 
 void Lv2Plugin::silenceOutputs(std::uint32_t frames)
@@ -221,67 +210,6 @@ const void* Lv2Plugin::extension(const char* uri)
            const LV2_Feature* const*) { return of(h)->restore(retrieve, state); },
     };
     return uri != nullptr && std::strcmp(uri, LV2_STATE__interface) == 0 ? &stateInterface : nullptr;
-}
-
-// ---- The editor, for the UI ----
-
-std::uintptr_t Lv2Plugin::openEditor(void* instance, std::uintptr_t parent, Lv2EditorAccess::ResizeFunction resize,
-                                     void* context)
-{
-    Lv2Plugin& plugin = self(instance);
-    auto* x11 = dynamic_cast<editor::QuenchboxEditor*>(plugin.adapter.editor());
-    if (x11 == nullptr || plugin.editorOpen || parent == 0)
-        return 0;
-    plugin.editorOpen = x11->open(reinterpret_cast<void*>(parent));
-    if (!plugin.editorOpen)
-        return 0;
-    plugin.hostResize.resize = resize;
-    plugin.hostResize.context = context;
-    x11->setSizeRequests(&plugin.hostResize);
-    return x11->windowId();
-}
-
-void Lv2Plugin::closeEditor(void* instance)
-{
-    Lv2Plugin& plugin = self(instance);
-    if (plugin.editorOpen) {
-        auto* x11 = dynamic_cast<editor::QuenchboxEditor*>(plugin.adapter.editor());
-        x11->setSizeRequests(nullptr);
-        x11->close();
-    }
-    plugin.editorOpen = false;
-}
-
-void Lv2Plugin::idleEditor(void* instance)
-{
-    Lv2Plugin& plugin = self(instance);
-    if (plugin.editorOpen)
-        plugin.adapter.editor()->idle();
-}
-
-bool Lv2Plugin::editorSize(void* instance, int* width, int* height)
-{
-    AEffEditor* editor = self(instance).adapter.editor();
-    ERect* rect = nullptr;
-    if (editor == nullptr || width == nullptr || height == nullptr || !editor->getRect(&rect) || rect == nullptr)
-        return false;
-    *width = rect->right - rect->left;
-    *height = rect->bottom - rect->top;
-    return true;
-}
-
-bool Lv2Plugin::takeEditorEvent(void* instance, formats::EditorEvent* event)
-{
-    return event != nullptr && self(instance).adapter.takeEditorEvent(*event);
-}
-
-void Lv2Plugin::showValue(void* instance, int parameter, float value)
-{
-    Lv2Plugin& plugin = self(instance);
-    if (!effect::isParameterIndex(parameter))
-        return;
-    plugin.adapter.setParameter(parameter, value);
-    plugin.reapply.fetch_or(1u << parameter, std::memory_order_release);
 }
 
 }  // namespace quenchbox::lv2

@@ -1,8 +1,6 @@
 #ifndef QUENCHBOX_FORMATS_LV2_LV2PLUGIN_H
 #define QUENCHBOX_FORMATS_LV2_LV2PLUGIN_H
 
-#include "editor/ScalableEditor.h"
-#include "formats/lv2/Lv2EditorAccess.h"
 #include "formats/lv2/Lv2Ports.h"
 #include "formats/shared/EffectAdapter.h"
 
@@ -18,10 +16,9 @@ namespace quenchbox::lv2 {
 // One LV2 instance: translates the host's calls into the shared adapter's,
 // which owns the effect. The ports are read at every run; a control whose
 // value differs from the one last applied reaches the effect as a parameter
-// change, so glides and the change mask behave as in the other builds.
-//
-// The handle the host holds is the editor access record, the one thing the
-// UI (through instance-access) knows of an instance.
+// change, so glides and the change mask behave as in the other builds. The
+// effect carries no editor here: the UI is a binary of its own and meets
+// the instance only through the ports, the meters among them.
 class Lv2Plugin {
 public:
     // Null when the rate is no rate or memory ran out. Every feature is optional.
@@ -30,7 +27,7 @@ public:
     Lv2Plugin(const Lv2Plugin&) = delete;
     Lv2Plugin& operator=(const Lv2Plugin&) = delete;
 
-    LV2_Handle handle() { return &access; }
+    LV2_Handle handle() { return this; }
     static Lv2Plugin* of(LV2_Handle handle);
     static void destroy(LV2_Handle handle);
 
@@ -51,42 +48,20 @@ private:
 
     void applyControls();
     void reportLatency();
+    void reportMeters();
     void silenceOutputs(std::uint32_t frames);
 
-    // The editor's side, called by the UI through the access record.
-    static std::uintptr_t openEditor(void* instance, std::uintptr_t parent, Lv2EditorAccess::ResizeFunction resize,
-                                     void* context);
-    static void closeEditor(void* instance);
-    static void idleEditor(void* instance);
-    static bool editorSize(void* instance, int* width, int* height);
-    static bool takeEditorEvent(void* instance, formats::EditorEvent* event);
-    static void showValue(void* instance, int parameter, float value);
-
-    // The UI host's resize, for the editor's own requests.
-    class HostResize final : public editor::EditorSizeRequests {
-    public:
-        Lv2EditorAccess::ResizeFunction resize = nullptr;
-        void* context = nullptr;
-        bool requestEditorSize(int width, int height) override
-        {
-            return resize != nullptr && resize(context, width, height);
-        }
-    };
-
-    Lv2EditorAccess access;
-    HostResize hostResize;
     formats::EffectAdapter adapter;
     double rate;
     bool active = false;
-    bool editorOpen = false;
 
     float* audio[4] = {};  // in left, in right, out left, out right
     const float* controls[effect::kParameterCount] = {};
     float* latencyOutput = nullptr;
+    float* meterOutputs[kMeterCount] = {};
     // The bits of each control's value as last applied, and the controls
     // to apply at the next run whatever their value: all after a restored
-    // state, one after the UI showed a host's value on the effect, so that
-    // the ports stay what the effect plays.
+    // state, so that the ports stay what the effect plays.
     std::uint32_t applied[effect::kParameterCount] = {};
     std::atomic<std::uint32_t> reapply{0};
 

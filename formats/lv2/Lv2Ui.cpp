@@ -1,6 +1,13 @@
 #include "formats/lv2/Lv2Ui.h"
 
-#include <lv2/instance-access/instance-access.h>
+#include "editor/x11/QuenchboxEditor.h"
+#include "effect/Programs.h"
+#include "formats/shared/ParameterDescriptions.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/urid/urid.h>
 
 #include <cstring>
 #include <new>
@@ -8,6 +15,10 @@
 namespace quenchbox::lv2 {
 
 namespace {
+
+// The rate the response display assumes while the host names none: the
+// effect's own before a host sets one.
+constexpr float kAssumedRate = 44100.0f;
 
 const void* featureData(const LV2_Feature* const* features, const char* uri)
 {
@@ -17,104 +28,155 @@ const void* featureData(const LV2_Feature* const* features, const char* uri)
     return nullptr;
 }
 
-// The instance, when it is one of ours.
-const Lv2EditorAccess* accessOf(const void* handle)
+// A number option of the host's, whatever atom type it comes in; 0 when it
+// gives none or cannot be read.
+double numberOption(const LV2_Options_Option* options, const LV2_URID_Map& map, const char* key)
 {
-    const auto* access = static_cast<const Lv2EditorAccess*>(handle);
-    return access != nullptr && access->magic == Lv2EditorAccess::kMagic ? access : nullptr;
-}
-
-// The editor's own size requests (the user zoomed) reach the host this way.
-bool resizeHost(void* context, int width, int height)
-{
-    const auto* resize = static_cast<const LV2UI_Resize*>(context);
-    return resize->ui_resize(resize->handle, width, height) == 0;
+    const LV2_URID wanted = map.map(map.handle, key);
+    const LV2_URID floatType = map.map(map.handle, LV2_ATOM__Float);
+    const LV2_URID doubleType = map.map(map.handle, LV2_ATOM__Double);
+    const LV2_URID intType = map.map(map.handle, LV2_ATOM__Int);
+    for (const LV2_Options_Option* o = options; o->key != 0 || o->value != nullptr; ++o) {
+        if (o->key != wanted || o->value == nullptr)
+            continue;
+        if (o->type == floatType && o->size == sizeof(float))
+            return *static_cast<const float*>(o->value);
+        if (o->type == doubleType && o->size == sizeof(double))
+            return *static_cast<const double*>(o->value);
+        if (o->type == intType && o->size == sizeof(std::int32_t))
+            return *static_cast<const std::int32_t*>(o->value);
+    }
+    return 0.0;
 }
 
 }  // namespace
 
+// What the host offers beside the write function; only the parent window is
+// needed. Instance-access is not looked at: the UI reaches the plug-in
+// through the ports alone.
+struct Lv2Ui::HostFeatures {
+    explicit HostFeatures(const LV2_Feature* const* features)
+        : parent(reinterpret_cast<std::uintptr_t>(featureData(features, LV2_UI__parent))),
+          touch(static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))),
+          resize(static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize)))
+    {
+        const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
+        const auto* options = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
+        if (map == nullptr || map->map == nullptr || options == nullptr)
+            return;
+        scale = numberOption(options, *map, LV2_UI__scaleFactor);
+        rate = numberOption(options, *map, LV2_PARAMETERS__sampleRate);
+    }
+
+    std::uintptr_t parent;
+    const LV2UI_Touch* touch;
+    const LV2UI_Resize* resize;
+    double scale = 0.0;  // ui:scaleFactor, 0 where not given
+    double rate = 0.0;   // param:sampleRate, 0 where not given
+};
+
 Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Controller controller,
                      LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
-    const Lv2EditorAccess* access = accessOf(featureData(features, LV2_INSTANCE_ACCESS_URI));
-    const auto parent = reinterpret_cast<std::uintptr_t>(featureData(features, LV2_UI__parent));
-    if (pluginUri == nullptr || std::strcmp(pluginUri, kPluginUri) != 0 || access == nullptr || parent == 0
-        || write == nullptr || widget == nullptr)
+    const HostFeatures host(features);
+    if (pluginUri == nullptr || std::strcmp(pluginUri, kPluginUri) != 0 || host.parent == 0 || write == nullptr
+        || widget == nullptr)
         return nullptr;
-    const auto* touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
-    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
-    const bool canResize = resize != nullptr && resize->ui_resize != nullptr;
-    auto* ui = new (std::nothrow) Lv2Ui(*access, write, controller, touch);
-    const std::uintptr_t window =
-        ui != nullptr ? access->open(access->instance, parent, canResize ? resizeHost : nullptr,
-                                     const_cast<LV2UI_Resize*>(resize))
-                      : 0;
-    if (window == 0) {
+    auto* ui = new (std::nothrow) Lv2Ui(write, controller, host);
+    if (ui != nullptr && !ui->open(host.parent, host.scale, widget)) {
         delete ui;
         return nullptr;
     }
-    *widget = reinterpret_cast<LV2UI_Widget>(window);
-    int width = 0;
-    int height = 0;
-    if (canResize && access->size(access->instance, &width, &height))
-        resize->ui_resize(resize->handle, width, height);
     return ui;
 }
 
-Lv2Ui::Lv2Ui(const Lv2EditorAccess& access, LV2UI_Write_Function writeFunction, LV2UI_Controller hostController,
-             const LV2UI_Touch* hostTouch)
-    : editor(access), write(writeFunction), controller(hostController), touch(hostTouch)
+Lv2Ui::Lv2Ui(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, const HostFeatures& host)
+    : write(writeFunction), controller(hostController), touch(host.touch),
+      resize(host.resize != nullptr && host.resize->ui_resize != nullptr ? host.resize : nullptr),
+      rate(host.rate >= 1.0 ? static_cast<float>(host.rate) : kAssumedRate)
 {
+    // Until the host sends the ports' values: the defaults.
+    effect::programs::readValues(0, values);
 }
 
-Lv2Ui::~Lv2Ui() { editor.close(editor.instance); }
+// The editor closes its window as it goes.
+Lv2Ui::~Lv2Ui() = default;
+
+// The host's scale wins over the user's remembered zoom and the screen's
+// density, as in the other formats; the host learns the size at once.
+bool Lv2Ui::open(std::uintptr_t parent, double hostScale, LV2UI_Widget* widget)
+{
+    editor.reset(new (std::nothrow) editor::QuenchboxEditor(nullptr, *this));
+    if (!editor)
+        return false;
+    if (hostScale > 0.0)
+        editor->setHostScale(hostScale);
+    if (!editor->open(reinterpret_cast<void*>(parent)))
+        return false;
+    *widget = reinterpret_cast<LV2UI_Widget>(editor->windowId());
+    ERect* rect = nullptr;
+    if (editor->getRect(&rect) && rect != nullptr)
+        requestResize(rect->right - rect->left, rect->bottom - rect->top);
+    return true;
+}
 
 void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format, const void* buffer)
 {
-    if (!isControlPort(port) || format != 0 || size != sizeof(float) || buffer == nullptr)
+    if (format != 0 || size != sizeof(float) || buffer == nullptr)
         return;
-    const int parameter = parameterOfPort(port);
     float value;
     std::memcpy(&value, buffer, sizeof(value));
-    if (held[parameter])
-        return;
-    if (echoPending[parameter] && value == written[parameter]) {
-        echoPending[parameter] = false;
+    if (isMeterPort(port)) {
+        double* readings[kMeterCount] = {&meters.solver, &meters.stageA, &meters.stageB};
+        *readings[port - kClipMeterPort] = value;
         return;
     }
-    echoPending[parameter] = false;
-    editor.showValue(editor.instance, parameter, value);
+    // While the user holds a control, the host's echoes of earlier values
+    // would pull it back.
+    if (isControlPort(port) && !held[parameterOfPort(port)])
+        values[parameterOfPort(port)] = formats::sanitizeValue(parameterOfPort(port), value);
 }
 
 int Lv2Ui::idle()
 {
-    editor.idle(editor.instance);
-    formats::EditorEvent event;
-    while (editor.takeEditorEvent(editor.instance, &event))
-        forward(event);
+    editor->idle();
     return 0;
 }
 
-void Lv2Ui::forward(const formats::EditorEvent& event)
+float Lv2Ui::parameter(int index) { return effect::isParameterIndex(index) ? values[index] : 0.0f; }
+
+void Lv2Ui::beginEdit(int index)
 {
-    if (!effect::isParameterIndex(static_cast<int>(event.parameter)))
+    if (!effect::isParameterIndex(index))
         return;
-    const int parameter = static_cast<int>(event.parameter);
-    const std::uint32_t port = portOfParameter(parameter);
-    const bool grabs = event.kind == formats::EditorEvent::Kind::gestureBegin;
-    switch (event.kind) {
-    case formats::EditorEvent::Kind::value:
-        written[parameter] = event.value;
-        echoPending[parameter] = true;
-        write(controller, port, sizeof(float), 0, &event.value);
-        break;
-    case formats::EditorEvent::Kind::gestureBegin:
-    case formats::EditorEvent::Kind::gestureEnd:
-        held[parameter] = grabs;
-        if (touch != nullptr && touch->touch != nullptr)
-            touch->touch(touch->handle, port, grabs);
-        break;
-    }
+    held[index] = true;
+    if (touch != nullptr && touch->touch != nullptr)
+        touch->touch(touch->handle, portOfParameter(index), true);
+}
+
+void Lv2Ui::performEdit(int index, float value)
+{
+    if (!effect::isParameterIndex(index))
+        return;
+    values[index] = formats::sanitizeValue(index, value);
+    write(controller, portOfParameter(index), sizeof(float), 0, &values[index]);
+}
+
+void Lv2Ui::endEdit(int index)
+{
+    if (!effect::isParameterIndex(index))
+        return;
+    held[index] = false;
+    if (touch != nullptr && touch->touch != nullptr)
+        touch->touch(touch->handle, portOfParameter(index), false);
+}
+
+bool Lv2Ui::updateResponse(engine::ResponseCurves& curves) { return response.update(values, rate, curves); }
+
+void Lv2Ui::requestResize(int width, int height)
+{
+    if (resize != nullptr)
+        resize->ui_resize(resize->handle, width, height);
 }
 
 }  // namespace quenchbox::lv2

@@ -25,6 +25,8 @@ constexpr const char* kPrefixes =
     "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix param: <http://lv2plug.in/ns/ext/parameters#> .\n"
     "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -138,6 +140,28 @@ std::string latencyPort()
     return out.str();
 }
 
+// The clipping meter's current is shown at full strength from 2 mA, the
+// stages' drive from 1.
+std::string meterPort(int meter)
+{
+    std::ostringstream out;
+    out << "    [\n        a lv2:ControlPort , lv2:OutputPort ;\n        lv2:index " << lv2::kClipMeterPort + meter
+        << " ;\n        lv2:symbol \"" << lv2::kMeterSymbols[meter] << "\" ;\n        lv2:name "
+        << quoted(lv2::kMeterNames[meter]) << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum "
+        << (meter == 0 ? "0.002" : "1.0") << "\n    ]";
+    return out.str();
+}
+
+// The meters reach the UI as port events.
+std::string meterNotifications()
+{
+    std::ostringstream out;
+    for (int meter = 0; meter < lv2::kMeterCount; ++meter)
+        out << (meter == 0 ? " ;\n    ui:portNotification " : " ,\n        ") << "[ ui:plugin " << pluginUri()
+            << " ; lv2:symbol \"" << lv2::kMeterSymbols[meter] << "\" ; ui:protocol ui:floatProtocol ]";
+    return out.str();
+}
+
 std::string plugin(int minorVersion, int microVersion)
 {
     std::ostringstream out;
@@ -159,12 +183,18 @@ std::string plugin(int minorVersion, int microVersion)
         << audioPort(lv2::kOutputRight, false, "out_r", "Output right") << " ,\n";
     for (int i = 0; i < effect::kParameterCount; ++i)
         out << controlPort(i) << " ,\n";
-    out << latencyPort() << " .\n\n";
-    // The editor reaches the running instance for its meters and response
-    // display, and needs a parent window and the host's idle calls.
+    out << latencyPort();
+    for (int meter = 0; meter < lv2::kMeterCount; ++meter)
+        out << " ,\n" << meterPort(meter);
+    out << " .\n\n";
+    // The editor meets the plug-in through the ports alone; it cannot do
+    // without a parent window and the host's idle calls. The host's scale
+    // and sample rate come as options where it gives them.
     out << uiUri() << "\n    a ui:X11UI ;\n"
-        << "    lv2:requiredFeature <http://lv2plug.in/ns/ext/instance-access> , ui:parent , ui:idleInterface ;\n"
-        << "    lv2:optionalFeature ui:resize , ui:touch ;\n    lv2:extensionData ui:idleInterface .\n";
+        << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:resize , ui:touch , urid:map , opts:options ;\n"
+        << "    opts:supportedOption ui:scaleFactor , param:sampleRate ;\n    lv2:extensionData ui:idleInterface"
+        << meterNotifications() << " .\n";
     return out.str();
 }
 

@@ -18,7 +18,7 @@ struct EditorEvent {
 
 // Bounded single-producer single-consumer queue without locks: the editor's
 // thread pushes, and one consumer pops: the audio thread or a flush that
-// never runs beside it (CLAP), or the editor's own thread (VST3, LV2). A
+// never runs beside it (CLAP), or the editor's own thread (VST3). A
 // full queue drops the new event rather than wait.
 class EditorEventQueue {
 public:

@@ -87,6 +87,9 @@ public:
     void run(Sample* const* inputs, std::uint32_t inputChannels, Sample* const* outputs,
              std::uint32_t outputChannels, std::uint32_t from, std::uint32_t to);
 
+    // The stage meters as the last block left them; on the audio thread.
+    effect::StageMeters stageMeters() const { return effect->stageMeters(); }
+
     // ---- The editor's changes, on their way to the host ----
     bool takeEditorEvent(EditorEvent& event) { return editorEvents.pop(event); }
 

@@ -450,4 +450,25 @@ double shareLikeVst2Editor(const char* vst2Path, const Picture& picture, const c
     return share;
 }
 
+Picture vst2EditorPicture(const char* vst2Path, int program)
+{
+    const PluginLibrary vst2(vst2Path);
+    EditorHost host(vst2);
+    if (!host.openEditor())
+        return {};
+    constexpr VstInt32 kBlock = 256;
+    std::vector<float> silence(kBlock);
+    std::vector<float> left(kBlock);
+    std::vector<float> right(kBlock);
+    float* inputs[2] = {silence.data(), silence.data()};
+    float* outputs[2] = {left.data(), right.data()};
+    host.effect->processReplacing(host.effect, inputs, outputs, kBlock);
+    host.dispatch(effSetProgram, 0, program);
+    // A glide lasts 20 ms: 16 blocks see it land and the display published.
+    for (int block = 0; block < 16; ++block)
+        host.effect->processReplacing(host.effect, inputs, outputs, kBlock);
+    host.idleFor(300);
+    return host.screenshot();
+}
+
 }  // namespace editortest

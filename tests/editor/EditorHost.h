@@ -148,6 +148,10 @@ private:
 // editor's as it first shows in a host (the VST2 library at vst2Path),
 // printed with the format's name.
 double shareLikeVst2Editor(const char* vst2Path, const Picture& picture, const char* format, int levels);
+// The VST2 editor's picture showing program `program`, selected after a
+// first block and its glides landed, with the response display drawn from
+// what the effect published; silence in, so no stage icon lit.
+Picture vst2EditorPicture(const char* vst2Path, int program);
 
 }  // namespace editortest
 

@@ -19,10 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace lv2test {
 namespace {
@@ -107,9 +109,9 @@ TEST(Lv2Description, ThePluginIsANamedDistortionNeedingNoFeature)
     EXPECT_NE(bundle().description().find("version: " QUENCHBOX_MINOR_MICRO " "), std::string::npos);
 }
 
-TEST(Lv2Description, PortsAreStereoAudioSixteenControlsAndTheLatency)
+TEST(Lv2Description, PortsAreStereoAudioSixteenControlsTheLatencyAndTheMeters)
 {
-    ASSERT_EQ(lilv_plugin_get_num_ports(plugin()), 21u);
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin()), 24u);
     const Uri audio(LV2_CORE__AudioPort);
     const Uri input(LV2_CORE__InputPort);
     for (std::uint32_t p = 0; p < 4; ++p) {
@@ -119,7 +121,7 @@ TEST(Lv2Description, PortsAreStereoAudioSixteenControlsAndTheLatency)
     // Saved projects name the controls by these: they never change.
     const char* const symbols[] = {"enable", "drive", "level", "bass", "middle", "treble", "deep", "voltage",
                                    "oa_gain", "leds", "scale", "rz_mode", "channels", "oversample", "bright", "mix"};
-    float mins[21], maxs[21], defaults[21];
+    float mins[24], maxs[24], defaults[24];
     lilv_plugin_get_port_ranges_float(plugin(), mins, maxs, defaults);
     float program0[effect::kParameterCount];
     const auto vst2 = VstPlugin::load(QUENCHBOX_PLUGIN_PATH);
@@ -150,6 +152,38 @@ TEST(Lv2Description, PortsAreStereoAudioSixteenControlsAndTheLatency)
     EXPECT_TRUE(hasProperty(lv2::kLatencyPort, LV2_CORE__reportsLatency));
     EXPECT_FALSE(lilv_port_is_a(plugin(), port(lv2::kLatencyPort), input.node));
     EXPECT_EQ(lilv_plugin_get_latency_port_index(plugin()), lv2::kLatencyPort);
+    // The meters came after the latency, so the ports before kept their
+    // indices; their symbols never change either.
+    const Uri control(LV2_CORE__ControlPort);
+    const char* const meters[] = {"clip_meter", "stage_a_meter", "stage_b_meter"};
+    for (std::uint32_t m = 0; m < 3; ++m) {
+        SCOPED_TRACE(meters[m]);
+        const std::uint32_t p = lv2::kLatencyPort + 1 + m;
+        EXPECT_TRUE(lilv_port_is_a(plugin(), port(p), control.node));
+        EXPECT_FALSE(lilv_port_is_a(plugin(), port(p), input.node));
+        EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin(), port(p))), meters[m]);
+        EXPECT_EQ(mins[p], 0.0f);
+    }
+}
+
+// A host that runs UIs in a process of their own (or offers no
+// instance-access) can run this one: it needs a parent window and idle
+// calls, nothing else.
+TEST(Lv2Description, TheUiRequiresNoInstanceAccess)
+{
+    LilvUIs* uis = lilv_plugin_get_uis(plugin());
+    ASSERT_EQ(lilv_uis_size(uis), 1u);
+    const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+    const Uri requiredFeature(LV2_CORE__requiredFeature);
+    LilvNodes* required = lilv_world_find_nodes(world(), lilv_ui_get_uri(ui), requiredFeature.node, nullptr);
+    std::vector<std::string> features;
+    LILV_FOREACH (nodes, i, required)
+        features.emplace_back(lilv_node_as_uri(lilv_nodes_get(required, i)));
+    lilv_nodes_free(required);
+    lilv_uis_free(uis);
+    std::sort(features.begin(), features.end());
+    EXPECT_EQ(features, (std::vector<std::string>{"http://lv2plug.in/ns/extensions/ui#idleInterface",
+                                                  "http://lv2plug.in/ns/extensions/ui#parent"}));
 }
 
 

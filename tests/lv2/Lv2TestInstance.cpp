@@ -35,6 +35,8 @@ Lv2TestInstance::Lv2TestInstance(const LilvPlugin* plugin, double rate, const LV
         lilv_instance_connect_port(instance, port, &value);
     }
     lilv_instance_connect_port(instance, kLatencyPort, &latencyValue);
+    for (std::uint32_t m = 0; m < quenchbox::lv2::kMeterCount; ++m)
+        lilv_instance_connect_port(instance, quenchbox::lv2::kClipMeterPort + m, &meters[m]);
 }
 
 Lv2TestInstance::~Lv2TestInstance()

@@ -2,8 +2,8 @@
 #define QUENCHBOX_TESTS_LV2_LV2TESTINSTANCE_H
 
 // One instance of the built LV2 plug-in as a host of ours drives it through
-// lilv: the sixteen controls and the latency output held here and connected
-// once, the audio connected at each run.
+// lilv: the sixteen controls, the latency and the meter outputs held here
+// and connected once, the audio connected at each run.
 
 #include "formats/lv2/Lv2Ports.h"
 
@@ -39,6 +39,8 @@ public:
     LilvInstance* lilv() const { return instance; }
     float& control(int parameter) { return controls[static_cast<std::size_t>(parameter)]; }
     float latency() const { return latencyValue; }
+    // Meter `meter` in the order of the meter ports.
+    float meter(int meter) const { return meters[static_cast<std::size_t>(meter)]; }
 
     void activate();
     void deactivate();
@@ -66,6 +68,7 @@ private:
     LilvInstance* instance = nullptr;
     std::array<float, quenchbox::effect::kParameterCount> controls{};
     float latencyValue = -1.0f;
+    std::array<float, quenchbox::lv2::kMeterCount> meters{};
     bool active = false;
 };
 

@@ -1,24 +1,33 @@
 // The LV2 UI as a host of ours embeds it: lilv finds it in the bundle, the
-// host hands it the running instance (instance-access), an X11 parent, its
-// resize and touch features and its write function, and drives it through
-// the idle interface on this thread. The panel is the VST2 build's; a drag
-// reaches the control port as one gesture; a host without instance-access
-// gets no UI.
+// host hands it an X11 parent, its resize and touch features, its options
+// (the sample rate, and the scale where asked) and its write function,
+// drives it through the idle interface on this thread, and forwards the
+// plug-in's ports to it as port events. The UI meets the plug-in only
+// through those ports: it runs the same whether the host also offers
+// instance-access or not. The panel is the VST2 build's pixel for pixel; a
+// drag reaches the control port as one gesture; the meters light the icons.
 
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
 #include "Lv2TestInstance.h"
+#include "editor/EditorLayout.h"
+#include "effect/Programs.h"
 #include "host/Lv2HostedPlugin.h"
 #include "tests/editor/EditorHost.h"
 #include "tests/editor/HostDrag.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <dlfcn.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,11 +37,13 @@ namespace {
 
 using editortest::Picture;
 namespace lv2 = quenchbox::lv2;
+namespace effect = quenchbox::effect;
 
 constexpr int kLevels = 8;
 using editortest::kDriveX;
 using editortest::kDriveY;
-constexpr std::uint32_t kDrivePort = lv2::kFirstControl + quenchbox::effect::kDrive;
+constexpr std::uint32_t kDrivePort = lv2::kFirstControl + effect::kDrive;
+constexpr float kRate = 44100.0f;
 
 struct HostCall {
     enum Kind { write, grab, release } kind;
@@ -54,11 +65,17 @@ std::string uiBinary(const quenchbox::host::Lv2HostedPlugin& bundle)
     return path;
 }
 
+struct HostOffer {
+    bool instanceAccess = false;
+    bool parent = true;
+    float scale = 0.0f;  // ui:scaleFactor; 0 gives none
+};
+
 class UiHost {
 public:
-    explicit UiHost(bool offerInstance)
-        : bundle(QUENCHBOX_LV2_BUNDLE), dsp(bundle.plugin(), 44100.0, nullptr), display(XOpenDisplay(nullptr)),
-          library(dlopen(uiBinary(bundle).c_str(), RTLD_NOW | RTLD_LOCAL))
+    explicit UiHost(HostOffer offer = {})
+        : bundle(QUENCHBOX_LV2_BUNDLE), dsp(bundle.plugin(), kRate, nullptr), display(XOpenDisplay(nullptr)),
+          library(dlopen(uiBinary(bundle).c_str(), RTLD_NOW | RTLD_LOCAL)), scale(offer.scale)
     {
         if (display == nullptr || library == nullptr || !dsp.created())
             return;
@@ -80,8 +97,23 @@ public:
                      static_cast<UiHost*>(h)->calls.push_back({grabbed ? HostCall::grab : HostCall::release, port, 0});
                  }};
         touchFeature = {LV2_UI__touch, &touch};
-        features = {&parentFeature, &resizeFeature, &touchFeature};
-        if (offerInstance)
+        map = {this, [](LV2_URID_Map_Handle h, const char* uri) {
+                   auto& uris = static_cast<UiHost*>(h)->uris;
+                   return uris.emplace(uri, static_cast<LV2_URID>(uris.size() + 1)).first->second;
+               }};
+        mapFeature = {LV2_URID__map, &map};
+        const LV2_URID floatType = map.map(this, LV2_ATOM__Float);
+        options.push_back({LV2_OPTIONS_INSTANCE, 0, map.map(this, LV2_PARAMETERS__sampleRate), sizeof(float),
+                           floatType, &rate});
+        if (scale > 0.0f)
+            options.push_back({LV2_OPTIONS_INSTANCE, 0, map.map(this, LV2_UI__scaleFactor), sizeof(float), floatType,
+                               &scale});
+        options.push_back({LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr});
+        optionsFeature = {LV2_OPTIONS__options, options.data()};
+        features = {&resizeFeature, &touchFeature, &mapFeature, &optionsFeature};
+        if (offer.parent)
+            features.push_back(&parentFeature);
+        if (offer.instanceAccess)
             features.push_back(&instanceFeature);
         features.push_back(nullptr);
     }
@@ -97,6 +129,7 @@ public:
     UiHost(const UiHost&) = delete;
     UiHost& operator=(const UiHost&) = delete;
 
+    // As hosts do, the controls' values follow as port events.
     bool instantiate()
     {
         if (descriptor == nullptr)
@@ -108,6 +141,8 @@ public:
         };
         ui = descriptor->instantiate(descriptor, lv2::kPluginUri, QUENCHBOX_LV2_BUNDLE, write, this, &widget,
                                      features.data());
+        for (int i = 0; ui != nullptr && i < effect::kParameterCount; ++i)
+            portEvent(lv2::kFirstControl + static_cast<std::uint32_t>(i), dsp.control(i));
         return ui != nullptr;
     }
 
@@ -124,6 +159,19 @@ public:
 
     void portEvent(std::uint32_t port, float value) { descriptor->port_event(ui, port, sizeof(float), 0, &value); }
 
+    // The plug-in's controls set to a program's values, and shown to the UI.
+    void showProgram(int program)
+    {
+        float values[effect::kParameterCount];
+        effect::programs::readValues(program, values);
+        for (int i = 0; i < effect::kParameterCount; ++i) {
+            dsp.control(i) = values[i];
+            portEvent(lv2::kFirstControl + static_cast<std::uint32_t>(i), values[i]);
+        }
+    }
+
+    Picture picture() const { return editortest::windowPicture(display, parent); }
+
     quenchbox::host::Lv2HostedPlugin bundle;
     Lv2TestInstance dsp;
     Display* display;
@@ -136,45 +184,91 @@ public:
     std::vector<HostCall> calls;
 
 private:
+    float rate = kRate;
+    float scale;
+    std::map<std::string, LV2_URID> uris;
     LV2_Feature instanceFeature{};
     LV2_Feature parentFeature{};
     LV2UI_Resize resize{};
     LV2_Feature resizeFeature{};
     LV2UI_Touch touch{};
     LV2_Feature touchFeature{};
+    LV2_URID_Map map{};
+    LV2_Feature mapFeature{};
+    std::vector<LV2_Options_Option> options;
+    LV2_Feature optionsFeature{};
     std::vector<const LV2_Feature*> features;
 };
 
-TEST(Lv2Ui, EmbedsTheSamePanelAsTheVst2BuildAndShowsTheHostsValues)
+// Programs in both circuit variants (RZ Mode 0: Default, OpAmp Solo; 1: Fat
+// Blues, Screaming Solo, Modern Metal), with Bright, Scale, the supply and
+// the op-amps' gain away from their defaults among them.
+constexpr int kPrograms[] = {0, 1, 4, 6, 8};
+
+class Lv2UiPanel : public ::testing::TestWithParam<bool> {};
+
+TEST_P(Lv2UiPanel, EqualsTheVst2EditorsPixelForPixelForEveryProgramTried)
 {
-    UiHost host(true);
+    std::vector<Picture> fromLv2;
+    {
+        UiHost host({GetParam()});
+        ASSERT_TRUE(host.instantiate());
+        const Window editor = editortest::childOf(host.display, host.parent);
+        EXPECT_NE(editor, 0u);
+        EXPECT_EQ(reinterpret_cast<Window>(host.widget), editor);
+        EXPECT_EQ(host.size, std::make_pair(677, 480));
+        for (int program : kPrograms) {
+            host.showProgram(program);
+            host.runFor(150);
+            fromLv2.push_back(host.picture());
+        }
+        EXPECT_TRUE(host.calls.empty());  // the host's values are written nowhere back
+    }
+    // Last, once the UI is gone: the VST2 editor it must look like.
+    for (std::size_t i = 0; i < fromLv2.size(); ++i) {
+        SCOPED_TRACE(kPrograms[i]);
+        const Picture fromVst2 = editortest::vst2EditorPicture(QUENCHBOX_PLUGIN_PATH, kPrograms[i]);
+        ASSERT_EQ(fromVst2.width, 677);
+        EXPECT_EQ(editortest::matchingShare(fromLv2[i], fromVst2, 0), 1.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutInstanceAccess, Lv2UiPanel, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "HostOffersInstanceAccess" : "HostOffersNoInstanceAccess";
+                         });
+
+TEST(Lv2Ui, ALoudSignalLightsTheStageIconsThroughTheMeterPorts)
+{
+    UiHost host;
     ASSERT_TRUE(host.instantiate());
-    const Window editor = editortest::childOf(host.display, host.parent);
-    EXPECT_NE(editor, 0u);
-    EXPECT_EQ(reinterpret_cast<Window>(host.widget), editor);
-    EXPECT_EQ(host.size, std::make_pair(677, 480));
-    host.runFor(300);
-    const Picture fromLv2 = editortest::windowPicture(host.display, host.parent);
-
-    // A value the host shows on a port moves the dial.
-    host.portEvent(kDrivePort, 1.0f);
     host.runFor(100);
-    EXPECT_GT(editortest::differingPixels(fromLv2, editortest::windowPicture(host.display, host.parent), kDriveX - 40,
-                                          kDriveY - 40, 80, 80, kLevels),
-              0);
-    EXPECT_TRUE(host.calls.empty());  // and writes nothing back
+    const Picture dark = host.picture();
 
-    // Last, while the UI draws no more: the VST2 editor it must look like.
-    EXPECT_GT(editortest::shareLikeVst2Editor(QUENCHBOX_PLUGIN_PATH, fromLv2, "LV2", kLevels), 0.999);
+    host.dsp.control(effect::kDrive) = 1.0f;
+    Stereo loud = testSignal(44100);  // a second, 18 dB up: the stages clip
+    for (std::size_t i = 0; i < loud.left.size(); ++i) {
+        loud.left[i] *= 8.0f;
+        loud.right[i] *= 8.0f;
+    }
+    host.dsp.render(loud, 512);
+    for (int m = 0; m < lv2::kMeterCount; ++m) {
+        EXPECT_GT(host.dsp.meter(m), 0.0f) << m;
+        host.portEvent(lv2::kClipMeterPort + static_cast<std::uint32_t>(m), host.dsp.meter(m));
+    }
+    host.runFor(100);
+    const Picture lit = host.picture();
+    for (const quenchbox::editor::IconPlace& icon : quenchbox::editor::kIcons)
+        EXPECT_GT(editortest::differingPixels(dark, lit, icon.x, icon.y, 40, 40, kLevels), 0) << icon.x;
 }
 
 TEST(Lv2Ui, ADragIsWrittenToTheControlPortAsOneGesture)
 {
-    UiHost host(true);
+    UiHost host;
     ASSERT_TRUE(host.instantiate());
     host.runFor(100);
     host.calls.clear();
-    const float before = host.dsp.control(quenchbox::effect::kDrive);
+    const float before = host.dsp.control(effect::kDrive);
     editortest::dragDrive(host, 40);  // 20 % up
 
     ASSERT_GE(host.calls.size(), 3u);
@@ -191,7 +285,7 @@ TEST(Lv2Ui, ADragIsWrittenToTheControlPortAsOneGesture)
 // the UI's window through ui:resize.
 TEST(Lv2Ui, AZoomInThePanelResizesThroughTheHost)
 {
-    UiHost host(true);
+    UiHost host;
     ASSERT_TRUE(host.instantiate());
     host.runFor(100);
     const Window editor = editortest::childOf(host.display, host.parent);
@@ -208,9 +302,18 @@ TEST(Lv2Ui, AZoomInThePanelResizesThroughTheHost)
     EXPECT_EQ(host.size, std::make_pair(677, 480));
 }
 
-TEST(Lv2Ui, AHostWithoutInstanceAccessGetsNoUi)
+// The host's ui:scaleFactor sets the size, as the host's scale does in the
+// CLAP and VST3 builds.
+TEST(Lv2Ui, TheHostsScaleFactorSizesTheWindow)
 {
-    UiHost host(false);
+    UiHost host({false, true, 1.5f});
+    ASSERT_TRUE(host.instantiate());
+    EXPECT_EQ(host.size, std::make_pair(1016, 720));
+}
+
+TEST(Lv2Ui, AHostWithoutAParentWindowGetsNoUi)
+{
+    UiHost host({false, false});
     EXPECT_FALSE(host.instantiate());
     EXPECT_EQ(editortest::childOf(host.display, host.parent), 0u);
 }
