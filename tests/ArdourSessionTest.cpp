@@ -4,6 +4,7 @@
 // and loads it again. Each export must sound as the VST2 build does after
 // effSetProgram with the same program, and every stage must finish.
 
+#include "effect/Parameters.h"
 #include "host/AudioFile.h"
 #include "host/Plugin.h"
 #include "host/Renderer.h"
@@ -21,7 +22,6 @@ namespace {
 using namespace quenchbox::host;
 
 constexpr int kProgram = 2;
-constexpr int kOversample = 13;
 // Ardour runs the session in blocks of 1024 frames.
 constexpr int kBlockSize = 1024;
 // Ardour compensates a latency it knew when the export started (a reloaded
@@ -68,7 +68,7 @@ AudioData vst2Render(const AudioData& dry, bool oversample)
     plugin->setBlockSize(kBlockSize);
     plugin->setProgram(kProgram);
     if (oversample)
-        plugin->setParameter(kOversample, 1.0f);
+        plugin->setParameter(quenchbox::effect::kOversample, 1.0f);
     plugin->resume();
     return renderThrough(*plugin, dry, {kBlockSize, false, 2}, nullptr);
 }
@@ -88,7 +88,7 @@ void runArdour(const std::string& folder, bool oversample)
 {
     const std::string command = std::string(QUENCHBOX_ARDOUR_SESSION_SCRIPT) + " '" + QUENCHBOX_VST3_PATH + "' '"
                                 + folder + "' " + std::to_string(kProgram) + " " + (oversample ? "1" : "0") + " "
-                                + QUENCHBOX_VST3_CLASS_ID;
+                                + QUENCHBOX_VST3_CLASS_ID + " " + std::to_string(quenchbox::effect::kOversample);
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 

@@ -5,10 +5,10 @@
 # scan's cache takes it, then the "create" and "reload" stages. Leaves
 # OUT/dry, OUT/wet and OUT/reloaded with one WAV each; prints each stage's
 # time. A stage that hangs is killed after $limit seconds and the run fails.
-# Usage: ardour-session.sh BUNDLE OUT PROGRAM OVERSAMPLE(0|1) CLASS_ID
+# Usage: ardour-session.sh BUNDLE OUT PROGRAM OVERSAMPLE(0|1) CLASS_ID OVERSAMPLE_INDEX
 set -euo pipefail
 
-bundle=$1 out=$2 program=$3 oversample=$4 class_id=$5
+bundle=$1 out=$2 program=$3 oversample=$4 class_id=$5 oversample_index=$6
 here=$(cd "$(dirname "$0")" && pwd)
 limit=240
 for tool in /usr/bin/ardour7-lua /usr/lib/ardour7/ardour-vst3-scanner; do
@@ -38,7 +38,7 @@ LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 60 /usr/lib/ardour7/ardour-vst3-scanner
   > "$out/scan.log" 2>&1
 
 export QB_DIR=$out QB_FRAMES=96000 QB_PROGRAM=$program QB_OVERSAMPLE=$oversample QB_CLASS_ID=$class_id \
-  QB_OVERSAMPLE_INDEX=13
+  QB_OVERSAMPLE_INDEX=$oversample_index
 # A stage has done its work when it said its last step (the script says each
 # step once it returned) and left its files: a crash may come before the
 # session file is complete, or only on the way out.

@@ -38,7 +38,7 @@ jackd --no-realtime -d dummy -r 44100 -p 256 >"$work/jackd.log" 2>&1 &
 pids+=($!)
 jack_wait -w -t 20 >/dev/null 2>&1 || fail "the JACK server did not start"
 
-# Only this bundle, and Debian's LV2 specifications.
+# Only this bundle, and the LV2 vocabulary Debian installs.
 mkdir "$work/lv2"
 ln -s "$(realpath "$bundle")" "$work/lv2/QuenchboxRZ.lv2"
 export LV2_PATH="$work/lv2:/usr/lib/lv2"
