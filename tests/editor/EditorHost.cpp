@@ -371,7 +371,10 @@ void sendButton(Display* display, Window target, int type, int x, int y, unsigne
     event.xbutton.button = button;
     event.xbutton.same_screen = True;
     XSendEvent(display, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
-    XFlush(display);
+    // A round trip: once the server answered, the event waits on the
+    // editor's connection, however busy the machine, so the host loop that
+    // follows finds it in its first pass.
+    XSync(display, False);
 }
 
 void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time)
@@ -387,7 +390,7 @@ void sendMotion(Display* display, Window target, int x, int y, unsigned state, u
     event.xmotion.state = state;
     event.xmotion.same_screen = True;
     XSendEvent(display, target, False, PointerMotionMask, &event);
-    XFlush(display);
+    XSync(display, False);  // as for a button
 }
 
 void EditorHost::press(int x, int y, unsigned button, unsigned state)
