@@ -20,6 +20,21 @@ void EffectConnection::performEdit(int index, float value) { quenchbox->setParam
 
 void EffectConnection::endEdit(int index) { quenchbox->endEdit(index); }
 
+float EffectConnection::programValue(int index) { return quenchbox->programValue(index); }
+
+bool EffectConnection::hostMenu(int index, effect::HostMenu& menu)
+{
+    menu.count = 0;
+    effect::HostMenus* host = quenchbox->hostMenusForEditor();
+    return host != nullptr && host->hostMenu(index, menu) && menu.count > 0;
+}
+
+void EffectConnection::chooseHostMenuItem(int index, int item)
+{
+    if (effect::HostMenus* host = quenchbox->hostMenusForEditor())
+        host->chooseHostMenuItem(index, item);
+}
+
 float EffectConnection::sampleRate() { return quenchbox->getSampleRate(); }
 
 // The curves are recomputed only when the engine has published new

@@ -29,6 +29,9 @@ public:
     void beginEdit(int index) override;
     void performEdit(int index, float value) override;
     void endEdit(int index) override;
+    float programValue(int index) override;
+    bool hostMenu(int index, effect::HostMenu& menu) override;
+    void chooseHostMenuItem(int index, int item) override;
     float sampleRate() override;
     bool updateResponse(engine::ResponseCurves& curves) override;
     effect::StageMeters stageMeters() override;

@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_EDITOR_PLUGINCONNECTION_H
 #define QUENCHBOX_EDITOR_PLUGINCONNECTION_H
 
+#include "effect/HostMenu.h"
 #include "effect/StageMeters.h"
 
 namespace quenchbox::engine {
@@ -22,6 +23,14 @@ public:
     virtual void beginEdit(int index) = 0;
     virtual void performEdit(int index, float value) = 0;
     virtual void endEdit(int index) = 0;
+
+    // The value the selected program gives parameter `index`: where a
+    // reset puts a control back.
+    virtual float programValue(int index) = 0;
+    // The host's items for the menu of parameter `index`'s control, and the
+    // choice of one (see effect::HostMenus); false where the host has none.
+    virtual bool hostMenu(int index, effect::HostMenu& menu) = 0;
+    virtual void chooseHostMenuItem(int index, int item) = 0;
 
     virtual float sampleRate() = 0;
     // Brings the response display's curves up to the plug-in's settings:

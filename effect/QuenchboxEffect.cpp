@@ -114,6 +114,15 @@ void QuenchboxEffect::setProgram(VstInt32 program)
     loadProgramValues(program);
 }
 
+float QuenchboxEffect::programValue(int index)
+{
+    if (!isParameterIndex(index))
+        return 0.0f;
+    float values[kParameterCount];
+    programs::readValues(curProgram, values);
+    return values[index];
+}
+
 void QuenchboxEffect::setProgramName(char* name) { programs::rename(curProgram, name); }
 
 void QuenchboxEffect::getProgramName(char* name) { programs::copyName(curProgram, name); }

@@ -2,6 +2,7 @@
 #define QUENCHBOX_EFFECT_QUENCHBOXEFFECT_H
 
 #include "effect/EffectLock.h"
+#include "effect/HostMenu.h"
 #include "effect/MeterHandoff.h"
 #include "effect/ParameterGlide.h"
 #include "effect/Parameters.h"
@@ -41,6 +42,11 @@ public:
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
 
+    // Parameter `index` as the current program holds it: as loaded, or as
+    // the user left it when another program was chosen since. 0 for an
+    // unknown index.
+    float programValue(int index);
+
     void getParameterLabel(VstInt32 index, char* label) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterName(VstInt32 index, char* text) override;
@@ -65,6 +71,11 @@ public:
     static constexpr std::uint32_t kGridDirty = 0x1;
     static constexpr std::uint32_t kPreCurveDirty = 0x2;
     static constexpr std::uint32_t kPostCurveDirty = 0x4;
+
+    // The host's items for a control's menu, where the format has them
+    // (null: none). Set by the format before the editor opens.
+    void setHostMenus(HostMenus* menus) { hostMenus = menus; }
+    HostMenus* hostMenusForEditor() const { return hostMenus; }
 
     // The parameter store's lock: the editor and tests may hold it to see
     // that the audio thread never waits for it.
@@ -118,6 +129,7 @@ private:
     std::uint32_t displayDirty = 0;
     StageMeters meters;
     MeterHandoff* meterHandoff = nullptr;
+    HostMenus* hostMenus = nullptr;
 };
 
 }  // namespace quenchbox::effect

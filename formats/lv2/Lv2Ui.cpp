@@ -171,6 +171,13 @@ void Lv2Ui::endEdit(int index)
         touch->touch(touch->handle, portOfParameter(index), false);
 }
 
+float Lv2Ui::programValue(int index)
+{
+    float defaults[effect::kParameterCount];
+    effect::programs::readValues(0, defaults);
+    return effect::isParameterIndex(index) ? defaults[index] : 0.0f;
+}
+
 bool Lv2Ui::updateResponse(engine::ResponseCurves& curves) { return response.update(values, rate, curves); }
 
 void Lv2Ui::requestResize(int width, int height)

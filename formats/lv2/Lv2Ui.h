@@ -44,6 +44,15 @@ public:
     void beginEdit(int index) override;
     void performEdit(int index, float value) override;
     void endEdit(int index) override;
+    // LV2 has no selected program a UI could see: a reset puts a control
+    // back to its port's default, the first factory program's value.
+    float programValue(int index) override;
+    bool hostMenu(int /*index*/, effect::HostMenu& menu) override
+    {
+        menu.count = 0;
+        return false;
+    }
+    void chooseHostMenuItem(int /*index*/, int /*item*/) override {}
     float sampleRate() override { return rate; }
     bool updateResponse(engine::ResponseCurves& curves) override;
     effect::StageMeters stageMeters() override { return meters; }
