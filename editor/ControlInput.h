@@ -3,11 +3,10 @@
 
 namespace quenchbox::editor {
 
-// What a mouse button does on a dial or slider (DialModel, SliderModel),
-// the same in every window layer: the left button drags value channel 0
-// and is a gesture for the host, the right button drags the hidden channel
-// 1; with Ctrl a press sets the middle, and for the left button that is a
-// whole gesture without a drag.
+// What a left press does on a dial or slider (DialModel, SliderModel), the
+// same in every window layer: it drags value channel 0 and is a gesture for
+// the host; with Ctrl it sets the middle, a whole gesture without a drag.
+// The right button opens the control's menu instead (EditorModel::openMenu).
 struct PressOutcome {
     bool grab;           // the layer grabs the pointer
     bool gestureBegins;  // the host hears a gesture begin...
@@ -15,20 +14,20 @@ struct PressOutcome {
 };
 
 template <typename Model>
-PressOutcome pressControl(Model& model, bool left, bool control, int coordinate)
+PressOutcome pressControl(Model& model, bool control, int coordinate)
 {
-    const int channel = left ? 0 : 1;
-    if (control)
-        model.setValue(channel, 50);
-    const bool drags = !control || !left;
-    return {drags && model.press(channel, coordinate), left, left && control};
+    if (control) {
+        model.setValue(0, 50);
+        return {false, true, true};
+    }
+    return {model.press(0, coordinate), true, false};
 }
 
-// Answers whether the layer lets the pointer go; a left release ends the gesture.
+// Answers whether the layer lets the pointer go; the release ends the gesture.
 template <typename Model>
-bool releaseControl(Model& model, bool left)
+bool releaseControl(Model& model)
 {
-    return model.release(left ? 0 : 1);
+    return model.release(0);
 }
 
 }  // namespace quenchbox::editor

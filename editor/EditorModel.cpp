@@ -4,22 +4,13 @@
 #include "effect/ParameterMapping.h"
 #include "effect/Parameters.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
 namespace quenchbox::editor {
 
 namespace {
-
-// A parameter as a control's percent: the nearest whole percent (ties to
-// even), held within 0..100.
-int percentOf(float value)
-{
-    const float percent = value * 100.0f;
-    if (!(percent > 0.0f))
-        return 0;
-    return percent < 100.0f ? static_cast<int>(std::nearbyint(percent)) : 100;
-}
 
 // Opacity 0..255 of a stage icon for a meter reading scaled to full strength at 1.
 int opacityOf(double reading)
@@ -40,6 +31,14 @@ float scopeRow(float power, float liftDb)
 
 }  // namespace
 
+int percentOfParameter(float value)
+{
+    const float percent = value * 100.0f;
+    if (!(percent > 0.0f))
+        return 0;
+    return percent < 100.0f ? static_cast<int>(std::nearbyint(percent)) : 100;
+}
+
 EditorModel::EditorModel(PluginConnection& connection, EditorWidgets& layer) : plugin(connection), widgets(layer)
 {
     curves.computeGrid(plugin.sampleRate(), plugin.parameter(effect::kOversample) > 0.5f);
@@ -51,8 +50,11 @@ void EditorModel::opened()
     showDeepDial();
 }
 
-void EditorModel::refresh()
+void EditorModel::refresh(long long now)
 {
+    clock = now;
+    if (nudging >= 0 && now >= nudgeEndsAt)
+        endNudge();
     if (plugin.updateResponse(curves))
         plotCurves();
     refreshMeters();
@@ -61,6 +63,9 @@ void EditorModel::refresh()
     for (int s = 0; s < kSliderCount; ++s)
         syncSlider(s);
     refreshButtons();
+    updateLabelText();
+    expireLabels(now);
+    showFocus(focusVisible);  // the focused control may have been hidden
 }
 
 void EditorModel::refreshMeters()
@@ -81,7 +86,7 @@ void EditorModel::syncDial(int d)
     if (dial.value(0) != dial.painted(0))
         plugin.performEdit(parameter, static_cast<float>(dial.value(0)) * 0.01f);
     else
-        dial.setValue(0, percentOf(plugin.parameter(parameter)));
+        dial.setValue(0, percentOfParameter(plugin.parameter(parameter)));
     if (dial.changedSincePaint())
         widgets.repaintDial(d);
 }
@@ -94,7 +99,7 @@ void EditorModel::syncSlider(int s)
         plugin.performEdit(parameter, static_cast<float>(slider.value(0)) * 0.01f);
         updateValueText(s, slider.value(0));
     } else {
-        const int percent = percentOf(plugin.parameter(parameter));
+        const int percent = percentOfParameter(plugin.parameter(parameter));
         if (percent != slider.value(0)) {
             slider.setValue(0, percent);
             updateValueText(s, percent);
@@ -169,10 +174,14 @@ void EditorModel::showAbout(bool on)
 void EditorModel::beginGesture(int widget)
 {
     const int parameter = parameterOf(widget);
+    if (widget == nudging)
+        nudging = -1;  // a drag takes over the wheel's open gesture
     if (parameter < 0 || (gestures & (1u << widget)) != 0)
         return;
+    endNudge();
     gestures |= 1u << widget;
     plugin.beginEdit(parameter);
+    showValueLabel(widget, LLONG_MAX);
 }
 
 void EditorModel::endGesture(int widget)
@@ -187,6 +196,8 @@ void EditorModel::endGesture(int widget)
     else
         syncSlider(widget - kFirstSlider);
     plugin.endEdit(parameter);
+    if (labelWidget == widget)
+        labelUntil = clock + kLabelLingerMs;
 }
 
 void EditorModel::formatValueText(int slider, int percent, char (&text)[64])

@@ -5,6 +5,7 @@
 // presses).
 
 #include "EffectHarness.h"
+#include "RecordingWidgets.h"
 #include "editor/DialModel.h"
 #include "editor/EffectConnection.h"
 #include "editor/EditorLayout.h"
@@ -157,37 +158,6 @@ TEST(EditorModelTest, ValueTextsReadInTheUnitsOfEachSlider)
     EXPECT_EQ(format(3, 100), "100%");
 }
 
-// A window layer that only records what the shared logic asks of it.
-class RecordingWidgets : public EditorWidgets {
-public:
-    DialModel& dialModel(int d) override { return dials[d]; }
-    SliderModel& sliderModel(int s) override { return sliders[s]; }
-    unsigned buttonState(int widget) const override { return states[widget - kOversampleButton]; }
-    void showButtonState(int widget, unsigned state) override { states[widget - kOversampleButton] = state; }
-    int iconOpacity(int icon) const override { return opacities[icon]; }
-    void showIconOpacity(int icon, int opacity) override { opacities[icon] = opacity; }
-    void repaintDial(int d) override { dials[d].catchUpPainted(); }
-    void repaintSlider(int s) override { sliders[s].catchUpPainted(); }
-    void showValueText(int label, const char* text) override { texts[label] = text; }
-    void showWidgets(bool visible, int first, int last) override
-    {
-        for (int i = first; i <= last; ++i)
-            shown[i] = visible;
-    }
-    void repaintPanel() override {}
-    void plot(float, float, std::uint32_t) override { ++points; }
-    void commitScope() override { ++commits; }
-
-    DialModel dials[kDialCount];
-    SliderModel sliders[kSliderCount];
-    unsigned states[kButtonCount] = {};
-    int opacities[kIconCount] = {};
-    std::string texts[kSliderCount];
-    bool shown[kWidgetCount] = {};
-    int points = 0;
-    int commits = 0;
-};
-
 std::string hostCalls;
 
 VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
@@ -210,7 +180,7 @@ TEST(EditorModelTest, ADragIsOneGestureThatEndsWithItsLastValue)
     EffectConnection connection(h.effect);
     RecordingWidgets widgets;
     EditorModel model(connection, widgets);
-    model.refresh();  // the controls take the parameters
+    model.refresh(0);  // the controls take the parameters
     EXPECT_EQ(widgets.texts[0], "9.0 V");
     hostCalls.clear();
 
@@ -224,7 +194,7 @@ TEST(EditorModelTest, ADragIsOneGestureThatEndsWithItsLastValue)
     hostCalls.clear();
     model.beginGesture(kFirstSlider);  // Voltage
     widgets.sliders[0].setValue(0, 100);
-    model.refresh();
+    model.refresh(0);
     model.endGesture(kFirstSlider);
     EXPECT_EQ(hostCalls, "B7 A7=100 E7 ");
     EXPECT_EQ(widgets.texts[0], "30.0 V");
@@ -261,12 +231,12 @@ TEST(EditorModelTest, HostChangesReachTheControlsAndTheDeepDial)
     EditorModel model(connection, widgets);
     h.set(effect::kRzMode, 0.5f);  // exactly 0.5 is on
     h.set(effect::kBass, 0.26f);
-    model.refresh();
+    model.refresh(0);
     EXPECT_EQ(widgets.states[kModeButton - kOversampleButton], 1u);
     EXPECT_TRUE(widgets.shown[kDeepDial]);
     EXPECT_EQ(widgets.dials[3].value(0), 26);
     h.set(effect::kRzMode, 0.49f);
-    model.refresh();
+    model.refresh(0);
     EXPECT_FALSE(widgets.shown[kDeepDial]);
 }
 

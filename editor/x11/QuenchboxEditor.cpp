@@ -3,6 +3,7 @@
 #include "editor/AboutTexts.h"
 #include "editor/EditorSettings.h"
 #include "editor/UpdateServer.h"
+#include "editor/x11/OverlayPainter.h"
 #include "editor/x11/SkinImages.h"
 #include "editor/x11/TextPainter.h"
 #include "shell/StringCopy.h"
@@ -12,6 +13,7 @@
 
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo-xlib.h>
 
 #include <algorithm>
@@ -27,7 +29,9 @@ constexpr const char* kWindowName = "ZUK Quenchbox RZ";
 constexpr XTime kDoubleClickMs = 500;  // as Windows counts a double click
 constexpr int kDoubleClickSlop = 2;   // pixels either way
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            StructureNotifyMask;
+                            LeaveWindowMask | KeyPressMask | FocusChangeMask | StructureNotifyMask;
+constexpr unsigned kWheelUp = Button4;  // 6 and 7, sideways, mean nothing here
+constexpr unsigned kWheelDown = Button5;
 
 long long monotonicMs()
 {
@@ -68,6 +72,55 @@ double screenScale(XDisplay* connection)
     }
     XrmDestroyDatabase(database);
     return scale;
+}
+
+PanelKey keyOf(KeySym symbol)
+{
+    switch (symbol) {
+    case XK_Tab:
+    case XK_ISO_Left_Tab: return PanelKey::tab;
+    case XK_Return:
+    case XK_KP_Enter: return PanelKey::enter;
+    case XK_Escape: return PanelKey::escape;
+    case XK_space:
+    case XK_KP_Space: return PanelKey::space;
+    case XK_Left:
+    case XK_KP_Left: return PanelKey::left;
+    case XK_Right:
+    case XK_KP_Right: return PanelKey::right;
+    case XK_Up:
+    case XK_KP_Up: return PanelKey::up;
+    case XK_Down:
+    case XK_KP_Down: return PanelKey::down;
+    case XK_Prior:
+    case XK_KP_Prior: return PanelKey::pageUp;
+    case XK_Next:
+    case XK_KP_Next: return PanelKey::pageDown;
+    case XK_Home:
+    case XK_KP_Home: return PanelKey::home;
+    case XK_End:
+    case XK_KP_End: return PanelKey::end;
+    case XK_BackSpace: return PanelKey::backspace;
+    case XK_Delete:
+    case XK_KP_Delete: return PanelKey::deleteKey;
+    default: return PanelKey::other;
+    }
+}
+
+// XLookupString types Latin-1; the text field takes UTF-8. `utf8` holds
+// twice `count` bytes and a terminator.
+void latin1ToUtf8(const char* latin1, int count, char* utf8)
+{
+    for (int i = 0; i < count; ++i) {
+        const auto c = static_cast<unsigned char>(latin1[i]);
+        if (c < 0x80) {
+            *utf8++ = static_cast<char>(c);
+        } else {
+            *utf8++ = static_cast<char>(0xC0 | (c >> 6));
+            *utf8++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    *utf8 = '\0';
 }
 
 }  // namespace
@@ -169,7 +222,7 @@ bool QuenchboxEditor::open(void* parentWindow)
     for (WidgetBox* box : boxes)
         box->visible = true;
     model.opened();
-    model.refresh();
+    model.refresh(monotonicMs());
     panelDirty = true;
     {
         XErrorTrap trap(display);
@@ -297,9 +350,14 @@ void QuenchboxEditor::close()
     }
     back.reset();
     damage.clear();
+    uncovered.clear();
+    overlayDrawn.clear();
     captured = -1;
     message.hide();
     zoomMenu.hide();
+    model.chooseMenuItem(-1);
+    model.keyboardFocus(false);
+    controlMenu.layOut(model.menu());
     AEffEditor::close();
 }
 
@@ -344,7 +402,7 @@ void QuenchboxEditor::idle()
         if (!closeRequested && now >= nextTickMs) {
             nextTickMs = std::max(nextTickMs + kRefreshMs, now + 1);
             if (!model.aboutShown())
-                model.refresh();
+                model.refresh(now);
         }
         if (!closeRequested)
             paintDirty();
@@ -365,6 +423,7 @@ void QuenchboxEditor::handleEvents()
             while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
             }
         handleEvent(event);
+        syncControlMenu();
     }
 }
 
@@ -387,6 +446,16 @@ void QuenchboxEditor::handleEvent(const XEvent& event)
     case MotionNotify:
         moveTo(panelCoordinate(event.xmotion.x, currentScale), panelCoordinate(event.xmotion.y, currentScale),
                event.xmotion.state);
+        break;
+    case LeaveNotify:
+        model.pointerOver(-1, monotonicMs());
+        break;
+    case KeyPress:
+        keyPressed(event);
+        break;
+    case FocusIn:
+    case FocusOut:
+        model.keyboardFocus(event.type == FocusIn);
         break;
     case DestroyNotify:
         if (event.xdestroywindow.window == window)
@@ -424,31 +493,37 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
         answerMessage(message.choiceAt(px, py));
         return;
     }
+    if (model.menu().shown) {  // a press picks an item or closes the menu
+        model.chooseMenuItem(button == Button1 ? controlMenu.itemAt(model.menu(), px, py) : -1);
+        return;
+    }
     if (answerZoomMenu(px, py, button))
         return;
+    const bool shift = (modifiers & ShiftMask) != 0;
+    if (button == kWheelUp || button == kWheelDown) {
+        model.wheel(widgetAt(px, py), button == kWheelUp ? 1 : -1, shift, monotonicMs());
+        return;
+    }
     if (button != Button1 && button != Button3)
         return;
+    takeKeyboardFocus(time);
     const int widget = widgetAt(px, py);
+    model.pressedOn(widget);
     if (widget < 0)
         return;
-    const bool left = button == Button1;
+    if (button == Button3) {
+        model.openMenu(widget, px, py);
+        return;
+    }
     const bool control = (modifiers & ControlMask) != 0;
-    const bool shift = (modifiers & ShiftMask) != 0;
-    const bool doubleClick = left && isDoubleClick(px, py, time, widget);
-    const int x = px - boxes[widget]->x;
-    const int y = py - boxes[widget]->y;
-    if (isDial(widget) && !doubleClick) {
-        pressed(widget, pressControl(dials[widget].model, left, control, y));
-    } else if (isSlider(widget) && doubleClick) {
-        SliderModel& slider = sliders[widget - kFirstSlider].model;
-        if (control)
-            slider.setValue(0, 50);
-        else
-            slider.doubleClick(x, shift);
-        model.beginGesture(widget);
-    } else if (isSlider(widget)) {
-        pressed(widget, pressControl(sliders[widget - kFirstSlider].model, left, control, x));
-    } else if (isButton(widget) && left && !doubleClick) {
+    const bool doubleClick = isDoubleClick(px, py, time, widget);
+    if (doubleClick && (isDial(widget) || isSlider(widget)))
+        model.doubleClicked(widget, control);
+    else if (isDial(widget))
+        pressed(widget, pressControl(dials[widget].model, control, py - boxes[widget]->y));
+    else if (isSlider(widget))
+        pressed(widget, pressControl(sliders[widget - kFirstSlider].model, control, px - boxes[widget]->x));
+    else if (isButton(widget) && !doubleClick) {
         captured = widget;
         pressButton(widget);
     }
@@ -456,20 +531,19 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
 
 void QuenchboxEditor::releaseAt(int px, int py, unsigned button)
 {
-    if (button != Button1 && button != Button3)
+    if (button != Button1)
         return;
     const int widget = captured >= 0 ? captured : widgetAt(px, py);
-    const bool left = button == Button1;
     if (widget < 0)
         return;
     bool letGo = true;
     if (isDial(widget))
-        letGo = releaseControl(dials[widget].model, left);
+        letGo = releaseControl(dials[widget].model);
     else if (isSlider(widget))
-        letGo = releaseControl(sliders[widget - kFirstSlider].model, left);
+        letGo = releaseControl(sliders[widget - kFirstSlider].model);
     else if (isButton(widget))
         markDirty(widget);
-    if (left && (isDial(widget) || isSlider(widget)))
+    if (isDial(widget) || isSlider(widget))
         model.endGesture(widget);
     if (letGo)
         captured = -1;
@@ -487,6 +561,8 @@ void QuenchboxEditor::pressed(int widget, const PressOutcome& outcome)
 
 void QuenchboxEditor::moveTo(int x, int y, unsigned modifiers)
 {
+    if (captured < 0)
+        model.pointerOver(widgetAt(x, y), monotonicMs());
     const int widget = captured >= 0 ? captured : widgetAt(x, y);
     if (widget < 0)
         return;
@@ -495,6 +571,75 @@ void QuenchboxEditor::moveTo(int x, int y, unsigned modifiers)
         dials[widget].model.drag(y - boxes[widget]->y, shift);
     else if (isSlider(widget))
         sliders[widget - kFirstSlider].model.drag(x - boxes[widget]->x, shift);
+}
+
+// The panel takes the keyboard when clicked, as a text field in the host
+// would; the host gets back every key the panel does not use.
+void QuenchboxEditor::takeKeyboardFocus(XTime time)
+{
+    XSetInputFocus(display, window, RevertToParent, time);
+}
+
+void QuenchboxEditor::keyPressed(const XEvent& event)
+{
+    XKeyEvent copy = event.xkey;
+    char latin1[8] = {};
+    KeySym symbol = NoSymbol;
+    const int count = XLookupString(&copy, latin1, sizeof(latin1) - 1, &symbol, nullptr);
+    char typed[2 * sizeof(latin1) + 1];
+    latin1ToUtf8(latin1, std::max(count, 0), typed);
+    const unsigned modifiers = event.xkey.state;
+    const KeyStroke stroke{keyOf(symbol), (modifiers & ShiftMask) != 0 || symbol == XK_ISO_Left_Tab,
+                           (modifiers & (ControlMask | Mod1Mask)) != 0, typed};
+    if (!model.key(stroke, monotonicMs()))
+        forwardKeyToHost(event);
+}
+
+// A key the panel has no use for goes to the host's window, which would
+// have had it had the panel not taken the focus.
+void QuenchboxEditor::forwardKeyToHost(const XEvent& event)
+{
+    const auto parent = static_cast<XWindowId>(reinterpret_cast<std::uintptr_t>(systemWindow));
+    if (parent == 0)
+        return;
+    XEvent forwarded = event;
+    forwarded.xkey.window = parent;
+    forwarded.xkey.subwindow = window;
+    XSendEvent(display, parent, False, KeyPressMask, &forwarded);
+    XFlush(display);
+}
+
+bool QuenchboxEditor::onKeyDown(VstKeyCode& code)
+{
+    if (display == nullptr || insideIdle)
+        return false;
+    const bool printable = code.character >= 0x20 && code.character < 0x7F;
+    const char typed[2] = {printable ? static_cast<char>(code.character) : '\0', '\0'};
+    PanelKey key = panelKeyFromVirtual(code.virt);
+    if (key == PanelKey::other && code.character == ' ')
+        key = PanelKey::space;
+    const KeyStroke stroke{key, (code.modifier & kVirtualShift) != 0, (code.modifier & kVirtualShortcut) != 0, typed};
+    // The host hands over keys only while the editor has its attention.
+    model.keyboardFocus(true);
+    const bool used = model.key(stroke, monotonicMs());
+    XErrorTrap trap(display);
+    syncControlMenu();
+    paintDirty();
+    return used;
+}
+
+// The model opens and closes the control's menu; this layer lays it out,
+// and brings the panel back where it was.
+void QuenchboxEditor::syncControlMenu()
+{
+    const ControlMenu& menu = model.menu();
+    if (controlMenu.box().visible && !menu.shown) {
+        restoreUnder(controlMenu.box());
+        controlMenu.layOut(menu);
+    } else if (menu.shown && !controlMenu.box().visible) {
+        controlMenu.layOut(menu);
+        controlMenuDirty = true;
+    }
 }
 
 void QuenchboxEditor::pressButton(int widget)
@@ -573,6 +718,75 @@ void QuenchboxEditor::commitScope()
 
 void QuenchboxEditor::markDirty(int widget) { dirty[widget] = true; }
 
+PanelArea QuenchboxEditor::areaOf(int widget) const
+{
+    const WidgetBox& box = *boxes[widget];
+    return {box.x, box.y, box.width, box.height};
+}
+
+bool QuenchboxEditor::widgetShown(int widget) const { return boxes[widget]->visible && boxes[widget]->width > 0; }
+
+void QuenchboxEditor::overlayChanged()
+{
+    for (const WidgetBox& box : overlayDrawn)
+        restoreUnder(box);
+    overlayDrawn.clear();
+    overlayDirty = true;
+}
+
+bool QuenchboxEditor::overlapsOverlay(const WidgetBox& box) const
+{
+    for (const WidgetBox& drawn : overlayDrawn)
+        if (overlaps(box, drawn))
+            return true;
+    return false;
+}
+
+// The panel under areas an overlay or a menu left, and the controls there.
+void QuenchboxEditor::paintUncovered(cairo_t* cr)
+{
+    cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
+    for (const WidgetBox& box : uncovered) {
+        if (panel != nullptr) {
+            const PixelBox pixels = box.at(currentScale);
+            cairo_save(cr);
+            cairo_rectangle(cr, pixels.x, pixels.y, pixels.width, pixels.height);
+            cairo_clip(cr);
+            cairo_set_source_surface(cr, panel, 0, 0);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
+        addDamage(box);
+        for (int i = 0; i < kWidgetCount; ++i)
+            dirty[i] = dirty[i] || overlaps(*boxes[i], box);
+        messageDirty = messageDirty || overlaps(box, message.box());
+        menuDirty = menuDirty || overlaps(box, zoomMenu.box());
+        controlMenuDirty = controlMenuDirty || overlaps(box, controlMenu.box());
+        overlayDirty = overlayDirty || overlapsOverlay(box);
+    }
+    uncovered.clear();
+}
+
+void QuenchboxEditor::paintOverlays(cairo_t* cr)
+{
+    const PanelOverlay& overlay = model.overlay();
+    paintOverlay(cr, *text, overlay);
+    overlayDrawn.clear();
+    const auto drawn = [this](bool shown, const PanelArea& area) {
+        if (!shown)
+            return;
+        // The focus ring's stroke and the boxes' antialiased edges stay
+        // inside the area; one unit around it covers any rounding.
+        const WidgetBox box{area.x - 1, area.y - 1, area.width + 2, area.height + 2, true};
+        overlayDrawn.push_back(box);
+        addDamage(box);
+    };
+    drawn(overlay.focusShown, overlay.focusBox);
+    drawn(overlay.fieldShown, overlay.fieldBox);
+    drawn(overlay.labelShown, overlay.labelBox);
+}
+
 // Everything that changed since the last paint goes into the back buffer,
 // then the changed areas to the window in one request.
 void QuenchboxEditor::paintDirty()
@@ -590,8 +804,13 @@ void QuenchboxEditor::paintDirty()
         damage.push_back({0, 0, rect.right, rect.bottom});
         messageDirty = true;
         menuDirty = true;
+        overlayDirty = true;
+        controlMenuDirty = true;
+        uncovered.clear();
+        overlayDrawn.clear();
     }
     panelDirty = false;
+    paintUncovered(cr);
     for (int i = 0; i < kWidgetCount; ++i) {
         if (!dirty[i])
             continue;
@@ -600,10 +819,15 @@ void QuenchboxEditor::paintDirty()
         addDamage(*boxes[i]);
         messageDirty = messageDirty || overlaps(*boxes[i], message.box());
         menuDirty = menuDirty || overlaps(*boxes[i], zoomMenu.box());
+        controlMenuDirty = controlMenuDirty || overlaps(*boxes[i], controlMenu.box());
+        overlayDirty = overlayDirty || overlapsOverlay(*boxes[i]);
     }
-    // The message and the menu are drawn in panel units over the widgets.
+    // The overlay, the message and the menus are drawn in panel units over
+    // the widgets.
     cairo_save(cr);
     cairo_scale(cr, currentScale, currentScale);
+    if (overlayDirty && !model.aboutShown())
+        paintOverlays(cr);
     if (messageDirty && message.visible()) {
         message.paint(cr, *text);
         addDamage(message.box());
@@ -612,9 +836,15 @@ void QuenchboxEditor::paintDirty()
         zoomMenu.paint(cr, *text);
         addDamage(zoomMenu.box());
     }
+    if (controlMenuDirty && model.menu().shown) {
+        controlMenu.paint(cr, *text, model.menu());
+        addDamage(controlMenu.box());
+    }
     cairo_restore(cr);
     messageDirty = false;
     menuDirty = false;
+    overlayDirty = false;
+    controlMenuDirty = false;
     cairo_destroy(cr);
     showDamage();
 }

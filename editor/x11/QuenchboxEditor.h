@@ -8,6 +8,7 @@
 #include "editor/ScaledEditor.h"
 #include "editor/posix/UpdateCheck.h"
 #include "editor/x11/CairoWidgets.h"
+#include "editor/x11/ControlMenuView.h"
 #include "editor/x11/PanelMessage.h"
 #include "editor/x11/SkinImages.h"
 #include "editor/x11/ZoomMenu.h"
@@ -67,6 +68,9 @@ public:
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;
+    // Keys the host hands the editor (VST2's effEditKeyDown, VST3's
+    // onKeyDown): true when the panel used the key.
+    bool onKeyDown(VstKeyCode& key) override;
 
     // The file descriptor of the editor's X connection while it is open, -1
     // while closed: readable when window events wait for `idle`.
@@ -91,6 +95,10 @@ private:
     void repaintPanel() override { panelDirty = true; }
     void plot(float x, float y, std::uint32_t colour) override { scope.pixels.plot(x, y, colour); }
     void commitScope() override;
+    PanelArea areaOf(int widget) const override;
+    bool widgetShown(int widget) const override;
+    void pressButton(int widget) override;
+    void overlayChanged() override;
 
     bool windowOpen() const override;
     void rebuildAtScale() override;
@@ -109,7 +117,10 @@ private:
     void releaseAt(int x, int y, unsigned button);
     void pressed(int widget, const PressOutcome& outcome);
     void moveTo(int x, int y, unsigned modifiers);
-    void pressButton(int widget);
+    void keyPressed(const ::_XEvent& event);
+    void forwardKeyToHost(const ::_XEvent& event);
+    void takeKeyboardFocus(XTime time);
+    void syncControlMenu();
     void checkForUpdates();
     void answerMessage(PanelMessage::Choice choice);
     void collectUpdateAnswer();
@@ -119,6 +130,12 @@ private:
 
     void markDirty(int widget);
     void addDamage(const WidgetBox& box) { damage.push_back(box.at(currentScale)); }
+    // The panel comes back under `box` (where an overlay or a menu was),
+    // with the controls there repainted.
+    void restoreUnder(const WidgetBox& box) { uncovered.push_back(box); }
+    void paintUncovered(cairo_t* cr);
+    bool overlapsOverlay(const WidgetBox& box) const;
+    void paintOverlays(cairo_t* cr);
     void paintDirty();
     void paintWidget(cairo_t* cr, int widget);
     void showDamage();
@@ -147,6 +164,10 @@ private:
     bool panelDirty = false;
     bool messageDirty = false;
     bool menuDirty = false;
+    bool overlayDirty = false;
+    bool controlMenuDirty = false;
+    std::vector<WidgetBox> overlayDrawn;  // where the overlay was last drawn
+    std::vector<WidgetBox> uncovered;
     std::vector<PixelBox> damage;  // back-buffer areas not yet on the window
     long long nextTickMs = 0;
     bool insideIdle = false;
@@ -161,6 +182,7 @@ private:
     UpdateCheck updateCheck;
     PanelMessage message;
     ZoomMenu zoomMenu;
+    ControlMenuView controlMenu;
 
 };
 
