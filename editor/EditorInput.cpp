@@ -113,7 +113,7 @@ void EditorModel::endNudge()
 
 // Writes an exact value (a reset, a typed value) as one gesture, and shows
 // it on the control at once: the control's percent would round it, so the
-// control counts as painted and is repainted instead of written back.
+// control counts as in step and is repainted instead of written back.
 void EditorModel::setExactly(int widget, float value)
 {
     const int parameter = parameterOf(widget);
@@ -129,14 +129,12 @@ void EditorModel::setExactly(int widget, float value)
         plugin.endEdit(parameter);
     const int percent = percentOfParameter(value);
     if (isDialWidget(widget)) {
-        DialModel& dial = widgets.dialModel(widget - kFirstDial);
-        dial.setValue(0, percent);
-        dial.catchUpPainted();
+        widgets.dialModel(widget - kFirstDial).setValue(0, percent);
+        dialSynced[widget - kFirstDial] = percent;
         widgets.repaintDial(widget - kFirstDial);
     } else if (isSliderWidget(widget)) {
-        SliderModel& slider = widgets.sliderModel(widget - kFirstSlider);
-        slider.setValue(0, percent);
-        slider.catchUpPainted();
+        widgets.sliderModel(widget - kFirstSlider).setValue(0, percent);
+        sliderSynced[widget - kFirstSlider] = percent;
         widgets.repaintSlider(widget - kFirstSlider);
         updateValueText(widget - kFirstSlider, percent);
     }

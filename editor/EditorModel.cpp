@@ -79,14 +79,20 @@ void EditorModel::refreshMeters()
             widgets.showIconOpacity(i, opacities[i]);
 }
 
+// A control's value differs from the one last exchanged with the plug-in
+// only when the user moved it: then the parameter is written, else the
+// control follows the parameter. Painting has no part in it, so a control
+// repainted for another reason (an exposure, the overlay above it) before
+// the tick still has its move written.
 void EditorModel::syncDial(int d)
 {
     DialModel& dial = widgets.dialModel(d);
     const int parameter = kDials[d].parameter;
-    if (dial.value(0) != dial.painted(0))
+    if (dialSynced[d] != kNotSynced && dial.value(0) != dialSynced[d])
         plugin.performEdit(parameter, static_cast<float>(dial.value(0)) * 0.01f);
     else
         dial.setValue(0, percentOfParameter(plugin.parameter(parameter)));
+    dialSynced[d] = dial.value(0);
     if (dial.changedSincePaint())
         widgets.repaintDial(d);
 }
@@ -95,16 +101,17 @@ void EditorModel::syncSlider(int s)
 {
     SliderModel& slider = widgets.sliderModel(s);
     const int parameter = kSliderParameters[s];
-    if (slider.value(0) != slider.painted(0)) {
+    if (sliderSynced[s] != kNotSynced && slider.value(0) != sliderSynced[s]) {
         plugin.performEdit(parameter, static_cast<float>(slider.value(0)) * 0.01f);
         updateValueText(s, slider.value(0));
     } else {
         const int percent = percentOfParameter(plugin.parameter(parameter));
-        if (percent != slider.value(0)) {
+        if (percent != slider.value(0) || sliderSynced[s] == kNotSynced) {
             slider.setValue(0, percent);
             updateValueText(s, percent);
         }
     }
+    sliderSynced[s] = slider.value(0);
     if (slider.changedSincePaint())
         widgets.repaintSlider(s);
 }

@@ -164,6 +164,11 @@ private:
     EditorWidgets& widgets;
     bool about = false;
     unsigned gestures = 0;  // bit per widget-table entry with a gesture open
+    // Each dial's and slider's value last written to or read from the
+    // plug-in; kNotSynced before the first tick.
+    static constexpr int kNotSynced = -1000;
+    int dialSynced[kDialCount] = {kNotSynced, kNotSynced, kNotSynced, kNotSynced, kNotSynced, kNotSynced};
+    int sliderSynced[kSliderCount] = {kNotSynced, kNotSynced, kNotSynced, kNotSynced};
     engine::ResponseCurves curves;
 
     long long clock = 0;             // the last `now` seen

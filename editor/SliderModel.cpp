@@ -48,12 +48,6 @@ void SliderModel::drag(int x, bool shiftHeld)
     }
 }
 
-void SliderModel::doubleClick(int x, bool shiftHeld)
-{
-    channels[0].dragAnchor = 0;  // dragging, without a grab
-    drag(x, shiftHeld);
-}
-
 bool SliderModel::press(int index, int x)
 {
     Channel& channel = channels[index];

@@ -34,8 +34,6 @@ public:
     // layer should grab or let go of the pointer, as for the dial.
     bool press(int channel, int x);
     bool release(int channel);
-    // A double click puts the thumb under the pointer at once.
-    void doubleClick(int x, bool shiftHeld);
     void drag(int x, bool shiftHeld);
     bool dragging(int channel) const { return channels[channel].dragAnchor != kNotDragging; }
 

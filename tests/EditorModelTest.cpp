@@ -102,8 +102,6 @@ TEST(SliderModelTest, TheThumbsCentreFollowsThePointer)
     slider.drag(14 + 90, true);  // 54: Shift keeps multiples of 10 only
     EXPECT_EQ(slider.value(0), 0);
     EXPECT_TRUE(slider.release(0));
-    slider.doubleClick(14 + 33, false);
-    EXPECT_EQ(slider.value(0), 20);
 }
 
 TEST(ScopePixelsTest, PointsAreShortStrokesThatACommitShowsOnce)

@@ -13,6 +13,8 @@ namespace {
 
 constexpr COLORREF kTextColour = RGB(212, 212, 212);
 
+}  // namespace
+
 HFONT createLabelFont(double scale)
 {
     LOGFONTA description = {};
@@ -25,8 +27,6 @@ HFONT createLabelFont(double scale)
     description.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
     return CreateFontIndirectA(&description);
 }
-
-}  // namespace
 
 CLabel::~CLabel() { destroy(); }
 

@@ -5,6 +5,9 @@
 
 namespace quenchbox::editor {
 
+// The panel's small heavy font: 12-pixel characters at 1x.
+HFONT createLabelFont(double scale);
+
 // One line of centred light-grey text over the panel: the value texts beside
 // the sliders, in the value boxes printed on the panel.
 class CLabel : public CSkinWindow {

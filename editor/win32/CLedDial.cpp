@@ -84,12 +84,10 @@ LRESULT CLedDial::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         dial.drag(y, (wParam & MK_SHIFT) != 0);
         return 1;  // the editor's next poll repaints
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        pressed(pressControl(dial, message == WM_LBUTTONDOWN, control, y));
+        pressed(pressControl(dial, control, y));
         return 1;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-        released(releaseControl(dial, message == WM_LBUTTONUP), message == WM_LBUTTONUP);
+        released(releaseControl(dial));
         return 1;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -34,6 +34,8 @@ void CSkinWindow::place(int x, int y, int width, int height)
     const PixelBox pixels = scaledBox(x, y, width, height, drawnScale);
     panelLeft = x;
     panelTop = y;
+    panelWidth = width;
+    panelHeight = height;
     pixelLeft = pixels.x;
     pixelTop = pixels.y;
     widgetWidth = pixels.width;
@@ -81,9 +83,8 @@ void CSkinWindow::registerWindowClass()
 bool CSkinWindow::createWindow()
 {
     registerWindowClass();
-    HWND created = CreateWindowExA(0, classNameBuffer, classNameBuffer, WS_CHILD | WS_VISIBLE, pixelLeft, pixelTop,
-                                   widgetWidth,
-                                   widgetHeight, parent, nullptr, module, nullptr);
+    HWND created = CreateWindowExA(0, classNameBuffer, classNameBuffer, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                   pixelLeft, pixelTop, widgetWidth, widgetHeight, parent, nullptr, module, nullptr);
     int& live = liveWindowCount().of(module);
     if (created == nullptr) {
         // A class with no window left must not outlive the library whose
@@ -137,12 +138,43 @@ void CSkinWindow::pressed(const PressOutcome& outcome) const
         tellGesture(kGestureEnds);
 }
 
-void CSkinWindow::released(bool letGo, bool left) const
+void CSkinWindow::released(bool letGo) const
 {
     if (letGo)
         ReleaseCapture();
-    if (left)
-        tellGesture(kGestureEnds);
+    tellGesture(kGestureEnds);
+}
+
+bool CSkinWindow::handledByEditor(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        SendMessageA(parent, kPressNotification, 0, reinterpret_cast<LPARAM>(hwnd));
+        return false;
+    case WM_MOUSEMOVE: {
+        TRACKMOUSEEVENT leave = {sizeof(leave), TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&leave);
+        MapWindowPoints(hwnd, parent, &at, 1);
+        SendMessageA(parent, message, wParam, MAKELPARAM(at.x, at.y));
+        return false;  // a drag goes on in the widget
+    }
+    case WM_MOUSELEAVE:
+        SendMessageA(parent, message, wParam, lParam);
+        return true;
+    case WM_MOUSEWHEEL:  // in screen coordinates already
+        SendMessageA(parent, message, wParam, lParam);
+        return true;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        MapWindowPoints(hwnd, parent, &at, 1);
+        SendMessageA(parent, message, wParam, MAKELPARAM(at.x, at.y));
+        return true;
+    default:
+        return false;
+    }
 }
 
 HBITMAP CSkinWindow::buildFrameStrip(HBITMAP panel, HBITMAP overlay, int frames, BYTE constantAlpha) const

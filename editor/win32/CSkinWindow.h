@@ -2,6 +2,7 @@
 #define QUENCHBOX_EDITOR_WIN32_CSKINWINDOW_H
 
 #include "editor/ControlInput.h"
+#include "editor/EditorLayout.h"
 #include "editor/EditorScale.h"
 #include "editor/win32/LiveWindowCounter.h"
 
@@ -51,6 +52,8 @@ public:
     double scale() const { return drawnScale; }
     int width() const { return widgetWidth; }
     int height() const { return widgetHeight; }
+    // The widget's place and size in panel units.
+    PanelArea panelArea() const { return {panelLeft, panelTop, panelWidth, panelHeight}; }
     const char* registeredClassName() const { return classNameBuffer; }
     // Live windows of this widget's class in its module.
     int liveWindowsOfClass() const { return liveWindowCount().of(module); }
@@ -86,8 +89,8 @@ protected:
     // Carries out what a press on a dial or slider asks for: the pointer
     // grab and the gesture notifications.
     void pressed(const PressOutcome& outcome) const;
-    // A release: lets the pointer go when asked, ends a left-button gesture.
-    void released(bool letGo, bool left) const;
+    // A release: lets the pointer go when asked, ends the gesture.
+    void released(bool letGo) const;
 
     // The window procedure of every widget class: hands each message to
     // Widget::handleMessage once the widget pointer is in the window's user
@@ -102,6 +105,8 @@ protected:
             return 1;
         if (message == WM_NCDESTROY)
             base->forgetWindow(window);
+        if (base->handledByEditor(message, wParam, lParam))
+            return 0;
         return static_cast<Widget*>(base)->handleMessage(window, message, wParam, lParam);
     }
 
@@ -111,6 +116,8 @@ protected:
     int panelTop = 0;
     int pixelLeft = 0;  // and in the editor window's pixels
     int pixelTop = 0;
+    int panelWidth = 0;
+    int panelHeight = 0;
     int widgetWidth = 0;
     int widgetHeight = 0;
     HWND hwnd = nullptr;
@@ -120,6 +127,11 @@ protected:
 private:
     void registerWindowClass();
     void forgetWindow(HWND window);
+    // What the editor does for every widget alike - the focus a press
+    // takes, the resting pointer, the wheel, right clicks and double clicks
+    // (EditorModel) - reaches it as the editor's own mouse message; answers
+    // whether the widget itself has nothing to do with it.
+    bool handledByEditor(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 }  // namespace quenchbox::editor

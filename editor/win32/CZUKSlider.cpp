@@ -76,20 +76,10 @@ LRESULT CZUKSlider::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         slider.drag(x, shift);
         return 1;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        pressed(pressControl(slider, message == WM_LBUTTONDOWN, control, x));
-        return 1;
-    case WM_LBUTTONDBLCLK:
-        // A double click puts the thumb under the pointer at once.
-        tellGesture(kGestureBegins);
-        if (control)
-            setValue(0, 50);
-        else
-            slider.doubleClick(x, shift);
+        pressed(pressControl(slider, control, x));
         return 1;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-        released(releaseControl(slider, message == WM_LBUTTONUP), message == WM_LBUTTONUP);
+        released(releaseControl(slider));
         return 1;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -18,11 +18,40 @@ constexpr const char* kWindowClass = "ZUKVelamorRZWndClass";
 constexpr const char* kWindowName = "VelamorRZWnd";
 constexpr UINT_PTR kTimerId = 0x1234;
 
+constexpr UINT_PTR kControlMenuFirstId = 1;
+
+long long steadyMs() { return static_cast<long long>(GetTickCount64()); }
+
+bool held(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
+// Windows' key codes as the panel's keys.
+PanelKey keyOf(WPARAM virtualKey)
+{
+    switch (virtualKey) {
+    case VK_TAB: return PanelKey::tab;
+    case VK_RETURN: return PanelKey::enter;
+    case VK_ESCAPE: return PanelKey::escape;
+    case VK_SPACE: return PanelKey::space;
+    case VK_LEFT: return PanelKey::left;
+    case VK_RIGHT: return PanelKey::right;
+    case VK_UP: return PanelKey::up;
+    case VK_DOWN: return PanelKey::down;
+    case VK_PRIOR: return PanelKey::pageUp;
+    case VK_NEXT: return PanelKey::pageDown;
+    case VK_HOME: return PanelKey::home;
+    case VK_END: return PanelKey::end;
+    case VK_BACK: return PanelKey::backspace;
+    case VK_DELETE: return PanelKey::deleteKey;
+    default: return PanelKey::other;
+    }
+}
+
 int editorCount = 0;  // editor objects in this module; the window class lives while there are any
 
 void registerWindowClass(WNDPROC procedure)
 {
     WNDCLASSA windowClass = {};
+    windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = win32::moduleInstance();
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -179,7 +208,7 @@ bool QuenchboxEditor::open(void* parentWindow)
             ShowWindow(widgets[i]->window(), SW_SHOW);
     model.opened();
     UpdateWindow(window);
-    model.refresh();
+    model.refresh(steadyMs());
     InvalidateRect(window, nullptr, FALSE);
     return true;
 }
@@ -196,6 +225,8 @@ void QuenchboxEditor::releaseUpdateOwner()
 
 void QuenchboxEditor::close()
 {
+    model.chooseMenuItem(-1);
+    model.keyboardFocus(false);
     if (window != nullptr && timerId != 0)
         KillTimer(window, kTimerId);
     timerId = 0;
@@ -212,6 +243,8 @@ void QuenchboxEditor::destroyWidgets()
 {
     for (CSkinWindow* widget : widgets)
         widget->destroy();
+    for (COverlay* piece : {&focusRing, &valueField, &valueLabel})
+        piece->destroy();
 }
 
 // Dials, icons and the scope first, then row by row the switch, slider and
@@ -237,6 +270,11 @@ void QuenchboxEditor::createWidgets()
     }
     for (int index : {kAboutButton, kUpdateButton, kOversampleButton, kChannelsButton})
         createButton(index);
+    // The overlay above everything, the label topmost.
+    focusRing.create(module, window, COverlay::Kind::focusRing, scale);
+    valueField.create(module, window, COverlay::Kind::field, scale);
+    valueLabel.create(module, window, COverlay::Kind::label, scale);
+    overlayChanged();
 }
 
 void QuenchboxEditor::showWidgets(bool visible, int first, int last)
@@ -302,7 +340,7 @@ LRESULT QuenchboxEditor::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         return 1;
     case WM_TIMER:
         if (wParam == kTimerId && !model.aboutShown())
-            model.refresh();
+            model.refresh(steadyMs());
         return 0;
     case kWidgetNotification:
         onWidgetNotification(static_cast<unsigned>(wParam), (lParam & 1) != 0);
@@ -310,11 +348,47 @@ LRESULT QuenchboxEditor::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case kGestureNotification:
         onGesture(wParam == kGestureBegins, reinterpret_cast<HWND>(lParam));
         return 1;
+    case kPressNotification:
+        SetFocus(window);
+        model.pressedOn(widgetOf(reinterpret_cast<HWND>(lParam)));
+        return 1;
     case WM_LBUTTONDOWN:
+        SetFocus(window);
+        model.pressedOn(-1);
         // The maker's badge lies on the panel itself, under no widget.
         if (kZoomBadge.contains(panelCoordinate(GET_X_LPARAM(lParam), currentScale),
                                 panelCoordinate(GET_Y_LPARAM(lParam), currentScale)))
             showZoomMenu();
+        return 0;
+    case WM_MOUSEWHEEL:
+        onWheel(wParam, lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+        if (onMouse(message, wParam, lParam))
+            return 0;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        model.keyboardFocus(message == WM_SETFOCUS);
+        return 0;
+    case WM_GETDLGCODE:  // a dialog host leaves Tab, the arrows and Enter to the panel
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+        if (!onKey(wParam))
+            forwardToHost(message, wParam, lParam);
+        return 0;
+    case WM_CHAR:
+        if (!onCharacter(wParam))
+            forwardToHost(message, wParam, lParam);
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        forwardToHost(message, wParam, lParam);
         return 0;
     case kDpiChanged:
     case kDpiChangedAfterParent:
@@ -357,6 +431,179 @@ void QuenchboxEditor::onGesture(bool begins, HWND control)
         else
             model.endGesture(i);
     }
+}
+
+int QuenchboxEditor::widgetOf(HWND control) const
+{
+    for (int i = 0; i < kWidgetCount; ++i)
+        if (control != nullptr && widgets[i]->window() == control)
+            return i;
+    return -1;
+}
+
+// The shown widget under a point of the editor window, -1 for none.
+int QuenchboxEditor::widgetAt(LPARAM lParam) const
+{
+    const int x = panelCoordinate(GET_X_LPARAM(lParam), currentScale);
+    const int y = panelCoordinate(GET_Y_LPARAM(lParam), currentScale);
+    for (int i = 0; i < kWidgetCount; ++i) {
+        const PanelArea area = widgets[i]->panelArea();
+        if (widgetShown(i) && area.contains(x, y))
+            return i;
+    }
+    return -1;
+}
+
+bool QuenchboxEditor::widgetShown(int widget) const
+{
+    HWND control = widgets[widget]->window();
+    return control != nullptr && IsWindowVisible(control);
+}
+
+// Mouse messages of the editor window and those its widgets pass on
+// (CSkinWindow), in the editor window's coordinates.
+bool QuenchboxEditor::onMouse(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int widget = message == WM_MOUSELEAVE ? -1 : widgetAt(lParam);
+    switch (message) {
+    case WM_RBUTTONDOWN:
+        SetFocus(window);
+        model.pressedOn(widget);
+        if (model.openMenu(widget, panelCoordinate(GET_X_LPARAM(lParam), currentScale),
+                           panelCoordinate(GET_Y_LPARAM(lParam), currentScale)))
+            runControlMenu();
+        return true;
+    case WM_LBUTTONDBLCLK:
+        model.doubleClicked(widget, (wParam & MK_CONTROL) != 0);
+        return true;
+    case WM_MOUSEMOVE: {
+        TRACKMOUSEEVENT leave = {sizeof(leave), TME_LEAVE, window, 0};
+        TrackMouseEvent(&leave);
+        model.pointerOver(widget, steadyMs());
+        return true;
+    }
+    default:
+        model.pointerOver(-1, steadyMs());
+        return true;
+    }
+}
+
+// High-resolution wheels send fractions of a notch; they count once they
+// add up to one, on the same control. A wheel over no control is the host's.
+void QuenchboxEditor::onWheel(WPARAM wParam, LPARAM lParam)
+{
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ScreenToClient(window, &at);
+    const int widget = widgetAt(MAKELPARAM(at.x, at.y));
+    if (widget != wheelWidget)
+        wheelRest = 0;
+    wheelWidget = widget;
+    wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = wheelRest / WHEEL_DELTA;
+    wheelRest -= notches * WHEEL_DELTA;
+    if (notches != 0 && !model.wheel(widget, notches, (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0, steadyMs()))
+        forwardToHost(WM_MOUSEWHEEL, wParam, lParam);
+}
+
+bool QuenchboxEditor::onKey(WPARAM virtualKey)
+{
+    const PanelKey key = keyOf(virtualKey);
+    // Typed characters come as WM_CHAR; space only types in the text field.
+    if (key == PanelKey::other || (key == PanelKey::space && model.overlay().fieldShown))
+        return model.overlay().fieldShown;
+    return model.key({key, held(VK_SHIFT), held(VK_CONTROL) || held(VK_MENU), ""}, steadyMs());
+}
+
+bool QuenchboxEditor::onCharacter(WPARAM character)
+{
+    if (!model.overlay().fieldShown)
+        return false;
+    if (character < 0x20)  // Enter, Tab, Backspace and Escape came as keys
+        return true;
+    // The window class is an ANSI one: its characters are in the ANSI code page.
+    const char ansi[2] = {static_cast<char>(character), '\0'};
+    wchar_t wide[2] = {};
+    char typed[8] = {};
+    if (MultiByteToWideChar(CP_ACP, 0, ansi, 1, wide, 1) == 1)
+        WideCharToMultiByte(CP_UTF8, 0, wide, 1, typed, sizeof(typed) - 1, nullptr, nullptr);
+    return model.key({PanelKey::other, false, false, typed}, steadyMs());
+}
+
+// A key or wheel the panel has no use for goes to the host's window, which
+// would have had it had the panel not taken the focus.
+void QuenchboxEditor::forwardToHost(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND host = GetParent(window);
+    if (host != nullptr)
+        PostMessageA(host, message, wParam, lParam);
+}
+
+bool QuenchboxEditor::onKeyDown(VstKeyCode& code)
+{
+    if (window == nullptr)
+        return false;
+    const bool printable = code.character >= 0x20 && code.character < 0x7F;
+    const char typed[2] = {printable ? static_cast<char>(code.character) : '\0', '\0'};
+    PanelKey key = panelKeyFromVirtual(code.virt);
+    if (key == PanelKey::other && code.character == ' ')
+        key = PanelKey::space;
+    // The host hands over keys only while the editor has its attention.
+    model.keyboardFocus(true);
+    return model.key({key, (code.modifier & kVirtualShift) != 0, (code.modifier & kVirtualShortcut) != 0, typed},
+                     steadyMs());
+}
+
+// The control's menu as the system's popup menu at the pointer; the host's
+// items (UTF-8) are shown as they are.
+void QuenchboxEditor::runControlMenu()
+{
+    const ControlMenu& items = model.menu();
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        model.chooseMenuItem(-1);
+        return;
+    }
+    for (int i = 0; i < items.count; ++i) {
+        const ControlMenuItem& item = items.items[i];
+        wchar_t label[effect::HostMenuItem::kLabelSize] = {};
+        if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, item.label, -1, label, static_cast<int>(std::size(label))) == 0)
+            lstrcpynW(label, L"?", static_cast<int>(std::size(label)));
+        const UINT flags = item.separator ? MF_SEPARATOR
+                                          : MF_STRING | (item.enabled ? 0u : MF_GRAYED) | (item.checked ? MF_CHECKED : 0u);
+        AppendMenuW(menu, flags, kControlMenuFirstId + static_cast<UINT_PTR>(i), item.separator ? nullptr : label);
+    }
+    POINT at = {scaledLength(items.x, currentScale), scaledLength(items.y, currentScale)};
+    ClientToScreen(window, &at);
+    const auto picked = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
+    DestroyMenu(menu);
+    model.chooseMenuItem(picked > 0 ? picked - static_cast<int>(kControlMenuFirstId) : -1);
+}
+
+void QuenchboxEditor::pressButton(int widget)
+{
+    CLedButton& button = buttons[widget - kOversampleButton];
+    button.setState(button.state() ^ 1u);
+    onWidgetNotification(static_cast<unsigned>(widget), button.state() == 1);
+}
+
+// Each piece of the overlay is a window of its own over the widgets.
+void QuenchboxEditor::overlayChanged()
+{
+    const PanelOverlay& overlay = model.overlay();
+    const bool shown = !model.aboutShown();
+    if (shown && overlay.focusShown)
+        focusRing.show(overlay.focusBox, "", nullptr);
+    else
+        focusRing.hide();
+    if (shown && overlay.fieldShown)
+        valueField.show(overlay.fieldBox, "", &overlay.field);
+    else
+        valueField.hide();
+    if (shown && overlay.labelShown)
+        valueLabel.show(overlay.labelBox, overlay.labelText, nullptr);
+    else
+        valueLabel.hide();
 }
 
 // One check at a time; the button springs back at once either way.

@@ -9,6 +9,7 @@
 #include "editor/win32/CLedButton.h"
 #include "editor/win32/CLedDial.h"
 #include "editor/win32/CLedIcon.h"
+#include "editor/win32/COverlay.h"
 #include "editor/win32/CScopeXY.h"
 #include "editor/win32/CZUKSlider.h"
 #include "editor/win32/UpdateCheck.h"
@@ -39,6 +40,9 @@ public:
     bool getRect(ERect** rect) override;
     bool open(void* parentWindow) override;
     void close() override;
+    // Keys the host hands the editor (VST2's effEditKeyDown, VST3's
+    // onKeyDown): true when the panel used the key.
+    bool onKeyDown(VstKeyCode& key) override;
 
 
 private:
@@ -56,6 +60,10 @@ private:
     void repaintPanel() override;
     void plot(float x, float y, std::uint32_t colour) override { scope.plot(x, y, colour); }
     void commitScope() override { scope.commit(); }
+    PanelArea areaOf(int widget) const override { return widgets[widget]->panelArea(); }
+    bool widgetShown(int widget) const override;
+    void pressButton(int widget) override;
+    void overlayChanged() override;
 
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,6 +80,14 @@ private:
 
     void onWidgetNotification(unsigned id, bool on);
     void onGesture(bool begins, HWND control);
+    bool onMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void onWheel(WPARAM wParam, LPARAM lParam);
+    bool onKey(WPARAM virtualKey);
+    bool onCharacter(WPARAM character);
+    void forwardToHost(UINT message, WPARAM wParam, LPARAM lParam);
+    void runControlMenu();
+    int widgetOf(HWND control) const;
+    int widgetAt(LPARAM lParam) const;
     void checkForUpdates();
     void releaseUpdateOwner();
 
@@ -83,6 +99,9 @@ private:
     CLedIcon icons[kIconCount];
     CLabel labels[kSliderCount];
     CScopeXY scope;
+    COverlay focusRing;
+    COverlay valueField;
+    COverlay valueLabel;
     CSkinWindow* widgets[kWidgetCount] = {};
     UpdateOwner* updateOwner = nullptr;
     HANDLE updateThread = nullptr;
@@ -92,6 +111,8 @@ private:
     EditorModel model;
 
     double panelScale = 0.0;  // the scale the panels are made for; 0 while there are none
+    int wheelRest = 0;        // a high-resolution wheel's movement short of a notch
+    int wheelWidget = -1;
 };
 
 }  // namespace quenchbox::editor

@@ -16,6 +16,10 @@ constexpr UINT kGestureNotification = WM_USER + 2;
 constexpr WPARAM kGestureEnds = 0;
 constexpr WPARAM kGestureBegins = 1;
 
+// Sent by every widget to its parent when the left button goes down on it,
+// before the widget acts on the press: lParam is the widget's window.
+constexpr UINT kPressNotification = WM_USER + 3;
+
 }  // namespace quenchbox::editor
 
 #endif

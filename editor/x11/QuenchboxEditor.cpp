@@ -506,7 +506,7 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
     }
     if (button != Button1 && button != Button3)
         return;
-    takeKeyboardFocus(time);
+    takeKeyboardFocus();
     const int widget = widgetAt(px, py);
     model.pressedOn(widget);
     if (widget < 0)
@@ -574,10 +574,12 @@ void QuenchboxEditor::moveTo(int x, int y, unsigned modifiers)
 }
 
 // The panel takes the keyboard when clicked, as a text field in the host
-// would; the host gets back every key the panel does not use.
-void QuenchboxEditor::takeKeyboardFocus(XTime time)
+// would; the host gets back every key the panel does not use. At the
+// server's current time: a click's own time may lie behind the last focus
+// change the host made on its connection, and would be refused.
+void QuenchboxEditor::takeKeyboardFocus()
 {
-    XSetInputFocus(display, window, RevertToParent, time);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
 }
 
 void QuenchboxEditor::keyPressed(const XEvent& event)

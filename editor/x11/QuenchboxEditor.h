@@ -119,7 +119,7 @@ private:
     void moveTo(int x, int y, unsigned modifiers);
     void keyPressed(const ::_XEvent& event);
     void forwardKeyToHost(const ::_XEvent& event);
-    void takeKeyboardFocus(XTime time);
+    void takeKeyboardFocus();
     void syncControlMenu();
     void checkForUpdates();
     void answerMessage(PanelMessage::Choice choice);

@@ -111,7 +111,15 @@ tresult Vst3View::removed()
 
 tresult Vst3View::onWheel(float) { return kResultFalse; }
 
-tresult Vst3View::onKeyDown(char16, int16, int16) { return kResultFalse; }
+// The host hands over a key while the view has its attention: the panel
+// answers whether it used it. The key codes and modifier bits are VST 2.4's.
+tresult Vst3View::onKeyDown(char16 key, int16 keyCode, int16 modifiers)
+{
+    if (editor == nullptr || !open)
+        return kResultFalse;
+    VstKeyCode code{key, static_cast<unsigned char>(keyCode), static_cast<unsigned char>(modifiers)};
+    return editor->onKeyDown(code) ? kResultTrue : kResultFalse;
+}
 
 tresult Vst3View::onKeyUp(char16, int16, int16) { return kResultFalse; }
 

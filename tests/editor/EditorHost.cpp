@@ -393,6 +393,87 @@ void sendMotion(Display* display, Window target, int x, int y, unsigned state, u
     XSync(display, False);  // as for a button
 }
 
+std::string gestureOf(const std::vector<HostCall>& calls, int parameter)
+{
+    std::string sequence;
+    for (const HostCall& call : calls) {
+        if (call.index != parameter)
+            continue;
+        if (call.opcode == audioMasterBeginEdit)
+            sequence += 'B';
+        else if (call.opcode == audioMasterAutomate)
+            sequence += 'A';
+        else if (call.opcode == audioMasterEndEdit)
+            sequence += 'E';
+    }
+    return sequence;
+}
+
+bool isOneGesture(const std::string& sequence)
+{
+    return sequence.size() >= 3 && sequence.front() == 'B' && sequence.back() == 'E' &&
+           sequence.find_first_not_of('A', 1) == sequence.size() - 1;
+}
+
+void sendKey(Display* display, Window target, KeySym symbol, unsigned state, unsigned long time)
+{
+    XEvent event = {};
+    event.xkey.type = KeyPress;
+    event.xkey.display = display;
+    event.xkey.window = target;
+    event.xkey.root = DefaultRootWindow(display);
+    event.xkey.time = time;
+    event.xkey.state = state;
+    event.xkey.keycode = XKeysymToKeycode(display, symbol);
+    event.xkey.same_screen = True;
+    XSendEvent(display, target, False, KeyPressMask, &event);
+    XSync(display, False);  // as for a button
+}
+
+Picture cropped(const Picture& picture, int x, int y, int width, int height)
+{
+    Picture part;
+    part.width = width;
+    part.height = height;
+    for (int row = y; row < y + height; ++row)
+        for (int column = x; column < x + width; ++column)
+            part.pixels.push_back(picture.at(column, row));
+    return part;
+}
+
+void EditorHost::doubleClick(int x, int y, unsigned state)
+{
+    eventTime += kApart;
+    for (int i = 0; i < 2; ++i) {
+        sendButton(display, editorWindow(), ButtonPress, x, y, Button1, state, eventTime += 40);
+        idleFor(0);
+        sendButton(display, editorWindow(), ButtonRelease, x, y, Button1, state, eventTime += 40);
+        idleFor(0);
+    }
+}
+
+void EditorHost::wheel(int x, int y, bool up, unsigned state)
+{
+    const unsigned button = up ? Button4 : Button5;
+    press(x, y, button, state);
+    release(x, y, button, state);
+    idleFor(0);
+}
+
+void EditorHost::rightClick(int x, int y)
+{
+    press(x, y, Button3);
+    release(x, y, Button3);
+    idleFor(0);
+}
+
+void EditorHost::key(KeySym symbol, unsigned state)
+{
+    eventTime += 10;
+    sendKey(display, editorWindow(), symbol, state, eventTime);
+    idleFor(0);
+}
+
 void EditorHost::press(int x, int y, unsigned button, unsigned state)
 {
     eventTime += kApart;

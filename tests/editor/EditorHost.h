@@ -35,6 +35,12 @@ struct Picture {
     std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
 };
 
+// The calls the host saw for one parameter, as "B" (begin edit), "A"
+// (automate) and "E" (end edit).
+std::string gestureOf(const std::vector<HostCall>& calls, int parameter);
+// "B", one or more "A", "E".
+bool isOneGesture(const std::string& sequence);
+
 // The share of pixels whose red, green and blue each differ by at most
 // `levels` between two pictures of one size (0 when the sizes differ).
 double matchingShare(const Picture& a, const Picture& b, int levels);
@@ -61,6 +67,10 @@ Picture windowPicture(Display* display, Window window);
 void sendButton(Display* display, Window target, int type, int x, int y, unsigned button, unsigned state,
                 unsigned long time);
 void sendMotion(Display* display, Window target, int x, int y, unsigned state, unsigned long time);
+// A key press as the server would deliver it to the focused window.
+void sendKey(Display* display, Window target, KeySym symbol, unsigned state, unsigned long time);
+// A part of a picture.
+Picture cropped(const Picture& picture, int x, int y, int width, int height);
 
 // The X resources of every client of the server, summed (XRes), and this
 // process's resident memory in KiB.
@@ -120,7 +130,13 @@ public:
     void move(int x, int y, unsigned state = Button1Mask);
     void release(int x, int y, unsigned button = Button1, unsigned state = 0);
     void click(int x, int y, unsigned state = 0);
+    // Two clicks close enough in time and place to be a double click.
+    void doubleClick(int x, int y, unsigned state = 0);
     void drag(int fromX, int fromY, int toX, int toY, unsigned state = 0);
+    // One notch of the wheel, up or down.
+    void wheel(int x, int y, bool up, unsigned state = 0);
+    void rightClick(int x, int y);
+    void key(KeySym symbol, unsigned state = 0);
 
     std::vector<HostCall> takeCalls();
     void startAudio(float level);

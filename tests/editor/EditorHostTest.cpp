@@ -49,31 +49,6 @@ const PluginLibrary& plugin()
 
 std::string besideTheTests(const std::string& name) { return std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/" + name; }
 
-// The calls the host saw for one parameter, as "B" (begin edit), "A"
-// (automate) and "E" (end edit).
-std::string gestureOf(const std::vector<HostCall>& calls, int parameter)
-{
-    std::string sequence;
-    for (const HostCall& call : calls) {
-        if (call.index != parameter)
-            continue;
-        if (call.opcode == audioMasterBeginEdit)
-            sequence += 'B';
-        else if (call.opcode == audioMasterAutomate)
-            sequence += 'A';
-        else if (call.opcode == audioMasterEndEdit)
-            sequence += 'E';
-    }
-    return sequence;
-}
-
-// "B", one or more "A", "E".
-bool isOneGesture(const std::string& sequence)
-{
-    return sequence.size() >= 3 && sequence.front() == 'B' && sequence.back() == 'E' &&
-           sequence.find_first_not_of('A', 1) == sequence.size() - 1;
-}
-
 class EditorHostTest : public ::testing::Test {
 protected:
     void SetUp() override
