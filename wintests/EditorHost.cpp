@@ -12,14 +12,39 @@ constexpr const char* kHostClass = "QuenchboxTestHost";
 
 VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
 {
-    if (opcode == audioMasterAutomate) {
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit) {
         std::lock_guard<std::mutex> guard(automationLog().lock);
-        automationLog().entries.push_back({index, opt});
+        if (opcode == audioMasterAutomate)
+            automationLog().entries.push_back({index, opt});
+        automationLog().gestures += (opcode == audioMasterAutomate ? "A" : opcode == audioMasterBeginEdit ? "B" : "E") +
+                                    std::to_string(index) + " ";
     }
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
+// The keys the editor hands back to the host's window.
+LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_CHAR)
+        hostKeys().push_back(static_cast<int>(wParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 }  // namespace
+
+std::vector<int>& hostKeys()
+{
+    static std::vector<int> keys;
+    return keys;
+}
+
+std::string AutomationLog::takeGestures()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    std::string taken;
+    taken.swap(gestures);
+    return taken;
+}
 
 HWND createHostWindow()
 {
@@ -28,7 +53,7 @@ HWND createHostWindow()
     if (!GetClassInfoExA(GetModuleHandleA(nullptr), kHostClass, &existing)) {
         WNDCLASSEXA windowClass = {};
         windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpfnWndProc = hostWindowProcedure;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = kHostClass;
         RegisterClassExA(&windowClass);
@@ -98,6 +123,9 @@ EditorSession::EditorSession(const std::string& libraryName)
     auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(library, "VSTPluginMain")));
     record = entry ? entry(testHost) : nullptr;
     host = createHostWindow();
+    // What an earlier session told its host is not this one's.
+    automationLog().take();
+    automationLog().takeGestures();
 }
 
 EditorSession::~EditorSession()

@@ -32,14 +32,20 @@ constexpr const char* kEditorWindowClass = "ZUKVelamorRZWndClass";
 // A visible top-level window of the editor's size, as a DAW gives the editor.
 HWND createHostWindow();
 
-// Everything the plug-in told its host through audioMasterAutomate.
+// Everything the plug-in told its host through audioMasterAutomate, and
+// the gestures around it ("B1 A1 E1 ": begin, automate, end of parameter 1).
 struct AutomationLog {
     std::mutex lock;
     std::vector<std::pair<int, float>> entries;
+    std::string gestures;
 
     std::vector<std::pair<int, float>> take();
+    std::string takeGestures();
 };
 AutomationLog& automationLog();
+
+// The WM_KEYDOWN and WM_CHAR codes the host's windows received.
+std::vector<int>& hostKeys();
 
 // Runs the window messages of this thread for the given time.
 void pumpMessages(int milliseconds);

@@ -48,7 +48,7 @@ void COverlay::create(HINSTANCE moduleInstance, HWND parentWindow, Kind pieceKin
         return;
     attach(moduleInstance, parentWindow, scale);
     kind = pieceKind;
-    place(0, 0, 1, 1);
+    place(kPanelWidth, kPanelHeight, 1, 1);  // out of sight, and on no widget's corner
     font = createLabelFont(scale);
     if (!createWindow()) {
         destroy();

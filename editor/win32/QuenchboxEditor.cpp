@@ -381,13 +381,14 @@ LRESULT QuenchboxEditor::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
             forwardToHost(message, wParam, lParam);
         return 0;
     case WM_CHAR:
-        if (!onCharacter(wParam))
-            forwardToHost(message, wParam, lParam);
+    case WM_SYSCHAR:
+        // The host's message loop makes its own characters of the keys it
+        // is handed back (TranslateMessage): a character is never passed on.
+        onCharacter(wParam);
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-    case WM_SYSCHAR:
         forwardToHost(message, wParam, lParam);
         return 0;
     case kDpiChanged:
@@ -514,23 +515,22 @@ bool QuenchboxEditor::onKey(WPARAM virtualKey)
     return model.key({key, held(VK_SHIFT), held(VK_CONTROL) || held(VK_MENU), ""}, steadyMs());
 }
 
-bool QuenchboxEditor::onCharacter(WPARAM character)
+void QuenchboxEditor::onCharacter(WPARAM character)
 {
-    if (!model.overlay().fieldShown)
-        return false;
-    if (character < 0x20)  // Enter, Tab, Backspace and Escape came as keys
-        return true;
+    if (!model.overlay().fieldShown || character < 0x20)  // Enter, Tab, Backspace and Escape came as keys
+        return;
     // The window class is an ANSI one: its characters are in the ANSI code page.
     const char ansi[2] = {static_cast<char>(character), '\0'};
     wchar_t wide[2] = {};
     char typed[8] = {};
     if (MultiByteToWideChar(CP_ACP, 0, ansi, 1, wide, 1) == 1)
         WideCharToMultiByte(CP_UTF8, 0, wide, 1, typed, sizeof(typed) - 1, nullptr, nullptr);
-    return model.key({PanelKey::other, false, false, typed}, steadyMs());
+    model.key({PanelKey::other, false, false, typed}, steadyMs());
 }
 
 // A key or wheel the panel has no use for goes to the host's window, which
-// would have had it had the panel not taken the focus.
+// would have had it had the panel not taken the focus: posted, so that the
+// host's message loop, where shortcuts are often read, sees it.
 void QuenchboxEditor::forwardToHost(UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND host = GetParent(window);

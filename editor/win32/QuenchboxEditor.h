@@ -83,7 +83,7 @@ private:
     bool onMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void onWheel(WPARAM wParam, LPARAM lParam);
     bool onKey(WPARAM virtualKey);
-    bool onCharacter(WPARAM character);
+    void onCharacter(WPARAM character);
     void forwardToHost(UINT message, WPARAM wParam, LPARAM lParam);
     void runControlMenu();
     int widgetOf(HWND control) const;
