@@ -436,8 +436,9 @@ void QuenchboxEditor::handleEvent(const XEvent& event)
         damage.push_back({event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
         break;
     case ButtonPress:
-        pressAt(panelCoordinate(event.xbutton.x, currentScale), panelCoordinate(event.xbutton.y, currentScale),
-                event.xbutton.button, event.xbutton.state, event.xbutton.time);
+        if (!pressAt(panelCoordinate(event.xbutton.x, currentScale), panelCoordinate(event.xbutton.y, currentScale),
+                     event.xbutton.button, event.xbutton.state, event.xbutton.time))
+            forwardToHost(event, ButtonPressMask);
         break;
     case ButtonRelease:
         releaseAt(panelCoordinate(event.xbutton.x, currentScale), panelCoordinate(event.xbutton.y, currentScale),
@@ -487,33 +488,32 @@ bool QuenchboxEditor::isDoubleClick(int x, int y, XTime time, int widget)
     return quick;
 }
 
-void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifiers, XTime time)
+// Answers false for a wheel over no control, which is the host's.
+bool QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifiers, XTime time)
 {
     if (message.visible()) {
         answerMessage(message.choiceAt(px, py));
-        return;
+        return true;
     }
     if (model.menu().shown) {  // a press picks an item or closes the menu
         model.chooseMenuItem(button == Button1 ? controlMenu.itemAt(model.menu(), px, py) : -1);
-        return;
+        return true;
     }
     if (answerZoomMenu(px, py, button))
-        return;
+        return true;
     const bool shift = (modifiers & ShiftMask) != 0;
-    if (button == kWheelUp || button == kWheelDown) {
-        model.wheel(widgetAt(px, py), button == kWheelUp ? 1 : -1, shift, monotonicMs());
-        return;
-    }
+    if (button == kWheelUp || button == kWheelDown)
+        return model.wheel(widgetAt(px, py), button == kWheelUp ? 1 : -1, shift, monotonicMs());
     if (button != Button1 && button != Button3)
-        return;
+        return true;
     takeKeyboardFocus();
     const int widget = widgetAt(px, py);
     model.pressedOn(widget);
     if (widget < 0)
-        return;
+        return true;
     if (button == Button3) {
         model.openMenu(widget, px, py);
-        return;
+        return true;
     }
     const bool control = (modifiers & ControlMask) != 0;
     const bool doubleClick = isDoubleClick(px, py, time, widget);
@@ -527,6 +527,7 @@ void QuenchboxEditor::pressAt(int px, int py, unsigned button, unsigned modifier
         captured = widget;
         pressButton(widget);
     }
+    return true;
 }
 
 void QuenchboxEditor::releaseAt(int px, int py, unsigned button)
@@ -594,20 +595,24 @@ void QuenchboxEditor::keyPressed(const XEvent& event)
     const KeyStroke stroke{keyOf(symbol), (modifiers & ShiftMask) != 0 || symbol == XK_ISO_Left_Tab,
                            (modifiers & (ControlMask | Mod1Mask)) != 0, typed};
     if (!model.key(stroke, monotonicMs()))
-        forwardKeyToHost(event);
+        forwardToHost(event, KeyPressMask);
 }
 
-// A key the panel has no use for goes to the host's window, which would
-// have had it had the panel not taken the focus.
-void QuenchboxEditor::forwardKeyToHost(const XEvent& event)
+// A key or a wheel the panel has no use for goes to the host's window,
+// which would have had it had the panel not taken the focus or lain over
+// it. The panel sits at the host window's corner: the positions hold.
+void QuenchboxEditor::forwardToHost(const XEvent& event, long mask)
 {
     const auto parent = static_cast<XWindowId>(reinterpret_cast<std::uintptr_t>(systemWindow));
     if (parent == 0)
         return;
     XEvent forwarded = event;
-    forwarded.xkey.window = parent;
-    forwarded.xkey.subwindow = window;
-    XSendEvent(display, parent, False, KeyPressMask, &forwarded);
+    forwarded.xany.window = parent;
+    if (event.type == KeyPress)
+        forwarded.xkey.subwindow = window;
+    else
+        forwarded.xbutton.subwindow = window;
+    XSendEvent(display, parent, False, mask, &forwarded);
     XFlush(display);
 }
 

@@ -113,12 +113,12 @@ private:
 
     void handleEvents();
     void handleEvent(const ::_XEvent& event);
-    void pressAt(int x, int y, unsigned button, unsigned modifiers, XTime time);
+    bool pressAt(int x, int y, unsigned button, unsigned modifiers, XTime time);
     void releaseAt(int x, int y, unsigned button);
     void pressed(int widget, const PressOutcome& outcome);
     void moveTo(int x, int y, unsigned modifiers);
     void keyPressed(const ::_XEvent& event);
-    void forwardKeyToHost(const ::_XEvent& event);
+    void forwardToHost(const ::_XEvent& event, long mask);
     void takeKeyboardFocus();
     void syncControlMenu();
     void checkForUpdates();

@@ -92,6 +92,13 @@ TEST_F(PanelHabitsTest, AWheelNotchMovesADialOnePercentAsOneGesture)
     host->wheel(kPowerX, kPowerY, true);  // a switch ignores the wheel
     host->idleFor(100);
     EXPECT_EQ(gestureOf(host->takeCalls(), kEnable), "");
+    // Over no control the wheel is the host's, to scroll its own view.
+    XSelectInput(host->display, host->parent(), ButtonPressMask);
+    host->wheel(340, 100, true);
+    EXPECT_TRUE(host->idleUntil([&] {
+        XEvent event;
+        return XCheckTypedWindowEvent(host->display, host->parent(), ButtonPress, &event) == True;
+    }));
 }
 
 TEST_F(PanelHabitsTest, ADoubleClickRestoresTheProgramsValue)
