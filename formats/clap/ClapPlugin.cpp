@@ -536,7 +536,8 @@ bool ClapPlugin::performContextMenuAction(const clap_context_menu_target_t* targ
 }
 
 // As an edit in the editor: one gesture, which reaches the host as output
-// events with the next flush or block.
+// events with the next flush or block. The only call into the host on the
+// way is request_flush, a request any thread may make at any time.
 void ClapPlugin::resetToProgramValue(int index)
 {
     effect::QuenchboxEffect& quenchbox = *adapter.quenchboxEffect();
