@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -257,7 +258,25 @@ TEST(Vst3HostMenu, TheHostMenusComeAndGoWithTheComponentHandler)
     EXPECT_TRUE(hostItems(format, kDrive, menu));
 }
 
-// ---- CLAP: our item in the host's menu ----
+// ---- CLAP: the main thread, and our item in the host's menu ----
+
+TEST(ClapContextMenu, TheHostsMenuIsAskedForAndRunOnlyOnTheMainThread)
+{
+    ClapFormat format(true);
+    HostMenus* menus = format.effect().hostMenusForEditor();
+    ASSERT_NE(menus, nullptr);
+    HostMenu menu;
+    ASSERT_TRUE(menus->hostMenu(kDrive, menu));
+    bool answered = true;
+    std::thread([&] {
+        menus->chooseHostMenuItem(kDrive, 0);
+        HostMenu elsewhere;
+        answered = menus->hostMenu(kDrive, elsewhere);
+    }).join();
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(format.runs().empty());
+}
+
 
 TEST(ClapContextMenu, AParametersMenuOffersResetToProgramValueAndTheGlobalMenuNothing)
 {
