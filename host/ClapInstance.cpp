@@ -109,7 +109,8 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
                                     {CLAP_EXT_CONTEXT_MENU, &contextMenu}});
 }
 
-bool ClapInstance::populateHostMenu(const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder)
+bool ClapInstance::populateHostMenu(const clap_context_menu_target_t* target,
+                                    const clap_context_menu_builder_t* builder)
 {
     if (target == nullptr || target->kind != CLAP_CONTEXT_MENU_TARGET_KIND_PARAM)
         return true;
