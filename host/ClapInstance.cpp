@@ -86,10 +86,44 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
         [](const clap_host_t* h) { return std::this_thread::get_id() == of(h).mainThread; },
         [](const clap_host_t* h) { return std::this_thread::get_id() != of(h).mainThread; },
     };
+    static const clap_host_context_menu_t contextMenu = {
+        [](const clap_host_t*, const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder) {
+            return populateHostMenu(target, builder);
+        },
+        [](const clap_host_t* h, const clap_context_menu_target_t* target, clap_id action) {
+            const bool global = target == nullptr;
+            of(h).performed.push_back({global ? std::uint32_t(CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL) : target->kind,
+                                       global ? CLAP_INVALID_ID : target->id, action});
+            return true;
+        },
+        [](const clap_host_t*) { return false; },
+        [](const clap_host_t*, const clap_context_menu_target_t*, std::int32_t, std::int32_t, std::int32_t) {
+            return false;
+        },
+    };
     if (of(host).extensions == HostExtensions::none)
         return nullptr;
-    return clap::findExtension(
-        id, {{CLAP_EXT_PARAMS, &params}, {CLAP_EXT_LATENCY, &latency}, {CLAP_EXT_THREAD_CHECK, &threadCheck}});
+    return clap::findExtension(id, {{CLAP_EXT_PARAMS, &params},
+                                    {CLAP_EXT_LATENCY, &latency},
+                                    {CLAP_EXT_THREAD_CHECK, &threadCheck},
+                                    {CLAP_EXT_CONTEXT_MENU, &contextMenu}});
+}
+
+bool ClapInstance::populateHostMenu(const clap_context_menu_target_t* target,
+                                    const clap_context_menu_builder_t* builder)
+{
+    if (target == nullptr || target->kind != CLAP_CONTEXT_MENU_TARGET_KIND_PARAM)
+        return true;
+    const clap_context_menu_entry_t automation{"Automation lane", true, kAutomationLaneAction};
+    const clap_context_menu_check_entry_t learn{"MIDI Learn", true, true, kMidiLearnAction};
+    const clap_context_menu_submenu_t modulate{"Modulate", true};
+    const clap_context_menu_entry_t lfo{"LFO 1", true, kLfoAction};
+    return builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &automation)
+           && builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_SEPARATOR, nullptr)
+           && builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY, &learn)
+           && builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU, &modulate)
+           && builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &lfo)
+           && builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_END_SUBMENU, nullptr);
 }
 
 ClapInstance::ClapInstance(HostExtensions hostExtensions)
@@ -130,6 +164,63 @@ ClapInstance::~ClapInstance()
     stopProcessing();
     deactivate();
     instance->destroy(instance);
+}
+
+// ---- The plug-in's context menu ----
+
+namespace {
+
+bool receiveMenuItem(const clap_context_menu_builder_t* builder, clap_context_menu_item_kind_t kind, const void* data)
+{
+    auto& entries = *static_cast<std::vector<ClapMenuEntry>*>(builder->ctx);
+    switch (kind) {
+    case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+        const auto* entry = static_cast<const clap_context_menu_entry_t*>(data);
+        entries.push_back({kind, entry->label, entry->is_enabled, false, entry->action_id});
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
+        const auto* entry = static_cast<const clap_context_menu_check_entry_t*>(data);
+        entries.push_back({kind, entry->label, entry->is_enabled, entry->is_checked, entry->action_id});
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_SEPARATOR:
+    case CLAP_CONTEXT_MENU_ITEM_END_SUBMENU:
+        entries.push_back({kind, "", false, false, CLAP_INVALID_ID});
+        return true;
+    case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
+        const auto* submenu = static_cast<const clap_context_menu_submenu_t*>(data);
+        entries.push_back({kind, submenu->label, submenu->is_enabled, false, CLAP_INVALID_ID});
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_TITLE: {
+        const auto* title = static_cast<const clap_context_menu_item_title_t*>(data);
+        entries.push_back({kind, title->title, title->is_enabled, false, CLAP_INVALID_ID});
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool ClapInstance::pluginMenu(const clap_context_menu_target_t* target, std::vector<ClapMenuEntry>& entries) const
+{
+    entries.clear();
+    const auto* menu = extension<clap_plugin_context_menu_t>(CLAP_EXT_CONTEXT_MENU);
+    const clap_context_menu_builder_t builder{
+        &entries, receiveMenuItem,
+        [](const clap_context_menu_builder_t*, clap_context_menu_item_kind_t kind) {
+            return kind <= CLAP_CONTEXT_MENU_ITEM_TITLE;
+        }};
+    return menu != nullptr && menu->populate(instance, target, &builder);
+}
+
+bool ClapInstance::performPluginMenuAction(const clap_context_menu_target_t* target, clap_id action) const
+{
+    const auto* menu = extension<clap_plugin_context_menu_t>(CLAP_EXT_CONTEXT_MENU);
+    return menu != nullptr && menu->perform(instance, target, action);
 }
 
 // ---- Parameters, state, latency ----

@@ -59,6 +59,24 @@ struct ClapHostCalls {
     std::atomic<int> callbackRequests{0};
 };
 
+// A context-menu action a host or plug-in performed: the target's kind and
+// id (none for the global menu) and the action.
+struct ClapMenuAction {
+    std::uint32_t kind;
+    clap_id id;
+    clap_id action;
+};
+
+// An item of a context menu as a builder received it; submenus and titles
+// by their kind, with their label.
+struct ClapMenuEntry {
+    clap_context_menu_item_kind_t kind;
+    std::string label;
+    bool enabled;
+    bool checked;
+    clap_id action;
+};
+
 // How this host names itself in the records it hands a plug-in: the host
 // record and a preset-discovery indexer.
 template <typename HostRecord>
@@ -89,6 +107,19 @@ public:
     const clap_plugin_t* plugin() const { return instance; }
     const clap_plugin_descriptor_t& descriptor() const { return *instance->desc; }
     const ClapHostCalls& hostCalls() const { return calls; }
+
+    // The host's context menu on a parameter: "Automation lane" (action
+    // 1), a separator, "MIDI Learn" checked (2), a submenu "Modulate" with
+    // "LFO 1" (3); nothing for the global menu. What the plug-in had the
+    // host perform, in order (main thread).
+    static constexpr clap_id kAutomationLaneAction = 1;
+    static constexpr clap_id kMidiLearnAction = 2;
+    static constexpr clap_id kLfoAction = 3;
+    const std::vector<ClapMenuAction>& hostMenuActions() const { return performed; }
+    // The plug-in's items in a host's menu for the target (null: global),
+    // false when its populate refused; and performing one of its actions.
+    bool pluginMenu(const clap_context_menu_target_t* target, std::vector<ClapMenuEntry>& entries) const;
+    bool performPluginMenuAction(const clap_context_menu_target_t* target, clap_id action) const;
 
     template <typename Extension>
     const Extension* extension(const char* id) const
@@ -126,6 +157,7 @@ private:
     ClapInstance(HostExtensions extensions);
     static const void* hostExtension(const clap_host_t* host, const char* id);
     static ClapInstance& of(const clap_host_t* host);
+    static bool populateHostMenu(const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder);
     clap_process_status run(clap_audio_buffer_t& input, clap_audio_buffer_t& output, std::uint32_t frames,
                             const ClapInputEvents* in, ClapOutputEvents* out);
 
@@ -133,6 +165,7 @@ private:
     HostExtensions extensions;
     std::thread::id mainThread;
     ClapHostCalls calls;
+    std::vector<ClapMenuAction> performed;
     const clap_plugin_t* instance = nullptr;
     bool active = false;
     bool processing = false;

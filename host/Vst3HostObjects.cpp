@@ -143,6 +143,8 @@ tresult HostContext::queryInterface(const TUID iid, void** object)
         *object = static_cast<IHostApplication*>(this);
     else if (IComponentHandler::iid.matches(iid))
         *object = static_cast<IComponentHandler*>(this);
+    else if (IComponentHandler3::iid.matches(iid) && menusOffered)
+        *object = static_cast<IComponentHandler3*>(this);
     else if (IRunLoop::iid.matches(iid))
         *object = static_cast<IRunLoop*>(this);
     else
@@ -194,6 +196,97 @@ tresult HostContext::restartComponent(int32 flags)
 {
     note(HostCallback::Kind::restart, flags);
     restarts |= flags;
+    return kResultOk;
+}
+
+// ---- Context menus ----
+
+// A menu for a parameter; the plug-in's general menu (no parameter) is not
+// made by this host, nor a menu without a view.
+IContextMenu* HostContext::createContextMenu(IPlugView* plugView, const ParamID* paramID)
+{
+    if (plugView == nullptr || paramID == nullptr)
+        return nullptr;
+    menuView = plugView;
+    menuParameter = *paramID;
+    ++menus;
+    return new HostContextMenu(*this, *paramID);
+}
+
+HostContextMenu::HostContextMenu(HostContext& host, ParamID parameter) : context(host), id(parameter)
+{
+    add("Automation lane", kAutomationLaneTag, 0);
+    add("", 0, Item::kIsSeparator);
+    add("MIDI Learn", kMidiLearnTag, Item::kIsChecked);
+    add("Modulate", 0, Item::kIsGroupStart);
+    add("LFO 1", kLfoTag, 0);
+    add("", 0, Item::kIsGroupEnd);
+}
+
+HostContextMenu::~HostContextMenu() { --context.menus; }
+
+void HostContextMenu::add(const char* name, int32 tag, int32 flags)
+{
+    Item item{};
+    toUtf16(name, item.name, 128);
+    item.tag = tag;
+    item.flags = flags;
+    items.emplace_back(item, this);
+}
+
+tresult HostContextMenu::queryInterface(const TUID iid, void** object)
+{
+    if (object == nullptr)
+        return kInvalidArgument;
+    *object = nullptr;
+    if (FUnknown::iid.matches(iid) || IContextMenu::iid.matches(iid))
+        *object = static_cast<IContextMenu*>(this);
+    else if (IContextMenuTarget::iid.matches(iid))
+        *object = static_cast<IContextMenuTarget*>(this);
+    else
+        return kNoInterface;
+    addRef();
+    return kResultOk;
+}
+
+uint32 HostContextMenu::release()
+{
+    const uint32 left = --references;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+// The target comes without a reference of its own, as hosts hand it out.
+tresult HostContextMenu::getItem(int32 index, Item& item, IContextMenuTarget** target)
+{
+    if (index < 0 || index >= getItemCount())
+        return kInvalidArgument;
+    item = items[static_cast<std::size_t>(index)].first;
+    if (target != nullptr)
+        *target = items[static_cast<std::size_t>(index)].second;
+    return kResultOk;
+}
+
+tresult HostContextMenu::addItem(const Item& item, IContextMenuTarget* target)
+{
+    items.emplace_back(item, target);
+    return kResultOk;
+}
+
+tresult HostContextMenu::removeItem(const Item& item, IContextMenuTarget* target)
+{
+    for (auto at = items.begin(); at != items.end(); ++at)
+        if (at->first.tag == item.tag && at->second == target) {
+            items.erase(at);
+            return kResultOk;
+        }
+    return kResultFalse;
+}
+
+tresult HostContextMenu::executeMenuItem(int32 tag)
+{
+    context.runs.push_back({id, tag});
     return kResultOk;
 }
 

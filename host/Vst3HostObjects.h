@@ -102,11 +102,56 @@ struct HostCallback {
     std::thread::id thread;
 };
 
+// What the host's context menu ran: the parameter it was made for and the
+// item's tag.
+struct HostMenuRun {
+    ParamID id;
+    int32 tag;
+};
+
+class HostContext;
+
+// A context menu the host made for one parameter: "Automation lane" (tag
+// 1), a separator, "MIDI Learn" checked (2), a group "Modulate" with
+// "LFO 1" (3). It is its items' target and records what it runs in its
+// host; it lives while it has references.
+class HostContextMenu final : public IContextMenu, public IContextMenuTarget {
+public:
+    static constexpr int32 kAutomationLaneTag = 1;
+    static constexpr int32 kMidiLearnTag = 2;
+    static constexpr int32 kLfoTag = 3;
+
+    HostContextMenu(HostContext& host, ParamID parameter);
+
+    tresult queryInterface(const TUID iid, void** object) override;
+    uint32 addRef() override { return ++references; }
+    uint32 release() override;
+    int32 getItemCount() override { return static_cast<int32>(items.size()); }
+    tresult getItem(int32 index, Item& item, IContextMenuTarget** target) override;
+    tresult addItem(const Item& item, IContextMenuTarget* target) override;
+    tresult removeItem(const Item& item, IContextMenuTarget* target) override;
+    tresult popup(UCoord, UCoord) override { return kNotImplemented; }
+    tresult executeMenuItem(int32 tag) override;
+
+private:
+    ~HostContextMenu();
+    void add(const char* name, int32 tag, int32 flags);
+
+    HostContext& context;
+    ParamID id;
+    std::vector<std::pair<Item, IContextMenuTarget*>> items;
+    std::atomic<uint32> references{1};
+};
+
 // The host application handed to initialize, and the component handler
 // that records the plug-in's edits and restart requests. It offers the
 // plug-in a run loop whose timers run only when runTimers is called, as a
-// host's UI thread runs them between its own calls into the plug-in.
-class HostContext final : public IHostApplication, public IComponentHandler, public IRunLoop {
+// host's UI thread runs them between its own calls into the plug-in, and
+// context menus (IComponentHandler3) unless told not to.
+class HostContext final : public IHostApplication,
+                          public IComponentHandler,
+                          public IComponentHandler3,
+                          public IRunLoop {
 public:
     static constexpr const char* kRunLoop = "the host's loop, between its calls";
 
@@ -135,6 +180,15 @@ public:
     void runTimers();
     std::size_t timerCount() const { return timers.size(); }
 
+    // ---- Context menus ----
+    void offerContextMenus(bool offered) { menusOffered = offered; }
+    // Menus made and not yet released.
+    int liveMenus() const { return menus; }
+    // The view and parameter the last menu was made for.
+    IPlugView* lastMenuView() const { return menuView; }
+    ParamID lastMenuParameter() const { return menuParameter; }
+    const std::vector<HostMenuRun>& menuRuns() const { return runs; }
+
     tresult queryInterface(const TUID iid, void** object) override;
     uint32 addRef() override { return ++count; }
     uint32 release() override { return --count; }
@@ -144,6 +198,7 @@ public:
     tresult performEdit(ParamID id, ParamValue valueNormalized) override;
     tresult endEdit(ParamID id) override;
     tresult restartComponent(int32 flags) override;
+    IContextMenu* createContextMenu(IPlugView* plugView, const ParamID* paramID) override;
 
     tresult registerEventHandler(IEventHandler* handler, FileDescriptor fd) override;
     tresult unregisterEventHandler(IEventHandler* handler) override;
@@ -151,6 +206,7 @@ public:
     tresult unregisterTimer(ITimerHandler* handler) override;
 
 private:
+    friend class HostContextMenu;
     void note(HostCallback::Kind kind, int32 flagsOrId);
 
     std::vector<HostEdit> recorded;
@@ -159,6 +215,11 @@ private:
     const char* during = "a host call";
     int32 restarts = 0;
     std::atomic<uint32> count{1};
+    bool menusOffered = true;
+    int menus = 0;
+    IPlugView* menuView = nullptr;
+    ParamID menuParameter = 0;
+    std::vector<HostMenuRun> runs;
 };
 
 // A UTF-16 field as UTF-8.

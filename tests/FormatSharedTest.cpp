@@ -1,7 +1,8 @@
 // What the newer plug-in formats share: parameter texts that read back, the
-// saved state's codec and the latency figure.
+// saved state's codec, the latency figure and the host menu's flattening.
 
 #include "effect/Parameters.h"
+#include "formats/shared/HostMenuBuilder.h"
 #include "formats/shared/Latency.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -158,6 +160,71 @@ TEST(StateCodec, RefusesIntactRecordsWithImpossibleContent)
     state = sampleState();
     state.programName[20] = 'x';  // a byte after the name's terminator
     EXPECT_TRUE(refuses(state));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- The host's menu for the editor ----
+
+std::string labels(const fx::HostMenu& menu)
+{
+    std::string text;
+    for (int i = 0; i < menu.count; ++i) {
+        const fx::HostMenuItem& item = menu.items[i];
+        text += item.separator ? std::string("--")
+                               : item.label + std::string(item.enabled ? "" : "(off)") + (item.checked ? "(on)" : "");
+        text += "|";
+    }
+    return text;
+}
+
+TEST(HostMenuBuilder, SubmenusBecomeHeadingsAndSeparatorsOnlyStandBetweenItems)
+{
+    fx::HostMenu menu;
+    fmt::HostMenuBuilder builder(menu);
+    builder.addSeparator();
+    EXPECT_EQ(builder.addItem("Learn", true, true), 0);
+    builder.addSeparator();
+    builder.addSeparator();
+    builder.beginSubmenu("Lanes", false);
+    builder.beginSubmenu("Deeper", true);
+    EXPECT_EQ(builder.addItem("Inner", true, false), 4);
+    builder.endSubmenu();
+    builder.addItem("Still off", true, false);
+    builder.endSubmenu();
+    builder.endSubmenu();  // one end too many
+    builder.addHeading("Title");
+    builder.addItem("On", true, false);
+    builder.addSeparator();
+    EXPECT_EQ(labels(menu), "Learn(on)|--|Lanes(off)|Deeper(off)|Inner(off)|--|Still off(off)|--|Title(off)|On|");
+}
+
+TEST(HostMenuBuilder, LabelsAreCutAtACharacterAndALongMenuWhereItFills)
+{
+    fx::HostMenu menu;
+    fmt::HostMenuBuilder builder(menu);
+    // 94 ASCII bytes, then a two-byte character that would end past the
+    // field's 95 bytes of text.
+    const std::string longLabel = std::string(94, 'a') + "\xC3\xA9" + "z";
+    builder.addItem(longLabel.c_str(), true, false);
+    EXPECT_EQ(std::string(menu.items[0].label), std::string(94, 'a'));
+    builder.addItem(nullptr, true, false);
+    EXPECT_STREQ(menu.items[1].label, "");
+    for (int i = 0; i < 30; ++i) {
+        builder.addSeparator();
+        builder.addItem("x", true, false);
+    }
+    EXPECT_EQ(menu.count, fx::kMaxHostMenuItems);
+    EXPECT_FALSE(menu.items[menu.count - 1].separator) << "no separator is left at the end";
+    EXPECT_EQ(builder.addItem("late", true, false), -1);
+
+    char small[4];
+    fmt::copyLabel(small, "\xE2\x82\xAC!", 4);  // a three-byte character fills it exactly
+    EXPECT_STREQ(small, "\xE2\x82\xAC");
+    fmt::copyLabel(small, "a\xE2\x82\xAC", 4);
+    EXPECT_STREQ(small, "a");
 }
 
 }  // namespace

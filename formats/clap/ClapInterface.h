@@ -3,8 +3,8 @@
 
 // Declarations of the CLAP binary interface between a host and a plug-in:
 // the entry, the plug-in factory, the plug-in and host records, events and
-// process, the extensions this plug-in offers or asks its host for, and
-// the preset-discovery factory.
+// process, the extensions this plug-in offers or asks its host for (the
+// context menu both ways), and the preset-discovery factory.
 // Written from the published interface; it is a plain C ABI, so layout,
 // names of the extension ids and constant values must match it exactly.
 
@@ -403,6 +403,83 @@ constexpr const char CLAP_EXT_THREAD_CHECK[] = "clap.thread-check";
 struct clap_host_thread_check_t {
     bool (*is_main_thread)(const clap_host_t* host);
     bool (*is_audio_thread)(const clap_host_t* host);
+};
+
+// ---- Extension: context menu ----
+
+// The published id. Its drafts shared one id across builder records of
+// different layouts, so a host that asks for the draft is not answered.
+constexpr const char CLAP_EXT_CONTEXT_MENU[] = "clap.context-menu/1";
+
+enum : std::uint32_t {
+    CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL = 0,
+    CLAP_CONTEXT_MENU_TARGET_KIND_PARAM = 1,
+};
+
+// What a menu is for: the whole plug-in, or the parameter with this id.
+// Where a call takes a null target, the menu is the global one.
+struct clap_context_menu_target_t {
+    std::uint32_t kind;
+    clap_id id;
+};
+
+using clap_context_menu_item_kind_t = std::uint32_t;
+enum : clap_context_menu_item_kind_t {
+    CLAP_CONTEXT_MENU_ITEM_ENTRY = 0,          // data: clap_context_menu_entry_t
+    CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY = 1,    // data: clap_context_menu_check_entry_t
+    CLAP_CONTEXT_MENU_ITEM_SEPARATOR = 2,      // data: null
+    CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU = 3,  // data: clap_context_menu_submenu_t
+    CLAP_CONTEXT_MENU_ITEM_END_SUBMENU = 4,    // data: null
+    CLAP_CONTEXT_MENU_ITEM_TITLE = 5,          // data: clap_context_menu_item_title_t
+};
+
+struct clap_context_menu_entry_t {
+    const char* label;
+    bool is_enabled;  // false: greyed out, not clickable
+    clap_id action_id;
+};
+
+struct clap_context_menu_check_entry_t {
+    const char* label;
+    bool is_enabled;
+    bool is_checked;
+    clap_id action_id;
+};
+
+struct clap_context_menu_item_title_t {
+    const char* title;
+    bool is_enabled;
+};
+
+struct clap_context_menu_submenu_t {
+    const char* label;
+    bool is_enabled;  // false: greyed out, its items not shown
+};
+
+// Collects the items of one populate call, on the thread it was handed on.
+struct clap_context_menu_builder_t {
+    void* ctx;
+    bool (*add_item)(const clap_context_menu_builder_t* builder, clap_context_menu_item_kind_t item_kind,
+                     const void* item_data);
+    bool (*supports)(const clap_context_menu_builder_t* builder, clap_context_menu_item_kind_t item_kind);
+};
+
+// Every call on the main thread.
+struct clap_plugin_context_menu_t {
+    bool (*populate)(const clap_plugin_t* plugin, const clap_context_menu_target_t* target,
+                     const clap_context_menu_builder_t* builder);
+    bool (*perform)(const clap_plugin_t* plugin, const clap_context_menu_target_t* target, clap_id action_id);
+};
+
+// Every call on the main thread.
+struct clap_host_context_menu_t {
+    bool (*populate)(const clap_host_t* host, const clap_context_menu_target_t* target,
+                     const clap_context_menu_builder_t* builder);
+    bool (*perform)(const clap_host_t* host, const clap_context_menu_target_t* target, clap_id action_id);
+    bool (*can_popup)(const clap_host_t* host);
+    // x and y inside the plug-in's window for an embedded editor.
+    bool (*popup)(const clap_host_t* host, const clap_context_menu_target_t* target, std::int32_t screen_index,
+                  std::int32_t x, std::int32_t y);
 };
 
 // ---- Factory: preset discovery ----

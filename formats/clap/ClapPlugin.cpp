@@ -5,6 +5,7 @@
 
 #include "formats/clap/ClapStreams.h"
 #include "formats/clap/ClapRecords.h"
+#include "formats/shared/HostMenuBuilder.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
 #include "shell/StringCopy.h"
@@ -61,6 +62,80 @@ std::uint32_t eventCount(const clap_input_events_t* events)
     return events != nullptr && events->size != nullptr && events->get != nullptr ? events->size(events) : 0;
 }
 
+// Our one item in a host's menu on a parameter.
+constexpr clap_id kResetToProgramValueAction = 1;
+constexpr const char kResetToProgramValueLabel[] = "Reset to program value";
+
+// One populate call of the host's: the editor's menu and, per item, the
+// host's action.
+struct HostMenuCollector {
+    formats::HostMenuBuilder builder;
+    const effect::HostMenu& menu;
+    bool* choosable;
+    clap_id* actions;
+};
+
+void collectEntry(HostMenuCollector& collector, const char* label, bool enabled, bool checked, clap_id action)
+{
+    const int index = collector.builder.addItem(label, enabled, checked);
+    if (index < 0)
+        return;
+    collector.choosable[index] = collector.menu.items[index].enabled;
+    collector.actions[index] = action;
+}
+
+bool collectHostMenuItem(const clap_context_menu_builder_t* record, clap_context_menu_item_kind_t kind,
+                         const void* data)
+{
+    if (record == nullptr)
+        return false;
+    HostMenuCollector& collector = *static_cast<HostMenuCollector*>(record->ctx);
+    const bool needsData = kind != CLAP_CONTEXT_MENU_ITEM_SEPARATOR && kind != CLAP_CONTEXT_MENU_ITEM_END_SUBMENU;
+    if (needsData && data == nullptr)
+        return false;
+    switch (kind) {
+    case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+        const auto& entry = *static_cast<const clap_context_menu_entry_t*>(data);
+        collectEntry(collector, entry.label, entry.is_enabled, false, entry.action_id);
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
+        const auto& entry = *static_cast<const clap_context_menu_check_entry_t*>(data);
+        collectEntry(collector, entry.label, entry.is_enabled, entry.is_checked, entry.action_id);
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_SEPARATOR:
+        collector.builder.addSeparator();
+        return true;
+    case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
+        const auto& submenu = *static_cast<const clap_context_menu_submenu_t*>(data);
+        collector.builder.beginSubmenu(submenu.label, submenu.is_enabled);
+        return true;
+    }
+    case CLAP_CONTEXT_MENU_ITEM_END_SUBMENU:
+        collector.builder.endSubmenu();
+        return true;
+    case CLAP_CONTEXT_MENU_ITEM_TITLE:
+        collector.builder.addHeading(static_cast<const clap_context_menu_item_title_t*>(data)->title);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool supportsHostMenuItem(const clap_context_menu_builder_t*, clap_context_menu_item_kind_t kind)
+{
+    return kind <= CLAP_CONTEXT_MENU_ITEM_TITLE;
+}
+
+// The parameter a menu target names, -1 for any other target.
+int parameterOfTarget(const clap_context_menu_target_t* target)
+{
+    if (target == nullptr || target->kind != CLAP_CONTEXT_MENU_TARGET_KIND_PARAM || !isParameterId(target->id))
+        return -1;
+    return indexOf(target->id);
+}
+
 }  // namespace
 
 ClapPlugin::ClapPlugin(const clap_host_t* clapHost, const clap_plugin_descriptor_t* descriptor) : host(clapHost)
@@ -92,8 +167,13 @@ bool ClapPlugin::init()
     hostParams = hostExtension<clap_host_params_t>(host, CLAP_EXT_PARAMS);
     hostLatency = hostExtension<clap_host_latency_t>(host, CLAP_EXT_LATENCY);
     hostThreadCheck = hostExtension<clap_host_thread_check_t>(host, CLAP_EXT_THREAD_CHECK);
+    const auto* menus = hostExtension<clap_host_context_menu_t>(host, CLAP_EXT_CONTEXT_MENU);
+    if (menus != nullptr && menus->populate != nullptr && menus->perform != nullptr)
+        hostContextMenu = menus;
     if (!adapter.create())
         return false;
+    if (hostContextMenu != nullptr)
+        adapter.quenchboxEffect()->setHostMenus(this);
     if (AEffEditor* editor = adapter.editor(); editor != nullptr && ClapGui::windowApi() != nullptr) {
         editorGui.reset(new (std::nothrow) ClapGui(
             *editor, host,
@@ -168,6 +248,7 @@ const void* ClapPlugin::extension(const char* id) const
                                  {CLAP_EXT_GUI, gui() != nullptr ? &guiExtension : nullptr},
                                  {CLAP_EXT_TIMER_SUPPORT, drivesEditor() ? &timerExtension : nullptr},
                                  {CLAP_EXT_POSIX_FD_SUPPORT, drivesEditor() ? &descriptorExtension : nullptr},
+                                 {CLAP_EXT_CONTEXT_MENU, &contextMenuExtension},
                              });
 }
 
@@ -394,6 +475,78 @@ void ClapPlugin::onMainThread()
         hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
 }
 
+// ---- Context menus ----
+
+bool ClapPlugin::onMainThreadByHostCheck() const
+{
+    return hostThreadCheck == nullptr || hostThreadCheck->is_main_thread == nullptr
+           || hostThreadCheck->is_main_thread(host);
+}
+
+// The editor asks from its own event handling, on the main thread, never
+// inside a call of the host's.
+bool ClapPlugin::hostMenu(int index, effect::HostMenu& menu)
+{
+    hostMenuActions = HostMenuActions{};
+    HostMenuCollector collector{formats::HostMenuBuilder(menu), menu, hostMenuActions.choosable,
+                                hostMenuActions.action};
+    if (hostContextMenu == nullptr || !isParameterId(static_cast<clap_id>(index)) || !onMainThreadByHostCheck())
+        return false;
+    const clap_context_menu_target_t target{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, static_cast<clap_id>(index)};
+    const clap_context_menu_builder_t builder{&collector, collectHostMenuItem, supportsHostMenuItem};
+    if (!hostContextMenu->populate(host, &target, &builder)) {
+        menu.count = 0;
+        return false;
+    }
+    hostMenuActions.parameter = target.id;
+    return menu.count > 0;
+}
+
+void ClapPlugin::chooseHostMenuItem(int index, int item)
+{
+    if (hostContextMenu == nullptr || index < 0 || hostMenuActions.parameter != static_cast<clap_id>(index)
+        || item < 0 || item >= effect::kMaxHostMenuItems || !hostMenuActions.choosable[item]
+        || !onMainThreadByHostCheck())
+        return;
+    const clap_context_menu_target_t target{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, hostMenuActions.parameter};
+    hostContextMenu->perform(host, &target, hostMenuActions.action[item]);
+}
+
+// A parameter's menu gets our item; the global menu has none of ours.
+bool ClapPlugin::populateContextMenu(const clap_context_menu_target_t* target,
+                                     const clap_context_menu_builder_t* builder)
+{
+    if (builder == nullptr || builder->add_item == nullptr)
+        return false;
+    if (target == nullptr || target->kind == CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL)
+        return true;
+    if (parameterOfTarget(target) < 0)
+        return false;
+    const clap_context_menu_entry_t reset{kResetToProgramValueLabel, true, kResetToProgramValueAction};
+    return builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &reset);
+}
+
+bool ClapPlugin::performContextMenuAction(const clap_context_menu_target_t* target, clap_id action)
+{
+    const int index = parameterOfTarget(target);
+    if (!adapter.created() || index < 0 || action != kResetToProgramValueAction)
+        return false;
+    resetToProgramValue(index);
+    return true;
+}
+
+// As an edit in the editor: one gesture, which reaches the host as output
+// events with the next flush or block. The only call into the host on the
+// way is request_flush, a request any thread may make at any time.
+void ClapPlugin::resetToProgramValue(int index)
+{
+    effect::QuenchboxEffect& quenchbox = *adapter.quenchboxEffect();
+    const float value = quenchbox.programValue(index);
+    quenchbox.beginEdit(index);
+    quenchbox.setParameterAutomated(index, value);
+    quenchbox.endEdit(index);
+}
+
 // ---- Extension tables ----
 
 const clap_plugin_audio_ports_t ClapPlugin::audioPortsExtension = {
@@ -472,6 +625,15 @@ const clap_plugin_timer_support_t ClapPlugin::timerExtension = {
 
 const clap_plugin_posix_fd_support_t ClapPlugin::descriptorExtension = {
     [](const clap_plugin_t* p, int fd, std::uint32_t) { self(p)->gui()->onDescriptor(fd); },
+};
+
+const clap_plugin_context_menu_t ClapPlugin::contextMenuExtension = {
+    [](const clap_plugin_t* p, const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder) {
+        return self(p)->populateContextMenu(target, builder);
+    },
+    [](const clap_plugin_t* p, const clap_context_menu_target_t* target, clap_id action) {
+        return self(p)->performContextMenuAction(target, action);
+    },
 };
 
 }  // namespace quenchbox::clap

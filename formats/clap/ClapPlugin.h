@@ -14,7 +14,13 @@ namespace quenchbox::clap {
 // One CLAP instance: translates the host's calls into the shared adapter's,
 // which owns the effect. The editor's automation and gestures become
 // parameter events for the host.
-class ClapPlugin final : private formats::EditorListener {
+//
+// Context menus, both ways and on the main thread: the editor's menu on a
+// control shows the host's items for its parameter (collected through the
+// host's context-menu extension, submenus flattened), and a host's own menu
+// on a parameter offers "Reset to program value", which moves the parameter
+// as one gesture, as an edit in the editor does.
+class ClapPlugin final : private formats::EditorListener, private effect::HostMenus {
 public:
     ClapPlugin(const clap_host_t* host, const clap_plugin_descriptor_t* descriptor);
 
@@ -38,6 +44,7 @@ private:
     static const clap_plugin_gui_t guiExtension;
     static const clap_plugin_timer_support_t timerExtension;
     static const clap_plugin_posix_fd_support_t descriptorExtension;
+    static const clap_plugin_context_menu_t contextMenuExtension;
 
     bool init();
     void destroy();
@@ -72,12 +79,22 @@ private:
     void editorChanged() override;
     void requestRestartIfLatencyMoved();
     void onMainThread();
+    bool onMainThreadByHostCheck() const;
+
+    // The host's items in the editor's menu (effect::HostMenus).
+    bool hostMenu(int index, effect::HostMenu& menu) override;
+    void chooseHostMenuItem(int index, int item) override;
+    // Our items in the host's menu.
+    bool populateContextMenu(const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder);
+    bool performContextMenuAction(const clap_context_menu_target_t* target, clap_id action);
+    void resetToProgramValue(int index);
 
     clap_plugin_t plugin;
     const clap_host_t* host;
     const clap_host_params_t* hostParams = nullptr;
     const clap_host_latency_t* hostLatency = nullptr;
     const clap_host_thread_check_t* hostThreadCheck = nullptr;
+    const clap_host_context_menu_t* hostContextMenu = nullptr;
     formats::EffectAdapter adapter{this};
     std::unique_ptr<ClapGui> editorGui;
     std::atomic<Stage> stage{Stage::created};
@@ -87,6 +104,15 @@ private:
     // The host is told that every value changed from on_main_thread, after
     // the call that changed them returned (see loadProgram).
     std::atomic<bool> rescanPending{false};
+
+    // The host's menu last collected for the editor: its parameter, and per
+    // item the host's action (none for headings and separators).
+    struct HostMenuActions {
+        clap_id parameter = CLAP_INVALID_ID;
+        bool choosable[effect::kMaxHostMenuItems] = {};
+        clap_id action[effect::kMaxHostMenuItems] = {};
+    };
+    HostMenuActions hostMenuActions;
 };
 
 }  // namespace quenchbox::clap

@@ -505,6 +505,63 @@ protected:
     ~IPlugViewContentScaleSupport() = default;
 };
 
+// ---- The host's context menu for a parameter ----
+using UCoord = int32;
+
+// An entry of a context menu. A group (submenu) is the items between a
+// group start, which carries its name, and a group end.
+struct IContextMenuItem {
+    enum Flags : int32 {
+        kIsSeparator = 1 << 0,
+        kIsDisabled = 1 << 1,
+        kIsChecked = 1 << 2,
+        kIsGroupStart = 1 << 3 | kIsDisabled,
+        kIsGroupEnd = 1 << 4 | kIsSeparator,
+    };
+    String128 name;
+    int32 tag;  // the target's number for the item
+    int32 flags;
+};
+
+// Runs the items of a menu it was handed with.
+class IContextMenuTarget : public FUnknown {
+public:
+    static constexpr InterfaceId iid{0x3CDF2E75, 0x85D34144, 0xBF86D36B, 0xD7C4894D};
+    virtual tresult executeMenuItem(int32 tag) = 0;
+
+protected:
+    ~IContextMenuTarget() = default;
+};
+
+// A menu the host made. getItem hands out the item's target without a
+// reference of its own: it lives as long as the menu.
+class IContextMenu : public FUnknown {
+public:
+    using Item = IContextMenuItem;
+    static constexpr InterfaceId iid{0x2E93C863, 0x0C9C4588, 0x97DBECF5, 0xAD17817D};
+    virtual int32 getItemCount() = 0;
+    virtual tresult getItem(int32 index, Item& item, IContextMenuTarget** target) = 0;
+    virtual tresult addItem(const Item& item, IContextMenuTarget* target) = 0;
+    virtual tresult removeItem(const Item& item, IContextMenuTarget* target) = 0;
+    // At x, y inside the view.
+    virtual tresult popup(UCoord x, UCoord y) = 0;
+
+protected:
+    ~IContextMenu() = default;
+};
+
+// Asked of the component handler, on the UI thread: a menu filled with the
+// host's items for a parameter (none: the plug-in's general menu), for a
+// view of the plug-in's that exists; the caller releases it.
+class IComponentHandler3 : public FUnknown {
+public:
+    static constexpr InterfaceId iid{0x69F11617, 0xD26B400D, 0xA4B6B964, 0x7B6EBBAB};
+    virtual IContextMenu* createContextMenu(IPlugView* plugView, const ParamID* paramID) = 0;
+
+protected:
+    ~IComponentHandler3() = default;
+};
+
 // ---- The host's run loop on Linux, asked of the view's frame ----
 using FileDescriptor = int;
 using TimerInterval = uint64;

@@ -3,6 +3,7 @@
 #include "effect/ParameterMapping.h"
 #include "effect/Parameters.h"
 #include "effect/Programs.h"
+#include "formats/shared/HostMenuBuilder.h"
 #include "formats/shared/ParameterDescriptions.h"
 #include "formats/shared/StateCodec.h"
 #include "formats/vst3/Vst3Streams.h"
@@ -68,6 +69,8 @@ std::string shortTitleOf(int index)
 
 }  // namespace
 
+Vst3Plugin::~Vst3Plugin() { dropHostMenu(); }
+
 // ---- FUnknown ----
 
 tresult Vst3Plugin::queryInterface(const TUID iid, void** object)
@@ -119,6 +122,7 @@ tresult Vst3Plugin::initialize(FUnknown* context)
     hostContext = context;
     if (hostContext != nullptr)
         hostContext->addRef();
+    offerHostMenus();
     return kResultOk;
 }
 
@@ -474,6 +478,7 @@ tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler)
     if (handler == componentHandler)
         return kResultOk;
     stopTicks();
+    dropHostMenu();  // the old handler's
     if (handler != nullptr)
         handler->addRef();
     if (componentHandler != nullptr)
@@ -481,6 +486,7 @@ tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler)
     componentHandler = handler;
     if (componentHandler != nullptr)
         startTicks();
+    offerHostMenus();
     return kResultOk;
 }
 
@@ -488,7 +494,10 @@ IPlugView* Vst3Plugin::createView(FIDString name)
 {
     if (name == nullptr || std::strcmp(name, "editor") != 0 || editor() == nullptr)
         return nullptr;
-    return new (std::nothrow) Vst3View(*this);
+    Vst3View* view = new (std::nothrow) Vst3View(*this);
+    if (view != nullptr)
+        newestView = view;
+    return view;
 }
 
 bool Vst3Plugin::claimEditor(Vst3View& view)
@@ -497,6 +506,108 @@ bool Vst3Plugin::claimEditor(Vst3View& view)
         return false;
     editorView = &view;
     return true;
+}
+
+void Vst3Plugin::releaseEditor(Vst3View& view)
+{
+    if (editorView == &view)
+        editorView = nullptr;
+    if (hostMenuItems.view == &view)
+        dropHostMenu();
+}
+
+void Vst3Plugin::forgetView(Vst3View& view)
+{
+    releaseEditor(view);
+    if (newestView == &view)
+        newestView = nullptr;
+}
+
+// ---- The host's context menu ----
+
+void Vst3Plugin::offerHostMenus()
+{
+    if (effect::QuenchboxEffect* quenchbox = adapter.quenchboxEffect())
+        quenchbox->setHostMenus(componentHandler != nullptr ? this : nullptr);
+}
+
+// The editor asks from its own event handling, on the UI thread, never
+// inside a call of the host's.
+bool Vst3Plugin::hostMenu(int index, effect::HostMenu& menu)
+{
+    dropHostMenu();
+    menu.count = 0;
+    Vst3View* view = menuView();
+    if (componentHandler == nullptr || view == nullptr || index < 0 || !isEffectParameter(static_cast<ParamID>(index)))
+        return false;
+    hostMenuItems.menu = createHostMenu(*view, static_cast<ParamID>(index));
+    if (hostMenuItems.menu == nullptr)
+        return false;
+    hostMenuItems.view = view;
+    hostMenuItems.parameter = index;
+    copyHostMenu(menu);
+    return menu.count > 0;
+}
+
+IContextMenu* Vst3Plugin::createHostMenu(Vst3View& view, ParamID id)
+{
+    void* found = nullptr;
+    if (componentHandler->queryInterface(IComponentHandler3::iid.bytes, &found) != kResultOk || found == nullptr)
+        return nullptr;
+    auto* handler = static_cast<IComponentHandler3*>(found);
+    IContextMenu* menu = handler->createContextMenu(&view, &id);
+    handler->release();
+    return menu;
+}
+
+// Groups become headings with their items after them (HostMenuBuilder).
+void Vst3Plugin::copyHostMenu(effect::HostMenu& menu)
+{
+    formats::HostMenuBuilder builder(menu);
+    IContextMenu& host = *hostMenuItems.menu;
+    const int32 count = host.getItemCount();
+    for (int32 i = 0; i < count; ++i) {
+        IContextMenuItem item{};
+        IContextMenuTarget* target = nullptr;
+        if (host.getItem(i, item, &target) != kResultOk)
+            continue;
+        const std::string name = fromUtf16(item.name, 128);
+        const auto has = [&item](int32 flags) { return (item.flags & flags) == flags; };
+        if (has(IContextMenuItem::kIsGroupEnd)) {
+            builder.endSubmenu();
+        } else if (has(IContextMenuItem::kIsGroupStart)) {
+            builder.beginSubmenu(name.c_str(), true);
+        } else if (has(IContextMenuItem::kIsSeparator)) {
+            builder.addSeparator();
+        } else {
+            const int at = builder.addItem(name.c_str(), !has(IContextMenuItem::kIsDisabled),
+                                           has(IContextMenuItem::kIsChecked));
+            if (at >= 0 && menu.items[at].enabled) {
+                hostMenuItems.target[at] = target;
+                hostMenuItems.tag[at] = item.tag;
+            }
+        }
+    }
+}
+
+void Vst3Plugin::chooseHostMenuItem(int index, int item)
+{
+    if (hostMenuItems.menu == nullptr || index != hostMenuItems.parameter || item < 0
+        || item >= effect::kMaxHostMenuItems || hostMenuItems.target[item] == nullptr)
+        return;
+    // The host may let go of the view, and so of the menu, while it runs the
+    // item: the target lives as long as the menu.
+    IContextMenu* menu = hostMenuItems.menu;
+    menu->addRef();
+    hostMenuItems.target[item]->executeMenuItem(hostMenuItems.tag[item]);
+    menu->release();
+}
+
+void Vst3Plugin::dropHostMenu()
+{
+    if (hostMenuItems.menu != nullptr)
+        hostMenuItems.menu->release();
+    hostMenuItems = HostMenuItems{};
 }
 
 // ---- Programs ----

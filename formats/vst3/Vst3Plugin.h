@@ -41,6 +41,12 @@ class Vst3View;
 // or context (Linux), or a timer of the UI thread's message loop (Windows).
 // A Linux host that offers no run loop and attaches no view hears of them
 // when a view is next attached.
+//
+// The host's context menu (IComponentHandler3): the editor's menu on a
+// control shows the host's items for its parameter. The host makes the
+// menu for a view it holds (the one showing the editor, else the newest);
+// the plug-in keeps it, to run a chosen item through its target, until the
+// next menu, until that view goes or until the handler goes.
 class Vst3Plugin final : public IComponent,
                          public IAudioProcessor,
                          public IEditController,
@@ -48,7 +54,8 @@ class Vst3Plugin final : public IComponent,
 #if !defined(_WIN32)
                          public ITimerHandler,
 #endif
-                         public IProcessContextRequirements {
+                         public IProcessContextRequirements,
+                         private effect::HostMenus {
 public:
     // The program-change parameter's id: outside the sixteen, fixed for good.
     static constexpr ParamID kProgramParameterId = 0x70726F67;  // "prog"
@@ -132,7 +139,9 @@ public:
     AEffEditor* editor() const { return initialized ? adapter.editor() : nullptr; }
     // One view at a time holds the editor.
     bool claimEditor(Vst3View& view);
-    void releaseEditor() { editorView = nullptr; }
+    void releaseEditor(Vst3View& view);
+    // The view is being destroyed.
+    void forgetView(Vst3View& view);
 
     // Hands the host what waits for it: the editor's edits in their order,
     // the view's size request, then one restart with every flag collected
@@ -143,7 +152,7 @@ public:
     effect::QuenchboxEffect* quenchboxEffect() const { return adapter.quenchboxEffect(); }
 
 private:
-    ~Vst3Plugin() = default;
+    ~Vst3Plugin();
 
     template <typename Sample>
     tresult processAudio(ProcessData& data);
@@ -156,6 +165,16 @@ private:
     void stopTicks();
     static int programOf(ParamValue value);
 
+    // The host's items in the editor's menu (effect::HostMenus), on the UI
+    // thread.
+    bool hostMenu(int index, effect::HostMenu& menu) override;
+    void chooseHostMenuItem(int index, int item) override;
+    void offerHostMenus();
+    Vst3View* menuView() const { return editorView != nullptr ? editorView : newestView; }
+    IContextMenu* createHostMenu(Vst3View& view, ParamID id);
+    void copyHostMenu(effect::HostMenu& menu);
+    void dropHostMenu();
+
     std::atomic<uint32> references{1};
     formats::EffectAdapter adapter;
     FUnknown* hostContext = nullptr;
@@ -165,6 +184,18 @@ private:
     // Restart flags waiting for sendToHost; any thread may add to them.
     std::atomic<int32> pendingRestart{0};
     Vst3View* editorView = nullptr;
+    Vst3View* newestView = nullptr;  // the last one created that still exists
+    // The host's menu last made for the editor, with its own reference, and
+    // per item its target (the menu's, unreferenced) and tag; no target for
+    // what cannot be chosen.
+    struct HostMenuItems {
+        IContextMenu* menu = nullptr;
+        Vst3View* view = nullptr;
+        int parameter = -1;
+        IContextMenuTarget* target[effect::kMaxHostMenuItems] = {};
+        int32 tag[effect::kMaxHostMenuItems] = {};
+    };
+    HostMenuItems hostMenuItems;
 #if defined(_WIN32)
     std::unique_ptr<win32::ThreadTimer> ticks;
 #else

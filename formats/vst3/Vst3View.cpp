@@ -32,6 +32,7 @@ Vst3View::Vst3View(Vst3Plugin& owner)
 Vst3View::~Vst3View()
 {
     removed();
+    plugin.forgetView(*this);
     plugin.release();
 }
 
@@ -79,7 +80,7 @@ tresult Vst3View::attached(void* parent, FIDString type)
         return kResultFalse;  // another view of this instance shows the editor
     if (!startDriving() || !editor->open(parent)) {
         stopDriving();
-        plugin.releaseEditor();
+        plugin.releaseEditor(*this);
         return kResultFalse;
     }
     open = true;
@@ -105,7 +106,7 @@ tresult Vst3View::removed()
     editor->close();
     open = false;
     sizePending = false;
-    plugin.releaseEditor();
+    plugin.releaseEditor(*this);
     return kResultOk;
 }
 
