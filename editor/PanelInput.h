@@ -84,7 +84,7 @@ struct ControlMenu {
 };
 
 constexpr const char* kTypeValueLabel = "Type a value...";
-constexpr const char* kResetLabel = "Reset to program value";
+constexpr const char* kResetLabel = effect::kResetToProgramLabel;
 
 }  // namespace quenchbox::editor
 

@@ -15,7 +15,11 @@ struct HostMenuItem {
     bool separator;  // a line between groups; not choosable
 };
 
-constexpr int kMaxHostMenuItems = 24;  // the rest of a longer menu is left off
+constexpr int kMaxHostMenuItems = 24;
+
+// The item that puts a control back to the selected program's value: in
+// the editor's own menu, and offered to a host's menu where it asks.
+constexpr const char* kResetToProgramLabel = "Reset to program value";  // the rest of a longer menu is left off
 
 struct HostMenu {
     int count = 0;

@@ -64,7 +64,6 @@ std::uint32_t eventCount(const clap_input_events_t* events)
 
 // Our one item in a host's menu on a parameter.
 constexpr clap_id kResetToProgramValueAction = 1;
-constexpr const char kResetToProgramValueLabel[] = "Reset to program value";
 
 // One populate call of the host's: the editor's menu and, per item, the
 // host's action.
@@ -522,7 +521,7 @@ bool ClapPlugin::populateContextMenu(const clap_context_menu_target_t* target,
         return true;
     if (parameterOfTarget(target) < 0)
         return false;
-    const clap_context_menu_entry_t reset{kResetToProgramValueLabel, true, kResetToProgramValueAction};
+    const clap_context_menu_entry_t reset{effect::kResetToProgramLabel, true, kResetToProgramValueAction};
     return builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &reset);
 }
 

@@ -124,8 +124,25 @@ const void* ClapEditorHost::hostExtension(const clap_host_t* host, const char* i
         [](const clap_host_t*) { return false; },
         [](const clap_host_t*, bool) {},
     };
+    static const clap_host_context_menu_t contextMenu = {
+        [](const clap_host_t*, const clap_context_menu_target_t* target, const clap_context_menu_builder_t* builder) {
+            const clap_context_menu_entry_t automate{"Automate", true, kAutomateAction};
+            return target == nullptr || target->kind != CLAP_CONTEXT_MENU_TARGET_KIND_PARAM ||
+                   builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &automate);
+        },
+        [](const clap_host_t* h, const clap_context_menu_target_t* target, clap_id action) {
+            of(h).performedMenuActions.push_back({target != nullptr ? target->id : CLAP_INVALID_ID, action});
+            return true;
+        },
+        [](const clap_host_t*) { return false; },
+        [](const clap_host_t*, const clap_context_menu_target_t*, std::int32_t, std::int32_t, std::int32_t) {
+            return false;
+        },
+    };
     if (std::string_view(id) == CLAP_EXT_GUI)
         return &guiSupport;
+    if (std::string_view(id) == CLAP_EXT_CONTEXT_MENU)
+        return &contextMenu;
     const Support offered = of(host).support;
     if (std::string_view(id) == CLAP_EXT_TIMER_SUPPORT && offered == Support::timerAndDescriptor)
         return &timerSupport;

@@ -53,6 +53,10 @@ public:
     Window parent = 0;
     // What the plug-in asked for with the gui's request_resize.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> requestedSizes;
+    // The host's context menu offers one entry, "Automate", on a parameter
+    // (action kAutomateAction); what it performed: (parameter, action).
+    static constexpr clap_id kAutomateAction = 7;
+    std::vector<std::pair<clap_id, clap_id>> performedMenuActions;
 
 private:
     static const void* hostExtension(const clap_host_t* host, const char* id);

@@ -278,5 +278,44 @@ TEST(PanelHabitsFormats, WheelAndKeysReachClapAndVst3HostsAsOneGesture)
     vst3.detach();
 }
 
+// A right click on Drive shows the host's own item below the panel's; the
+// host hears its choice. Drive's menu opens at the pointer: the host's item
+// is the fourth, after the two of the panel and a separator.
+constexpr int kHostItemY = kDriveY + 4 + 20 + 20 + 7 + 10;
+
+TEST(PanelHabitsFormats, TheHostsMenuItemsAppearAndReachTheHost)
+{
+    ClapEditorHost clap(QUENCHBOX_CLAP_PATH, ClapEditorHost::Support::timerAndDescriptor);
+    ASSERT_TRUE(clap.ready());
+    ASSERT_TRUE(clap.embed());
+    clap.runFor(100);
+    Window editor = childOf(clap.display, clap.parent);
+    sendButton(clap.display, editor, ButtonPress, kDriveX, kDriveY, Button3, 0, 3000);
+    clap.runFor(100);
+    savePng(cropped(windowPicture(clap.display, clap.parent), kDriveX - 10, kDriveY - 10, 230, 100),
+            besideTheTests("panel-menu-clap-1x.png"));
+    sendButton(clap.display, editor, ButtonPress, kDriveX + 40, kHostItemY, Button1, 0, 3600);
+    clap.runFor(100);
+    ASSERT_EQ(clap.performedMenuActions.size(), 1u);
+    EXPECT_EQ(clap.performedMenuActions[0].first, static_cast<clap_id>(kDrive));
+    EXPECT_EQ(clap.performedMenuActions[0].second, ClapEditorHost::kAutomateAction);
+    clap.unembed();
+
+    Vst3EditorHost vst3(QUENCHBOX_VST3_PATH, Vst3EditorHost::Support::runLoop);
+    ASSERT_EQ(vst3.attach(), kResultOk);
+    vst3.runFor(100);
+    editor = childOf(vst3.display, vst3.parent);
+    sendButton(vst3.display, editor, ButtonPress, kDriveX, kDriveY, Button3, 0, 3000);
+    vst3.runFor(100);
+    sendButton(vst3.display, editor, ButtonPress, kDriveX + 40, kHostItemY, Button1, 0, 3600);
+    vst3.runFor(100);
+    const auto& runs = vst3.instance().host().menuRuns();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].id, static_cast<ParamID>(kDrive));
+    EXPECT_EQ(runs[0].tag, quenchbox::host::HostContextMenu::kAutomationLaneTag);
+    EXPECT_EQ(vst3.instance().host().lastMenuView(), vst3.view);
+    vst3.detach();
+}
+
 }  // namespace
 }  // namespace editortest
