@@ -281,6 +281,39 @@ TEST(Lv2Ui, ADragIsWrittenToTheControlPortAsOneGesture)
     EXPECT_NEAR(host.calls[host.calls.size() - 2].value, before + 0.2f, 1e-6);
 }
 
+// A wheel notch and a double click (back to the port's default: LV2 shows a
+// UI no selected program) are touched gestures of their own.
+TEST(Lv2Ui, TheWheelAndADoubleClickAreTouchedGesturesToo)
+{
+    UiHost host;
+    ASSERT_TRUE(host.instantiate());
+    host.runFor(100);
+    host.calls.clear();
+    const float before = host.dsp.control(effect::kDrive);
+    const Window editor = editortest::childOf(host.display, host.parent);
+    editortest::sendButton(host.display, editor, ButtonPress, editortest::kDriveX, editortest::kDriveY, Button4, 0, 4000);
+    // The gesture ends a moment after the last notch: run until it has.
+    for (int i = 0; i < 400 && (host.calls.empty() || host.calls.back().kind != HostCall::release); ++i)
+        host.runFor(25);
+    ASSERT_EQ(host.calls.size(), 3u);
+    EXPECT_EQ(host.calls[0].kind, HostCall::grab);
+    EXPECT_EQ(host.calls[1].kind, HostCall::write);
+    EXPECT_NEAR(host.calls[1].value, before + 0.01f, 1e-6);
+    EXPECT_EQ(host.calls[2].kind, HostCall::release);
+
+    host.calls.clear();
+    for (unsigned long time : {5000ul, 5100ul}) {
+        editortest::sendButton(host.display, editor, ButtonPress, editortest::kDriveX, editortest::kDriveY, Button1, 0,
+                               time);
+        editortest::sendButton(host.display, editor, ButtonRelease, editortest::kDriveX, editortest::kDriveY, Button1,
+                               0, time + 20);
+        host.runFor(50);
+    }
+    ASSERT_FALSE(host.calls.empty());
+    EXPECT_EQ(host.calls.back().kind, HostCall::release);
+    EXPECT_FLOAT_EQ(host.calls[host.calls.size() - 2].value, effect::kParameters[effect::kDrive].defaultValue);
+}
+
 // The user's zoom in the panel (the badge's menu) asks the host to resize
 // the UI's window through ui:resize.
 TEST(Lv2Ui, AZoomInThePanelResizesThroughTheHost)
