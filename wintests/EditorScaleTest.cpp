@@ -186,6 +186,38 @@ WINTEST(ADialDragOverOnePanelDistanceMovesAsFarAtEverySize)
     CHECK(std::fabs(session.parameter(kDrive) - 0.5f) < 1e-6f);
 }
 
+// The value label while Drive turns and the focus ring the keys show, at
+// 1x and 2x: for the eye and the docs.
+WINTEST(TheValueLabelAndTheFocusRingAtTheScale)
+{
+    if (expectedScale() != 1.0 && expectedScale() != 2.0)
+        return;
+    ComApartment com;
+    EditorSession session;
+    session.setParameter(kDrive, 0.4f);
+    REQUIRE(session.open());
+    pumpMessages(100);
+    HWND drive = session.widgetAt(scaled(27), scaled(171));
+    REQUIRE(drive != nullptr);
+    const std::string size = std::to_string(scaled(1)) + "x.png";
+    SendMessageA(drive, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(scaled(47), scaled(60)));
+    SendMessageA(drive, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(scaled(47), scaled(40)));
+    pumpMessages(100);
+    const Image turning = captureWindow(session.editorWindow());
+    SendMessageA(drive, WM_LBUTTONUP, 0, MAKELPARAM(scaled(47), scaled(40)));
+    savePng(turning.crop(scaled(10), scaled(160), scaled(230), scaled(135)),
+            besideThisProgram(("panel-value-label-windows-" + size).c_str()));
+    // The press gave the panel the keyboard; a key shows the ring.
+    SendMessageA(session.editorWindow(), WM_KEYDOWN, VK_RIGHT, 1);
+    pumpMessages(100);
+    const Image ring = captureWindow(session.editorWindow());
+    savePng(ring.crop(scaled(10), scaled(160), scaled(230), scaled(135)),
+            besideThisProgram(("panel-focus-ring-windows-" + size).c_str()));
+    const std::uint32_t left = ring.at(scaled(25), scaled(218));
+    CHECK(channel(left, 16) > 0xB0 && channel(left, 8) > 0xB0);
+    CHECK(std::fabs(session.parameter(kDrive) - 0.51f) < 1e-6f);
+}
+
 WINTEST(AtTwoTimesThePanelReducedByHalfIsTheOneTimesPanelOnlySharper)
 {
     if (expectedScale() != 2.0)
