@@ -8,6 +8,10 @@ namespace quenchbox::editor {
 namespace {
 
 constexpr int kBytesPerPixel = 4;
+// A target byte's sum is at most 255 times the source's area (in units of
+// 1/(target width * target height) of a source pixel): with at most 2^24
+// source pixels (4096 x 4096) it fits 32 bits, rounding included.
+constexpr std::uint64_t kLargestSourceArea = std::uint64_t{1} << 24;
 
 // The source pixels one target pixel covers along one axis, with their
 // overlaps. Lengths are measured in units of 1/(target size) of a source
@@ -23,7 +27,7 @@ struct Footprint {
 
 struct AxisFootprints {
     std::vector<Footprint> footprints;
-    std::vector<std::uint64_t> weights;
+    std::vector<std::uint32_t> weights;
 };
 
 AxisFootprints footprintsAlong(int sourceSize, int targetSize)
@@ -39,7 +43,7 @@ AxisFootprints footprintsAlong(int sourceSize, int targetSize)
         axis.footprints.push_back({static_cast<int>(first), static_cast<int>(last - first + 1), axis.weights.size()});
         for (std::int64_t j = first; j <= last; ++j) {
             const std::int64_t overlap = std::min(end, (j + 1) * sourcePixel) - std::max(start, j * sourcePixel);
-            axis.weights.push_back(static_cast<std::uint64_t>(overlap));
+            axis.weights.push_back(static_cast<std::uint32_t>(overlap));
         }
     }
     return axis;
@@ -47,13 +51,13 @@ AxisFootprints footprintsAlong(int sourceSize, int targetSize)
 
 // One source row reduced along x: per target pixel and byte, the overlaps
 // times the bytes, added up.
-void sumAlongRow(const std::uint8_t* row, const AxisFootprints& columns, std::vector<std::uint64_t>& sums)
+void sumAlongRow(const std::uint8_t* row, const AxisFootprints& columns, std::vector<std::uint32_t>& sums)
 {
-    std::uint64_t* out = sums.data();
+    std::uint32_t* out = sums.data();
     for (const Footprint& footprint : columns.footprints) {
-        std::uint64_t byteSums[kBytesPerPixel] = {};
+        std::uint32_t byteSums[kBytesPerPixel] = {};
         const std::uint8_t* pixel = row + static_cast<std::size_t>(footprint.first) * kBytesPerPixel;
-        const std::uint64_t* weight = columns.weights.data() + footprint.weightIndex;
+        const std::uint32_t* weight = columns.weights.data() + footprint.weightIndex;
         for (int j = 0; j < footprint.count; ++j, pixel += kBytesPerPixel)
             for (int b = 0; b < kBytesPerPixel; ++b)
                 byteSums[b] += weight[j] * pixel[b];
@@ -73,16 +77,16 @@ bool resampleByArea(const PixelRows& source, const WritablePixelRows& target)
 {
     if (!validRows(source.width, source.height, source.stride) ||
         !validRows(target.width, target.height, target.stride) ||
-        std::uint64_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height) > (1ull << 32))
+        std::uint64_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height) > kLargestSourceArea)
         return false;
     const AxisFootprints columns = footprintsAlong(source.width, target.width);
     const AxisFootprints rows = footprintsAlong(source.height, target.height);
     // Every target pixel's weights add up to the source's area in units.
-    const std::uint64_t total = std::uint64_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height);
+    const std::uint32_t total = std::uint32_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height);
 
     const std::size_t sumCount = static_cast<std::size_t>(target.width) * kBytesPerPixel;
-    std::vector<std::uint64_t> rowSums(sumCount);
-    std::vector<std::uint64_t> areaSums(sumCount);
+    std::vector<std::uint32_t> rowSums(sumCount);
+    std::vector<std::uint32_t> areaSums(sumCount);
     // Target rows go down the source in order and neighbours share the
     // source row on their boundary: the last row summed is kept.
     int summedRow = -1;
@@ -96,7 +100,7 @@ bool resampleByArea(const PixelRows& source, const WritablePixelRows& target)
                             columns, rowSums);
                 summedRow = sourceRow;
             }
-            const std::uint64_t weight = rows.weights[footprint.weightIndex + static_cast<std::size_t>(k)];
+            const std::uint32_t weight = rows.weights[footprint.weightIndex + static_cast<std::size_t>(k)];
             for (std::size_t i = 0; i < sumCount; ++i)
                 areaSums[i] += weight * rowSums[i];
         }

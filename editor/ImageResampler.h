@@ -43,8 +43,8 @@ struct WritablePixelRows {
 
 // Fills `target` with `source` resampled to the target's size (larger or
 // smaller). False, with nothing written, when a size is not positive, a
-// stride is shorter than its row, or the image is too large for the exact
-// sums (more than 2^32 source pixels).
+// stride is shorter than its row, or the source is too large for the exact
+// 32-bit sums (more than 2^24 pixels, 4096 x 4096).
 bool resampleByArea(const PixelRows& source, const WritablePixelRows& target);
 
 }  // namespace quenchbox::editor
