@@ -71,18 +71,25 @@ bool validRows(int width, int height, int stride)
     return width > 0 && height > 0 && stride / kBytesPerPixel >= width;
 }
 
+std::uint64_t pixelCount(int width, int height)
+{
+    return std::uint64_t{static_cast<unsigned>(width)} * static_cast<unsigned>(height);
+}
+
+std::size_t rowOffset(int row, int stride) { return static_cast<std::size_t>(row) * static_cast<std::size_t>(stride); }
+
 }  // namespace
 
 bool resampleByArea(const PixelRows& source, const WritablePixelRows& target)
 {
     if (!validRows(source.width, source.height, source.stride) ||
         !validRows(target.width, target.height, target.stride) ||
-        std::uint64_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height) > kLargestSourceArea)
+        pixelCount(source.width, source.height) > kLargestSourceArea)
         return false;
     const AxisFootprints columns = footprintsAlong(source.width, target.width);
     const AxisFootprints rows = footprintsAlong(source.height, target.height);
     // Every target pixel's weights add up to the source's area in units.
-    const std::uint32_t total = std::uint32_t{static_cast<unsigned>(source.width)} * static_cast<unsigned>(source.height);
+    const auto total = static_cast<std::uint32_t>(pixelCount(source.width, source.height));
 
     const std::size_t sumCount = static_cast<std::size_t>(target.width) * kBytesPerPixel;
     std::vector<std::uint32_t> rowSums(sumCount);
@@ -96,15 +103,14 @@ bool resampleByArea(const PixelRows& source, const WritablePixelRows& target)
         for (int k = 0; k < footprint.count; ++k) {
             const int sourceRow = footprint.first + k;
             if (sourceRow != summedRow) {
-                sumAlongRow(source.pixels + static_cast<std::size_t>(sourceRow) * static_cast<std::size_t>(source.stride),
-                            columns, rowSums);
+                sumAlongRow(source.pixels + rowOffset(sourceRow, source.stride), columns, rowSums);
                 summedRow = sourceRow;
             }
             const std::uint32_t weight = rows.weights[footprint.weightIndex + static_cast<std::size_t>(k)];
             for (std::size_t i = 0; i < sumCount; ++i)
                 areaSums[i] += weight * rowSums[i];
         }
-        std::uint8_t* out = target.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(target.stride);
+        std::uint8_t* out = target.pixels + rowOffset(y, target.stride);
         for (std::size_t i = 0; i < sumCount; ++i)
             out[i] = static_cast<std::uint8_t>((areaSums[i] + total / 2) / total);
     }

@@ -76,10 +76,11 @@ private:
     Unref unref = nullptr;
 };
 
-std::uint32_t pixelAt(cairo_surface_t* surface, int x, int y)
+// The byte at `shift` of pixel (x, y): 16 red, 8 green, 0 blue.
+int channelAt(cairo_surface_t* surface, int x, int y, int shift)
 {
     const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    return reinterpret_cast<const std::uint32_t*>(row)[x];
+    return static_cast<int>((reinterpret_cast<const std::uint32_t*>(row)[x] >> shift) & 0xFF);
 }
 
 bool sameSize(cairo_surface_t* a, cairo_surface_t* b)
@@ -100,8 +101,7 @@ double rmsError(cairo_surface_t* a, cairo_surface_t* b)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int shift : {16, 8, 0}) {
-                const int difference =
-                    static_cast<int>((pixelAt(a, x, y) >> shift) & 0xFF) - static_cast<int>((pixelAt(b, x, y) >> shift) & 0xFF);
+                const int difference = channelAt(a, x, y, shift) - channelAt(b, x, y, shift);
                 sum += difference * difference;
             }
     return std::sqrt(sum / (3.0 * width * height));
@@ -115,8 +115,7 @@ int largestDifference(cairo_surface_t* a, cairo_surface_t* b)
     for (int y = 0; y < cairo_image_surface_get_height(a); ++y)
         for (int x = 0; x < cairo_image_surface_get_width(a); ++x)
             for (int shift : {16, 8, 0})
-                largest = std::max(largest, std::abs(static_cast<int>((pixelAt(a, x, y) >> shift) & 0xFF) -
-                                                     static_cast<int>((pixelAt(b, x, y) >> shift) & 0xFF)));
+                largest = std::max(largest, std::abs(channelAt(a, x, y, shift) - channelAt(b, x, y, shift)));
     return largest;
 }
 
