@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Windows test programs of a build tree under wine, inside a virtual
-# X server, takes the panel screenshot (build/windows/panel-screenshot.png)
-# and ends with the total "windows: N passed, M failed".
+# X server, takes the panel screenshot (build/windows/panel-screenshot.png),
+# saves the main panel at each size between 1x and 2x
+# (build/windows/panel-main-*.png) and ends with the total
+# "windows: N passed, M failed".
 # Usage: run-wintests.sh [build folder, default build/windows]
 #
 # The wine prefix lives in the build tree and is made once (it costs about
@@ -81,6 +83,8 @@ done
 timeout 120 wine "$build/panel-screenshot.exe" </dev/null 2>&1 | tr -d '\r' || failed=$((failed + 1))
 # The editor itself in a host window: default program, "Screaming Solo", about view.
 timeout 120 wine "$build/editor-screenshot.exe" </dev/null 2>&1 | tr -d '\r' || failed=$((failed + 1))
+# The main panel as the skin loader draws it between 1x and 2x, for quenchbox-skin-figures.
+timeout 120 wine "$build/panel-sizes.exe" </dev/null 2>&1 | tr -d '\r' || failed=$((failed + 1))
 
 echo "The Windows tests took $((SECONDS - started)) s under wine"
 echo "windows: $passed passed, $failed failed"

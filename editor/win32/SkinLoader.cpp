@@ -1,5 +1,6 @@
 #include "editor/win32/SkinLoader.h"
 
+#include "editor/ImageResampler.h"
 #include "editor/win32/TopDownDib.h"
 #include "resources/SkinIds.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace quenchbox::editor {
 
@@ -82,43 +84,61 @@ bool decodePremultipliedBgra(IStream* stream, ComReference<IWICBitmapSource>& co
     return SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.put()));
 }
 
+// A new top-down 32-bit DIB section and its pixels; null when the pixel
+// count does not fit the byte count CopyPixels takes.
+HBITMAP createTopDownDib(UINT width, UINT height, BYTE*& pixels)
+{
+    if (width == 0 || height == 0 || std::uint64_t{width} * 4 * height > 0x7FFFFFFF)
+        return nullptr;
+    const BITMAPINFO info = topDownDibInfo(static_cast<LONG>(width), static_cast<LONG>(height));
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    pixels = static_cast<BYTE*>(bits);
+    return bitmap;
+}
+
 HBITMAP copyIntoTopDownDib(IWICBitmapSource* source)
 {
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0)
-        return nullptr;
-    // The pixel count must fit the byte count CopyPixels takes.
-    const std::uint64_t stride = std::uint64_t{width} * 4;
-    if (stride * height > 0x7FFFFFFF)
-        return nullptr;
-
-    const BITMAPINFO info = topDownDibInfo(static_cast<LONG>(width), static_cast<LONG>(height));
-
-    void* pixels = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    ReleaseDC(nullptr, screen);
+    BYTE* pixels = nullptr;
+    HBITMAP bitmap = SUCCEEDED(source->GetSize(&width, &height)) ? createTopDownDib(width, height, pixels) : nullptr;
     if (bitmap == nullptr)
         return nullptr;
-    if (FAILED(source->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(stride * height),
-                                  static_cast<BYTE*>(pixels)))) {
+    if (FAILED(source->CopyPixels(nullptr, width * 4, width * 4 * height, pixels))) {
         DeleteObject(bitmap);
         return nullptr;
     }
     return bitmap;
 }
 
-
-// `source` reduced or enlarged to width x height.
-bool scaleTo(IWICBitmapSource* source, UINT width, UINT height, ComReference<IWICBitmapScaler>& scaled)
+// `source` resampled by area into a new width x height DIB: the same pixels
+// as the X11 build draws from the same PNG.
+HBITMAP resampleIntoTopDownDib(IWICBitmapSource* source, UINT width, UINT height)
 {
-    ComReference<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.put()))))
-        return false;
-    return SUCCEEDED(factory->CreateBitmapScaler(scaled.put())) &&
-           SUCCEEDED(scaled->Initialize(source, width, height, WICBitmapInterpolationModeFant));
+    UINT sourceWidth = 0;
+    UINT sourceHeight = 0;
+    if (FAILED(source->GetSize(&sourceWidth, &sourceHeight)) ||
+        std::uint64_t{sourceWidth} * 4 * sourceHeight > 0x7FFFFFFF)
+        return nullptr;
+    const UINT sourceStride = sourceWidth * 4;
+    std::vector<BYTE> sourcePixels(std::size_t{sourceStride} * sourceHeight);
+    if (FAILED(source->CopyPixels(nullptr, sourceStride, static_cast<UINT>(sourcePixels.size()), sourcePixels.data())))
+        return nullptr;
+    BYTE* pixels = nullptr;
+    HBITMAP bitmap = createTopDownDib(width, height, pixels);
+    if (bitmap == nullptr)
+        return nullptr;
+    const PixelRows from{sourcePixels.data(), static_cast<int>(sourceWidth), static_cast<int>(sourceHeight),
+                         static_cast<int>(sourceStride)};
+    const WritablePixelRows to{pixels, static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4)};
+    if (!resampleByArea(from, to)) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
+    return bitmap;
 }
 
 std::uint32_t bigEndian32(const BYTE* bytes)
@@ -159,11 +179,7 @@ HBITMAP loadScaledPngResource(HINSTANCE module, int resourceId, double scale, in
         return nullptr;
     if (sourceWidth == static_cast<UINT>(width) && sourceHeight == static_cast<UINT>(height))
         return copyIntoTopDownDib(converted.get());
-    // Premultiplied pixels are averaged, so transparent edges gain no fringe.
-    ComReference<IWICBitmapScaler> scaled;
-    if (!scaleTo(converted.get(), static_cast<UINT>(width), static_cast<UINT>(height), scaled))
-        return nullptr;
-    return copyIntoTopDownDib(scaled.get());
+    return resampleIntoTopDownDib(converted.get(), static_cast<UINT>(width), static_cast<UINT>(height));
 }
 
 HBITMAP loadPngResource(HINSTANCE module, int resourceId)

@@ -15,8 +15,7 @@ HBITMAP loadPngResource(HINSTANCE module, int resourceId);
 // Skin `resourceId` for the editor drawn at `scale`, `width` x `height`
 // pixels (its 1x size scaled): at 1x the skin itself, at 2x its 2x
 // rendering (id + SKIN_2X_OFFSET), between them the 2x rendering reduced by
-// WIC's Fant interpolation, which averages the source pixels under each
-// target pixel. Null as for loadPngResource.
+// resampleByArea, as the X11 build reduces it. Null as for loadPngResource.
 HBITMAP loadScaledPngResource(HINSTANCE module, int resourceId, double scale, int width, int height);
 
 // The size the PNG resource's header states, without decoding it.

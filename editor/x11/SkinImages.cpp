@@ -1,5 +1,6 @@
 #include "editor/x11/SkinImages.h"
 
+#include "editor/ImageResampler.h"
 #include "editor/x11/EmbeddedSkins.h"
 #include "resources/SkinIds.h"
 
@@ -68,15 +69,17 @@ cairo_surface_t* loadSkinScaled(int id, double scale, int width, int height)
     if (sourceWidth == width && sourceHeight == height)
         return source;
     cairo_surface_t* scaled = cairo_image_surface_create(cairo_image_surface_get_format(source), width, height);
-    cairo_t* cr = cairo_create(scaled);
-    cairo_scale(cr, static_cast<double>(width) / sourceWidth, static_cast<double>(height) / sourceHeight);
-    cairo_set_source_surface(cr, source, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    const bool resampled =
+        cairo_surface_status(scaled) == CAIRO_STATUS_SUCCESS &&
+        resampleByArea({cairo_image_surface_get_data(source), sourceWidth, sourceHeight,
+                        cairo_image_surface_get_stride(source)},
+                       {cairo_image_surface_get_data(scaled), width, height, cairo_image_surface_get_stride(scaled)});
     cairo_surface_destroy(source);
-    cairo_surface_flush(scaled);
+    if (!resampled) {
+        cairo_surface_destroy(scaled);
+        return nullptr;
+    }
+    cairo_surface_mark_dirty(scaled);
     return scaled;
 }
 

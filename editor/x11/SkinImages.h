@@ -17,9 +17,8 @@ cairo_surface_t* loadSkin(int id);
 
 // Skin `id` drawn for `scale` at `width` x `height` pixels (its size at 1x
 // scaled, as scaledBox places it): at 1x the skin itself, at 2x its 2x
-// rendering, between them the 2x rendering reduced with cairo's good
-// filter, which averages the source pixels under each target pixel rather
-// than sampling them. Null as for loadSkin.
+// rendering, between them the 2x rendering reduced by resampleByArea, as
+// the Windows build reduces it. Null as for loadSkin.
 cairo_surface_t* loadSkinScaled(int id, double scale, int width, int height);
 
 // The skins one editor has decoded for its scale, each once, kept while the
