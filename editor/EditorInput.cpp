@@ -60,6 +60,17 @@ PanelKey panelKeyFromVirtual(int virtualKey)
     }
 }
 
+KeyStroke strokeFromVirtual(int character, int virtualKey, int modifiers, char (&typed)[2])
+{
+    const bool printable = character >= 0x20 && character < 0x7F;
+    typed[0] = printable ? static_cast<char>(character) : '\0';
+    typed[1] = '\0';
+    PanelKey key = panelKeyFromVirtual(virtualKey);
+    if (key == PanelKey::other && character == ' ')  // some hosts give space only as a character
+        key = PanelKey::space;
+    return {key, (modifiers & kVirtualShift) != 0, (modifiers & kVirtualShortcut) != 0, typed};
+}
+
 bool EditorModel::isContinuous(int widget) const { return isDialWidget(widget) || isSliderWidget(widget); }
 
 int EditorModel::controlValue(int widget)

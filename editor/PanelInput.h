@@ -42,6 +42,9 @@ struct KeyStroke {
 PanelKey panelKeyFromVirtual(int virtualKey);
 constexpr int kVirtualShift = 1;
 constexpr int kVirtualShortcut = 2 | 4 | 8;
+// A key as those hosts hand it over: its character (typed into `typed`
+// when printable ASCII), virtual key and modifiers.
+KeyStroke strokeFromVirtual(int character, int virtualKey, int modifiers, char (&typed)[2]);
 
 // What the panel shows over its controls, in panel units; each layer draws
 // it in the panel's style at its scale.

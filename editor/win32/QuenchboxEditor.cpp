@@ -542,15 +542,11 @@ bool QuenchboxEditor::onKeyDown(VstKeyCode& code)
 {
     if (window == nullptr)
         return false;
-    const bool printable = code.character >= 0x20 && code.character < 0x7F;
-    const char typed[2] = {printable ? static_cast<char>(code.character) : '\0', '\0'};
-    PanelKey key = panelKeyFromVirtual(code.virt);
-    if (key == PanelKey::other && code.character == ' ')
-        key = PanelKey::space;
+    char typed[2] = {};
+    const KeyStroke stroke = strokeFromVirtual(code.character, code.virt, code.modifier, typed);
     // The host hands over keys only while the editor has its attention.
     model.keyboardFocus(true);
-    return model.key({key, (code.modifier & kVirtualShift) != 0, (code.modifier & kVirtualShortcut) != 0, typed},
-                     steadyMs());
+    return model.key(stroke, steadyMs());
 }
 
 // The control's menu as the system's popup menu at the pointer; the host's

@@ -8,6 +8,22 @@
 
 namespace quenchbox::editor {
 
+void setSourceColour(cairo_t* cr, std::uint32_t colour)
+{
+    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                         (colour & 0xFF) / 255.0);
+}
+
+void paintFramedBox(cairo_t* cr, const WidgetBox& box, std::uint32_t fill, std::uint32_t border)
+{
+    cairo_rectangle(cr, box.x + 0.5, box.y + 0.5, box.width - 1, box.height - 1);
+    setSourceColour(cr, fill);
+    cairo_fill_preserve(cr);
+    setSourceColour(cr, border);
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+}
+
 namespace {
 
 std::uint32_t* pixelData(cairo_surface_t* surface)

@@ -10,6 +10,16 @@
 
 namespace quenchbox::editor {
 
+struct WidgetBox;
+
+// The fill of the panel's menus and messages.
+constexpr std::uint32_t kMenuFill = 0x202226;
+
+// A 0x00RRGGBB colour as cairo's source.
+void setSourceColour(cairo_t* cr, std::uint32_t colour);
+// A box filled with `fill` inside a one-unit `border`, in the current units.
+void paintFramedBox(cairo_t* cr, const WidgetBox& box, std::uint32_t fill, std::uint32_t border);
+
 class SkinSet;
 class TextPainter;
 

@@ -13,15 +13,8 @@ constexpr int kEntryHeight = 20;
 constexpr int kSeparatorHeight = 7;
 constexpr int kMenuWidth = 200;
 constexpr int kTextInset = 18;  // room for the check mark
-constexpr std::uint32_t kFill = 0x202226;
 constexpr std::uint32_t kDisabledText = 0x6E7078;
 constexpr std::uint32_t kSeparatorColour = 0x3C3F46;
-
-void setColour(cairo_t* cr, std::uint32_t colour)
-{
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                         (colour & 0xFF) / 255.0);
-}
 
 int heightOf(const ControlMenuItem& item) { return item.separator ? kSeparatorHeight : kEntryHeight; }
 
@@ -64,18 +57,13 @@ void ControlMenuView::paint(cairo_t* cr, const TextPainter& text, const ControlM
     if (!menu.shown)
         return;
     cairo_save(cr);
-    cairo_rectangle(cr, frame.x + 0.5, frame.y + 0.5, frame.width - 1, frame.height - 1);
-    setColour(cr, kFill);
-    cairo_fill_preserve(cr);
-    setColour(cr, kPreCurveColour);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
+    paintFramedBox(cr, frame, kMenuFill, kPreCurveColour);
     for (int i = 0; i < menu.count; ++i) {
         const ControlMenuItem& item = menu.items[i];
         const WidgetBox entry = itemBox(menu, i);
         if (item.separator) {
             cairo_rectangle(cr, entry.x + 2, entry.y + entry.height / 2, entry.width - 4, 1);
-            setColour(cr, kSeparatorColour);
+            setSourceColour(cr, kSeparatorColour);
             cairo_fill(cr);
             continue;
         }

@@ -10,12 +10,6 @@ namespace quenchbox::editor {
 
 namespace {
 
-void setColour(cairo_t* cr, std::uint32_t colour)
-{
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                         (colour & 0xFF) / 255.0);
-}
-
 void roundedBox(cairo_t* cr, double x, double y, double width, double height, double radius)
 {
     cairo_new_sub_path(cr);
@@ -31,7 +25,7 @@ WidgetBox boxOf(const PanelArea& area) { return {area.x, area.y, area.width, are
 void paintFocusRing(cairo_t* cr, const PanelArea& box)
 {
     roundedBox(cr, box.x + 0.75, box.y + 0.75, box.width - 1.5, box.height - 1.5, kOverlayRadius);
-    setColour(cr, kFocusRingColour);
+    setSourceColour(cr, kFocusRingColour);
     cairo_set_line_width(cr, kFocusRingWidth);
     cairo_stroke(cr);
 }
@@ -39,9 +33,9 @@ void paintFocusRing(cairo_t* cr, const PanelArea& box)
 void paintLabel(cairo_t* cr, const TextPainter& text, const PanelArea& box, const char* label)
 {
     roundedBox(cr, box.x + 0.5, box.y + 0.5, box.width - 1, box.height - 1, kOverlayRadius);
-    setColour(cr, kOverlayFill);
+    setSourceColour(cr, kOverlayFill);
     cairo_fill_preserve(cr);
-    setColour(cr, kOverlayBorder);
+    setSourceColour(cr, kOverlayBorder);
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
     text.drawCentredLine(cr, label, boxOf(box), kLabelTextColour, kSmallTextPixels);
@@ -49,19 +43,14 @@ void paintLabel(cairo_t* cr, const TextPainter& text, const PanelArea& box, cons
 
 void paintField(cairo_t* cr, const TextPainter& text, const PanelArea& box, const TextEntry& entry)
 {
-    cairo_rectangle(cr, box.x + 0.5, box.y + 0.5, box.width - 1, box.height - 1);
-    setColour(cr, kFieldFill);
-    cairo_fill_preserve(cr);
-    setColour(cr, kLabelTextColour);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
+    paintFramedBox(cr, boxOf(box), kFieldFill, kLabelTextColour);
     const WidgetBox inner{box.x + kFieldInset, box.y + 2, box.width - 2 * kFieldInset, box.height - 2, true};
     const std::string before(entry.text(), entry.caretByte());
     const double caretX = inner.x + text.width(cr, before.c_str(), kSmallTextPixels);
     if (entry.selected()) {
         cairo_rectangle(cr, inner.x - 1, box.y + 3, text.width(cr, entry.text(), kSmallTextPixels) + 2,
                         box.height - 6);
-        setColour(cr, kSelectionFill);
+        setSourceColour(cr, kSelectionFill);
         cairo_fill(cr);
     }
     cairo_save(cr);
@@ -70,7 +59,7 @@ void paintField(cairo_t* cr, const TextPainter& text, const PanelArea& box, cons
     text.drawBlock(cr, entry.text(), inner, kLabelTextColour, kSmallTextPixels, false, false);
     if (!entry.selected()) {
         cairo_rectangle(cr, std::floor(caretX), box.y + 3, 1, box.height - 6);
-        setColour(cr, kLabelTextColour);
+        setSourceColour(cr, kLabelTextColour);
         cairo_fill(cr);
     }
     cairo_restore(cr);

@@ -11,24 +11,7 @@ constexpr int kButtonWidth = 72;
 constexpr int kButtonHeight = 26;
 constexpr int kButtonGap = 24;
 constexpr int kMargin = 14;
-constexpr std::uint32_t kFill = 0x202226;
 constexpr std::uint32_t kButtonFill = 0x34373D;
-
-void setColour(cairo_t* cr, std::uint32_t colour)
-{
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                         (colour & 0xFF) / 255.0);
-}
-
-void framedBox(cairo_t* cr, const WidgetBox& box, std::uint32_t fill, std::uint32_t border)
-{
-    cairo_rectangle(cr, box.x + 0.5, box.y + 0.5, box.width - 1, box.height - 1);
-    setColour(cr, fill);
-    cairo_fill_preserve(cr);
-    setColour(cr, border);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
-}
 
 }  // namespace
 
@@ -72,7 +55,7 @@ void PanelMessage::paint(cairo_t* cr, const TextPainter& text) const
     if (!shown)
         return;
     cairo_save(cr);
-    framedBox(cr, frame, kFill, kPreCurveColour);
+    paintFramedBox(cr, frame, kMenuFill, kPreCurveColour);
     const WidgetBox caption{frame.x, frame.y + 8, frame.width, 20};
     text.drawCentredLine(cr, kUpdateCaption, caption, kPreCurveColour, kSmallTextPixels);
     const WidgetBox message{frame.x + kMargin, frame.y + 34, frame.width - 2 * kMargin, 40};
@@ -85,7 +68,7 @@ void PanelMessage::paint(cairo_t* cr, const TextPainter& text) const
         const WidgetBox place = buttonBox(button.choice);
         if (place.width == 0)
             continue;
-        framedBox(cr, place, kButtonFill, kLabelTextColour);
+        paintFramedBox(cr, place, kButtonFill, kLabelTextColour);
         text.drawCentredLine(cr, button.label, place, kLabelTextColour, kSmallTextPixels);
     }
     cairo_restore(cr);

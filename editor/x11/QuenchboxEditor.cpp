@@ -620,12 +620,8 @@ bool QuenchboxEditor::onKeyDown(VstKeyCode& code)
 {
     if (display == nullptr || insideIdle)
         return false;
-    const bool printable = code.character >= 0x20 && code.character < 0x7F;
-    const char typed[2] = {printable ? static_cast<char>(code.character) : '\0', '\0'};
-    PanelKey key = panelKeyFromVirtual(code.virt);
-    if (key == PanelKey::other && code.character == ' ')
-        key = PanelKey::space;
-    const KeyStroke stroke{key, (code.modifier & kVirtualShift) != 0, (code.modifier & kVirtualShortcut) != 0, typed};
+    char typed[2] = {};
+    const KeyStroke stroke = strokeFromVirtual(code.character, code.virt, code.modifier, typed);
     // The host hands over keys only while the editor has its attention.
     model.keyboardFocus(true);
     const bool used = model.key(stroke, monotonicMs());
@@ -749,21 +745,26 @@ bool QuenchboxEditor::overlapsOverlay(const WidgetBox& box) const
     return false;
 }
 
+void QuenchboxEditor::paintPanelUnder(cairo_t* cr, const WidgetBox& box)
+{
+    cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
+    if (panel == nullptr)
+        return;
+    const PixelBox pixels = box.at(currentScale);
+    cairo_save(cr);
+    cairo_rectangle(cr, pixels.x, pixels.y, pixels.width, pixels.height);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, panel, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
 // The panel under areas an overlay or a menu left, and the controls there.
 void QuenchboxEditor::paintUncovered(cairo_t* cr)
 {
-    cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
     for (const WidgetBox& box : uncovered) {
-        if (panel != nullptr) {
-            const PixelBox pixels = box.at(currentScale);
-            cairo_save(cr);
-            cairo_rectangle(cr, pixels.x, pixels.y, pixels.width, pixels.height);
-            cairo_clip(cr);
-            cairo_set_source_surface(cr, panel, 0, 0);
-            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-            cairo_paint(cr);
-            cairo_restore(cr);
-        }
+        paintPanelUnder(cr, box);
         addDamage(box);
         for (int i = 0; i < kWidgetCount; ++i)
             dirty[i] = dirty[i] || overlaps(*boxes[i], box);
@@ -862,17 +863,8 @@ void QuenchboxEditor::paintWidget(cairo_t* cr, int widget)
     if (!box.visible || box.width == 0) {
         // A hidden control shows the panel under it, and counts as painted:
         // its value is on screen as far as it can be.
-        cairo_surface_t* panel = model.aboutShown() ? aboutPanel.get() : mainPanel.get();
-        if (panel != nullptr && box.width > 0) {
-            const PixelBox pixels = box.at(currentScale);
-            cairo_save(cr);
-            cairo_rectangle(cr, pixels.x, pixels.y, pixels.width, pixels.height);
-            cairo_clip(cr);
-            cairo_set_source_surface(cr, panel, 0, 0);
-            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-            cairo_paint(cr);
-            cairo_restore(cr);
-        }
+        if (box.width > 0)
+            paintPanelUnder(cr, box);
         if (isDial(widget))
             dials[widget].model.catchUpPainted();
         else if (isSlider(widget))

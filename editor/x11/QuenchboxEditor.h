@@ -133,6 +133,7 @@ private:
     // The panel comes back under `box` (where an overlay or a menu was),
     // with the controls there repainted.
     void restoreUnder(const WidgetBox& box) { uncovered.push_back(box); }
+    void paintPanelUnder(cairo_t* cr, const WidgetBox& box);
     void paintUncovered(cairo_t* cr);
     bool overlapsOverlay(const WidgetBox& box) const;
     void paintOverlays(cairo_t* cr);

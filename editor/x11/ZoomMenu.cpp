@@ -10,14 +10,7 @@ namespace {
 
 constexpr int kPadding = 4;
 constexpr int kEntryHeight = 20;
-constexpr std::uint32_t kFill = 0x202226;
 constexpr std::uint32_t kHighlight = 0x34373D;
-
-void setColour(cairo_t* cr, std::uint32_t colour)
-{
-    cairo_set_source_rgb(cr, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                         (colour & 0xFF) / 255.0);
-}
 
 }  // namespace
 
@@ -48,17 +41,12 @@ void ZoomMenu::paint(cairo_t* cr, const TextPainter& text) const
     if (!shown)
         return;
     cairo_save(cr);
-    cairo_rectangle(cr, frame.x + 0.5, frame.y + 0.5, frame.width - 1, frame.height - 1);
-    setColour(cr, kFill);
-    cairo_fill_preserve(cr);
-    setColour(cr, kPreCurveColour);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
+    paintFramedBox(cr, frame, kMenuFill, kPreCurveColour);
     for (int choice = 0; choice < kZoomChoiceCount; ++choice) {
         const WidgetBox entry = entryBox(choice);
         if (choice == current) {
             cairo_rectangle(cr, entry.x, entry.y, entry.width, entry.height);
-            setColour(cr, kHighlight);
+            setSourceColour(cr, kHighlight);
             cairo_fill(cr);
         }
         text.drawCentredLine(cr, zoomChoiceLabel(choice), entry, choice == current ? kPreCurveColour : kLabelTextColour,
