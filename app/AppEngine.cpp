@@ -1,0 +1,109 @@
+#include "app/AppEngine.h"
+
+#include "effect/Programs.h"
+
+#include <algorithm>
+
+#if defined(__SSE__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define QUENCHBOX_HAS_SSE 1
+#endif
+
+namespace quenchbox::app {
+
+namespace {
+
+// Flush-to-zero and denormals-are-zero on this thread while it processes,
+// and back to what the back-end had afterwards.
+class DenormalsFlushed {
+public:
+    DenormalsFlushed()
+    {
+#ifdef QUENCHBOX_HAS_SSE
+        saved = _mm_getcsr();
+        _mm_setcsr(saved | 0x8040);  // FTZ and DAZ
+#endif
+    }
+    ~DenormalsFlushed()
+    {
+#ifdef QUENCHBOX_HAS_SSE
+        _mm_setcsr(saved);
+#endif
+    }
+    DenormalsFlushed(const DenormalsFlushed&) = delete;
+    DenormalsFlushed& operator=(const DenormalsFlushed&) = delete;
+
+private:
+    unsigned saved = 0;
+};
+
+constexpr std::uint8_t kProgramChange = 0xC0;
+
+}  // namespace
+
+AppEngine::AppEngine() { adapter.create(); }
+
+void AppEngine::start(double sampleRate)
+{
+    started.store(false, std::memory_order_release);
+    if (!adapter.created())
+        return;
+    adapter.activate(sampleRate, kMaxFrames);
+    started.store(true, std::memory_order_release);
+}
+
+void AppEngine::stop()
+{
+    started.store(false, std::memory_order_release);
+    if (adapter.created())
+        adapter.deactivate();
+}
+
+void AppEngine::process(const float* firstIn, const float* secondIn, float* firstOut, float* secondOut,
+                        std::uint32_t frames)
+{
+    if (!started.load(std::memory_order_acquire)) {
+        std::fill(firstOut, firstOut + frames, 0.0f);
+        std::fill(secondOut, secondOut + frames, 0.0f);
+        return;
+    }
+    DenormalsFlushed flushed;
+    const auto choice = static_cast<InputChoice>(input.load(std::memory_order_relaxed));
+    const bool listening = monitor.load(std::memory_order_relaxed);
+    float* inputs[2] = {const_cast<float*>(choice == InputChoice::second ? secondIn : firstIn),
+                        const_cast<float*>(choice == InputChoice::stereo ? secondIn : nullptr)};
+    const std::uint32_t inputCount = !listening || inputs[0] == nullptr ? 0 : (inputs[1] != nullptr ? 2 : 1);
+    float* outputs[2] = {firstOut, secondOut};
+    for (std::uint32_t from = 0; from < frames; from += kMaxFrames)
+        adapter.run(inputs, inputCount, outputs, 2, from, std::min(frames, from + kMaxFrames));
+}
+
+bool AppEngine::queueMidi(const MidiMessage& message)
+{
+    const std::uint32_t written = midiWritten.load(std::memory_order_relaxed);
+    if (written - midiRead.load(std::memory_order_acquire) >= kMidiCapacity)
+        return false;
+    midi[written % kMidiCapacity] = message;
+    midiWritten.store(written + 1, std::memory_order_release);
+    return true;
+}
+
+int AppEngine::applyMidi()
+{
+    int applied = 0;
+    std::uint32_t read = midiRead.load(std::memory_order_relaxed);
+    while (read != midiWritten.load(std::memory_order_acquire)) {
+        apply(midi[read % kMidiCapacity]);
+        midiRead.store(++read, std::memory_order_release);
+        ++applied;
+    }
+    return applied;
+}
+
+void AppEngine::apply(const MidiMessage& message)
+{
+    if ((message.status & 0xF0) == kProgramChange && effect::programs::isProgramIndex(message.data1))
+        adapter.selectProgram(message.data1);
+}
+
+}  // namespace quenchbox::app

@@ -1,0 +1,81 @@
+#ifndef QUENCHBOX_APP_APPENGINE_H
+#define QUENCHBOX_APP_APPENGINE_H
+
+#include "formats/shared/EffectAdapter.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace quenchbox::app {
+
+// Which of the interface's inputs is the guitar.
+enum class InputChoice : int { first, second, stereo };
+
+// A MIDI message for the effect, as a back-end read it on its audio thread.
+struct MidiMessage {
+    std::uint8_t status = 0;
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
+};
+
+// The effect as the application plays it: hosted through the shared adapter
+// exactly as a VST 2.4 host would host it, fed by whatever back-end runs the
+// audio. The back-end calls `process` on its audio thread once per period:
+// no lock, no allocation, denormals flushed on that thread. Everything else
+// happens on the application's own thread.
+//
+// Two safeguards against howl and clicks at the first start: the input is
+// silent until the monitor is switched on, and the output is silent until
+// the engine has been started for the back-end's rate.
+class AppEngine {
+public:
+    // The longest period any back-end hands over; longer ones are processed
+    // in pieces of this size.
+    static constexpr std::uint32_t kMaxFrames = 8192;
+
+    AppEngine();
+    bool created() const { return adapter.created(); }
+    formats::EffectAdapter& effect() { return adapter; }
+
+    // Before the back-end's first period and whenever its rate changes; not
+    // on the audio thread.
+    void start(double sampleRate);
+    void stop();
+
+    void setMonitor(bool on) { monitor.store(on, std::memory_order_relaxed); }
+    bool monitoring() const { return monitor.load(std::memory_order_relaxed); }
+    void setInput(InputChoice choice) { input.store(static_cast<int>(choice), std::memory_order_relaxed); }
+
+    // The audio thread: `frames` frames from the two inputs (either may be
+    // null) to the two outputs, which must hold `frames` samples each.
+    void process(const float* firstIn, const float* secondIn, float* firstOut, float* secondOut,
+                 std::uint32_t frames);
+
+    // The audio thread hands MIDI over here; the application's thread applies
+    // it with `applyMidi`, where changing a program may wait for a lock.
+    // Answers false when the queue is full and the message is dropped.
+    bool queueMidi(const MidiMessage& message);
+    // Program change 0-15 selects the factory program; answers how many
+    // messages it applied.
+    int applyMidi();
+
+private:
+    void apply(const MidiMessage& message);
+
+    formats::EffectAdapter adapter;
+    std::atomic<bool> started{false};
+    std::atomic<bool> monitor{false};
+    std::atomic<int> input{static_cast<int>(InputChoice::first)};
+
+    // A single-producer, single-consumer ring: the audio thread writes, the
+    // application's thread reads.
+    static constexpr std::uint32_t kMidiCapacity = 256;
+    std::array<MidiMessage, kMidiCapacity> midi{};
+    std::atomic<std::uint32_t> midiWritten{0};
+    std::atomic<std::uint32_t> midiRead{0};
+};
+
+}  // namespace quenchbox::app
+
+#endif

@@ -1,0 +1,175 @@
+#include "app/JackAudio.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <cstdio>
+
+namespace quenchbox::app {
+
+namespace {
+
+const char* const kPortNames[2][2] = {{"in_1", "in_2"}, {"out_1", "out_2"}};
+
+// Connects the first physical ports of one direction (`flags`: the
+// system's outputs are its capture ports) with `ours`, in order.
+void connectPhysical(jack_client_t* client, unsigned long flags, jack_port_t* const* ours, int count)
+{
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | flags);
+    for (int i = 0; ports != nullptr && ports[i] != nullptr && i < count; ++i) {
+        const char* mine = jack_port_name(ours[i]);
+        if (flags & JackPortIsOutput)
+            jack_connect(client, ports[i], mine);
+        else
+            jack_connect(client, mine, ports[i]);
+    }
+    if (ports != nullptr)
+        jack_free(ports);
+}
+
+}  // namespace
+
+bool JackAudio::open(const Options& options, std::string& error)
+{
+    close();
+    if (!engine.created()) {
+        error = "the effect could not be made (out of memory)";
+        return false;
+    }
+    jack_status_t status{};
+    const auto openOptions = static_cast<jack_options_t>(JackNoStartServer | (options.server.empty() ? 0 : JackServerName));
+    client = options.server.empty() ? jack_client_open(options.clientName.c_str(), openOptions, &status)
+                                    : jack_client_open(options.clientName.c_str(), openOptions, &status,
+                                                       options.server.c_str());
+    if (client == nullptr) {
+        error = (status & JackServerFailed) ? "no JACK server is running" : "JACK refused the client";
+        return false;
+    }
+    for (int direction = 0; direction < 2; ++direction)
+        for (int channel = 0; channel < 2; ++channel) {
+            jack_port_t* port = jack_port_register(client, kPortNames[direction][channel], JACK_DEFAULT_AUDIO_TYPE,
+                                                   direction == 0 ? JackPortIsInput : JackPortIsOutput, 0);
+            (direction == 0 ? inputs : outputs)[channel] = port;
+        }
+    midiInput = jack_port_register(client, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (inputs[0] == nullptr || inputs[1] == nullptr || outputs[0] == nullptr || outputs[1] == nullptr ||
+        midiInput == nullptr) {
+        error = "JACK refused the application's ports";
+        close();
+        return false;
+    }
+    jack_set_process_callback(client, processCallback, this);
+    jack_set_sample_rate_callback(client, rateCallback, this);
+    jack_set_buffer_size_callback(client, periodCallback, this);
+    jack_set_xrun_callback(client, xrunCallback, this);
+    jack_on_shutdown(client, shutdownCallback, this);
+    rate = jack_get_sample_rate(client);
+    period = jack_get_buffer_size(client);
+    engine.start(rate.load());
+    if (jack_activate(client) != 0) {
+        error = "JACK would not start the client";
+        close();
+        return false;
+    }
+    if (options.connectToSystem)
+        connectToSystem();
+    return true;
+}
+
+void JackAudio::close()
+{
+    if (client == nullptr)
+        return;
+    if (!gone.load())
+        jack_deactivate(client);
+    jack_client_close(client);
+    client = nullptr;
+    engine.stop();
+}
+
+// The guitar from the first capture port; the two outputs to the first two
+// playback ports.
+void JackAudio::connectToSystem()
+{
+    connectPhysical(client, JackPortIsOutput, inputs, 1);
+    connectPhysical(client, JackPortIsInput, outputs, 2);
+}
+
+int JackAudio::processCallback(std::uint32_t frames, void* self)
+{
+    static_cast<JackAudio*>(self)->process(frames);
+    return 0;
+}
+
+void JackAudio::process(std::uint32_t frames)
+{
+    if (!processed.load(std::memory_order_relaxed)) {
+        first.store(jack_last_frame_time(client));
+        processed.store(true);
+    }
+    readMidi(frames);
+    auto* in1 = static_cast<const float*>(jack_port_get_buffer(inputs[0], frames));
+    auto* in2 = static_cast<const float*>(jack_port_get_buffer(inputs[1], frames));
+    auto* out1 = static_cast<float*>(jack_port_get_buffer(outputs[0], frames));
+    auto* out2 = static_cast<float*>(jack_port_get_buffer(outputs[1], frames));
+    engine.process(in1, in2, out1, out2, frames);
+}
+
+void JackAudio::readMidi(std::uint32_t frames)
+{
+    void* buffer = jack_port_get_buffer(midiInput, frames);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        jack_midi_event_t event{};
+        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size < 2)
+            continue;
+        engine.queueMidi({event.buffer[0], event.buffer[1], event.size > 2 ? event.buffer[2] : std::uint8_t(0)});
+    }
+}
+
+// A new rate restarts the engine for it; JACK calls this between periods.
+int JackAudio::rateCallback(std::uint32_t newRate, void* self)
+{
+    auto* audio = static_cast<JackAudio*>(self);
+    if (audio->rate.exchange(newRate) != newRate)
+        audio->engine.start(newRate);
+    return 0;
+}
+
+// Any period up to AppEngine::kMaxFrames is processed as it comes.
+int JackAudio::periodCallback(std::uint32_t frames, void* self)
+{
+    static_cast<JackAudio*>(self)->period.store(frames);
+    return 0;
+}
+
+int JackAudio::xrunCallback(void* self)
+{
+    ++static_cast<JackAudio*>(self)->dropouts;
+    return 0;
+}
+
+void JackAudio::shutdownCallback(void* self) { static_cast<JackAudio*>(self)->gone.store(true); }
+
+std::uint32_t JackAudio::roundTripFrames() const
+{
+    jack_latency_range_t in{};
+    jack_latency_range_t out{};
+    jack_port_get_latency_range(inputs[0], JackCaptureLatency, &in);
+    jack_port_get_latency_range(outputs[0], JackPlaybackLatency, &out);
+    return in.max + out.max + engine.effect().latency();
+}
+
+std::string JackAudio::route() const
+{
+    if (client == nullptr)
+        return "JACK, not connected";
+    char text[128];
+    const double kilohertz = rate.load() / 1000.0;
+    const double milliseconds = rate.load() > 0 ? 1000.0 * roundTripFrames() / rate.load() : 0.0;
+    std::snprintf(text, sizeof(text), "JACK, %g kHz, %u frames, in 1 to out 1+2, %.1f ms", kilohertz, period.load(),
+                  milliseconds);
+    return text;
+}
+
+}  // namespace quenchbox::app

@@ -1,0 +1,102 @@
+// quenchbox-rz: the effect as an application. This build runs headless
+// (--no-gui) on JACK: for a pedalboard computer, or any machine with a JACK
+// server (PipeWire's included). Ctrl-C or SIGTERM stops it cleanly.
+
+#include "app/AppEngine.h"
+#include "app/JackAudio.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <pthread.h>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using namespace quenchbox;
+
+constexpr long kTickNanoseconds = 10 * 1000 * 1000;  // MIDI applied and the server watched every 10 ms
+
+struct Options {
+    std::string server;
+    bool monitor = false;
+    bool headless = false;
+};
+
+// SIGINT and SIGTERM wait for the main loop; blocked before JACK makes its
+// threads, so that none of them takes the signal.
+sigset_t stopSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+// Waits for a stop signal, applying MIDI and noting the first period; false
+// when the server went away.
+bool runUntilStopped(app::AppEngine& engine, const app::JackAudio& audio, const sigset_t& signals)
+{
+    bool firstReported = false;
+    const timespec tick{0, kTickNanoseconds};
+    while (sigtimedwait(&signals, nullptr, &tick) < 0) {
+        engine.applyMidi();
+        if (!firstReported && audio.playing()) {
+            std::printf("first period at JACK frame %u\n", audio.firstFrame());
+            std::fflush(stdout);
+            firstReported = true;
+        }
+        if (audio.serverGone())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--no-gui") {
+            options.headless = true;
+        } else if (arg == "--server" && hasValue) {
+            options.server = argv[++i];
+        } else if (arg == "--monitor" && hasValue && (std::strcmp(argv[i + 1], "on") == 0 || std::strcmp(argv[i + 1], "off") == 0)) {
+            options.monitor = std::strcmp(argv[++i], "on") == 0;
+        } else {
+            std::fprintf(stderr, "quenchbox-rz: unknown or incomplete option '%s'\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (!options.headless) {
+        std::fprintf(stderr, "quenchbox-rz: this build runs with --no-gui only\n");
+        return 2;
+    }
+    const sigset_t signals = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    app::AppEngine engine;
+    engine.setMonitor(options.monitor);
+    app::JackAudio audio(engine);
+    std::string error;
+    app::JackAudio::Options jack;
+    jack.server = options.server;
+    if (!audio.open(jack, error)) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", audio.route().c_str());
+    std::fflush(stdout);
+    const bool stopped = runUntilStopped(engine, audio, signals);
+    if (!stopped)
+        std::fprintf(stderr, "quenchbox-rz: the JACK server went away\n");
+    audio.close();
+    return stopped ? 0 : 1;
+}

@@ -1,0 +1,293 @@
+// The application under a real JACK server that the test starts (jackd with
+// its dummy back-end): a client of the test plays a guitar phrase into
+// in_1, another records out_1 and out_2, and the recording equals
+// quenchbox-render's output for the same input and period, bit for bit.
+
+#include "host/AudioFile.h"
+#include "host/DemoPhrase.h"
+
+#include <gtest/gtest.h>
+
+#include <jack/jack.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace quenchbox;
+
+constexpr unsigned kRate = 48000;
+constexpr unsigned kPeriod = 128;
+constexpr double kPhraseSeconds = 2.0;
+
+std::string scratchPath(const std::string& name)
+{
+    return std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/" + name + "-" + std::to_string(getpid());
+}
+
+// Waits for `done` with a deadline no loaded machine comes near; false only
+// when it never holds.
+bool waitFor(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// A program of the test's, its standard output read line by line.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& arguments, bool readOutput = true)
+    {
+        int pipeEnds[2] = {-1, -1};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (readOutput && pipe(pipeEnds) == 0) {
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+            posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        }
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        if (pipeEnds[1] >= 0)
+            close(pipeEnds[1]);
+        if (pipeEnds[0] >= 0)
+            output = fdopen(pipeEnds[0], "r");
+    }
+    ~Child()
+    {
+        stop(SIGKILL);
+        if (output != nullptr)
+            fclose(output);
+    }
+
+    bool running() const { return pid > 0; }
+    // The next line of its output, empty at its end.
+    std::string line()
+    {
+        char text[512] = {};
+        return output != nullptr && std::fgets(text, sizeof(text), output) != nullptr ? text : "";
+    }
+    // Signals it and answers its exit status (-1 when it was killed or gone).
+    int stop(int signal)
+    {
+        if (pid <= 0)
+            return -1;
+        kill(pid, signal);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid = -1;
+    FILE* output = nullptr;
+};
+
+jack_client_t* openClient(const std::string& server, const char* name)
+{
+    jack_status_t status{};
+    return jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+                            server.c_str());
+}
+
+// A jackd of the test's own, with the dummy back-end at 48 kHz and 128
+// frames, in synchronous mode: each period waits for every client, so a
+// loaded machine makes it slower but never skips a client's period.
+class JackServer {
+public:
+    JackServer()
+        : name("quenchbox-test-" + std::to_string(getpid())),
+          process({"/usr/bin/jackd", "-n", name, "-r", "-S", "-d", "dummy", "-r", std::to_string(kRate), "-p",
+                   std::to_string(kPeriod)},
+                  false)
+    {
+    }
+    ~JackServer() { process.stop(SIGTERM); }
+
+    // The server answers a client.
+    bool ready() const
+    {
+        return process.running() && waitFor([&] {
+                   jack_client_t* probe = openClient(name, "quenchbox-probe");
+                   if (probe != nullptr)
+                       jack_client_close(probe);
+                   return probe != nullptr;
+               });
+    }
+
+    const std::string name;
+
+private:
+    mutable Child process;
+};
+
+// Plays a signal into a port once armed, from the first period after.
+struct Player {
+    const std::vector<float>* signal = nullptr;
+    jack_client_t* client = nullptr;
+    jack_port_t* port = nullptr;
+    std::atomic<bool> armed{false};
+    std::atomic<long> played{-1};
+    std::atomic<std::uint32_t> startFrame{0};
+
+    static int process(jack_nframes_t frames, void* self)
+    {
+        auto* player = static_cast<Player*>(self);
+        auto* out = static_cast<float*>(jack_port_get_buffer(player->port, frames));
+        std::fill(out, out + frames, 0.0f);
+        if (!player->armed.load())
+            return 0;
+        long position = player->played.load();
+        if (position < 0) {
+            player->startFrame.store(jack_last_frame_time(player->client));
+            position = 0;
+        }
+        const long total = static_cast<long>(player->signal->size());
+        for (jack_nframes_t i = 0; i < frames && position + i < total; ++i)
+            out[i] = (*player->signal)[static_cast<std::size_t>(position + i)];
+        player->played.store(position + frames);
+        return 0;
+    }
+};
+
+// Records two ports from its first period on.
+struct Recorder {
+    jack_client_t* client = nullptr;
+    jack_port_t* ports[2] = {};
+    std::vector<float> channels[2];
+    std::atomic<long> recorded{0};
+    std::atomic<std::uint32_t> startFrame{0};
+
+    static int process(jack_nframes_t frames, void* self)
+    {
+        auto* recorder = static_cast<Recorder*>(self);
+        const long at = recorder->recorded.load();
+        if (at == 0)
+            recorder->startFrame.store(jack_last_frame_time(recorder->client));
+        if (at + static_cast<long>(frames) > static_cast<long>(recorder->channels[0].size()))
+            return 0;
+        for (int c = 0; c < 2; ++c) {
+            const auto* in = static_cast<const float*>(jack_port_get_buffer(recorder->ports[c], frames));
+            std::copy(in, in + frames, recorder->channels[c].begin() + at);
+        }
+        recorder->recorded.store(at + frames);
+        return 0;
+    }
+};
+
+std::vector<float> guitarPhrase()
+{
+    const host::AudioData phrase = host::demoPhrase(kRate);
+    const auto frames = static_cast<std::size_t>(kPhraseSeconds * kRate);
+    std::vector<float> signal(frames);
+    for (std::size_t i = 0; i < frames; ++i)
+        signal[i] = static_cast<float>(phrase.channels[0][i]);
+    return signal;
+}
+
+// quenchbox-render's output for `silentPeriods` periods of silence and then
+// `signal`, in periods of the server's size.
+std::vector<double> rendered(const std::vector<float>& signal, long silentFrames)
+{
+    host::AudioData input;
+    input.sampleRate = kRate;
+    input.channels.assign(1, std::vector<double>(static_cast<std::size_t>(silentFrames), 0.0));
+    input.channels[0].insert(input.channels[0].end(), signal.begin(), signal.end());
+    const std::string in = scratchPath("jack-input") + ".wav";
+    const std::string out = scratchPath("jack-rendered") + ".wav";
+    host::writeFloatWav(in, input);
+    Child render({QUENCHBOX_RENDER_PATH, "--block", std::to_string(kPeriod), "-o", out, in}, false);
+    EXPECT_EQ(render.stop(0), 0);  // signal 0: only waits for it
+    const host::AudioData output = host::readAudioFile(out);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    return output.channels.at(0);
+}
+
+TEST(JackApplication, PlaysBitForBitAsTheRendererDoes)
+{
+    JackServer server;
+    ASSERT_TRUE(server.ready()) << "jackd did not answer";
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", server.name, "--monitor", "on"});
+    const std::string route = application.line();
+    EXPECT_EQ(route.rfind("JACK, 48 kHz, 128 frames, in 1 to out 1+2, ", 0), 0u) << route;
+    unsigned firstFrame = 0;
+    ASSERT_EQ(std::sscanf(application.line().c_str(), "first period at JACK frame %u", &firstFrame), 1);
+
+    const std::vector<float> signal = guitarPhrase();
+    Player player;
+    player.signal = &signal;
+    Recorder recorder;
+    for (std::vector<float>& channel : recorder.channels)
+        channel.assign(signal.size() + 20 * kRate, 0.0f);
+    player.client = openClient(server.name, "player");
+    recorder.client = openClient(server.name, "recorder");
+    ASSERT_TRUE(player.client != nullptr && recorder.client != nullptr);
+    player.port = jack_port_register(player.client, "out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    recorder.ports[0] = jack_port_register(recorder.client, "rec_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    recorder.ports[1] = jack_port_register(recorder.client, "rec_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(player.client, Player::process, &player);
+    jack_set_process_callback(recorder.client, Recorder::process, &recorder);
+    ASSERT_EQ(jack_activate(player.client), 0);
+    ASSERT_EQ(jack_activate(recorder.client), 0);
+    ASSERT_EQ(jack_connect(player.client, "player:out", "quenchbox-rz:in_1"), 0);
+    ASSERT_EQ(jack_connect(recorder.client, "quenchbox-rz:out_1", "recorder:rec_1"), 0);
+    ASSERT_EQ(jack_connect(recorder.client, "quenchbox-rz:out_2", "recorder:rec_2"), 0);
+    // The new graph is in force a few periods on.
+    const long connectedAt = recorder.recorded.load();
+    ASSERT_TRUE(waitFor([&] { return recorder.recorded.load() > connectedAt + 8 * kPeriod; }));
+    player.armed.store(true);
+    ASSERT_TRUE(waitFor([&] { return player.played.load() >= static_cast<long>(signal.size()); }));
+    const long playedFrom = static_cast<long>(player.startFrame.load() - recorder.startFrame.load());
+    ASSERT_TRUE(waitFor([&] { return recorder.recorded.load() >= playedFrom + static_cast<long>(signal.size()); }));
+    jack_client_close(player.client);
+    jack_client_close(recorder.client);
+    EXPECT_EQ(application.stop(SIGINT), 0) << "Ctrl-C stops it cleanly";
+
+    // The application heard silence from its first period up to the phrase.
+    const long silence = static_cast<long>(player.startFrame.load() - firstFrame);
+    ASSERT_EQ(silence % kPeriod, 0);
+    const std::vector<double> reference = rendered(signal, silence);
+    long differing = 0;
+    for (std::size_t i = 0; i < signal.size(); ++i) {
+        const float expected = static_cast<float>(reference.at(static_cast<std::size_t>(silence) + i));
+        const std::size_t at = static_cast<std::size_t>(playedFrom) + i;
+        differing += recorder.channels[0][at] != expected || recorder.channels[1][at] != expected;
+    }
+    EXPECT_EQ(differing, 0) << "of " << signal.size() << " frames, after " << silence << " silent frames";
+}
+
+TEST(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
+{
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", "quenchbox-nobody-" + std::to_string(getpid())});
+    EXPECT_EQ(application.stop(0), 1);
+}
+
+}  // namespace
