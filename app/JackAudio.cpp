@@ -63,6 +63,8 @@ bool JackAudio::open(const Options& options, std::string& error)
     jack_set_buffer_size_callback(client, periodCallback, this);
     jack_set_xrun_callback(client, xrunCallback, this);
     jack_on_shutdown(client, shutdownCallback, this);
+    jack_set_latency_callback(client, latencyCallback, this);
+    reportedLatency = engine.effect().latency();
     rate = jack_get_sample_rate(client);
     period = jack_get_buffer_size(client);
     engine.start(rate.load());
@@ -150,6 +152,37 @@ int JackAudio::xrunCallback(void* self)
 }
 
 void JackAudio::shutdownCallback(void* self) { static_cast<JackAudio*>(self)->gone.store(true); }
+
+// The outputs lag the inputs by the effect's latency: what reaches the
+// capture side downstream and what the playback side asks upstream.
+void JackAudio::latencyCallback(jack_latency_callback_mode_t mode, void* self)
+{
+    auto* audio = static_cast<JackAudio*>(self);
+    const std::uint32_t added = audio->engine.effect().latency();
+    jack_latency_range_t range{};
+    if (mode == JackCaptureLatency) {
+        jack_port_get_latency_range(audio->inputs[0], JackCaptureLatency, &range);
+        range.min += added;
+        range.max += added;
+        for (jack_port_t* port : audio->outputs)
+            jack_port_set_latency_range(port, JackCaptureLatency, &range);
+    } else {
+        jack_port_get_latency_range(audio->outputs[0], JackPlaybackLatency, &range);
+        range.min += added;
+        range.max += added;
+        for (jack_port_t* port : audio->inputs)
+            jack_port_set_latency_range(port, JackPlaybackLatency, &range);
+    }
+}
+
+void JackAudio::followLatency()
+{
+    const std::uint32_t latency = engine.effect().latency();
+    if (client == nullptr || latency == reportedLatency)
+        return;
+    reportedLatency = latency;
+    jack_recompute_total_latencies(client);
+}
 
 std::uint32_t JackAudio::roundTripFrames() const
 {

@@ -3,12 +3,11 @@
 
 #include "app/AppEngine.h"
 
+#include <jack/types.h>
+
 #include <atomic>
 #include <cstdint>
 #include <string>
-
-struct _jack_client;
-struct _jack_port;
 
 namespace quenchbox::app {
 
@@ -41,6 +40,10 @@ public:
     int xruns() const { return dropouts.load(); }
     // The server went away (stopped, or threw the client out).
     bool serverGone() const { return gone.load(); }
+    // Tells JACK the effect's latency again when "Oversample" changed it;
+    // on the application's thread.
+    void followLatency();
+
     // Whether a period has been processed, and the JACK frame time of the
     // first: a test lines the application's output up with its input by it.
     bool playing() const { return processed.load(); }
@@ -52,6 +55,7 @@ private:
     static int periodCallback(std::uint32_t frames, void* self);
     static int xrunCallback(void* self);
     static void shutdownCallback(void* self);
+    static void latencyCallback(jack_latency_callback_mode_t mode, void* self);
     void process(std::uint32_t frames);
     void readMidi(std::uint32_t frames);
     void connectToSystem();
@@ -60,16 +64,17 @@ private:
     std::uint32_t roundTripFrames() const;
 
     AppEngine& engine;
-    _jack_client* client = nullptr;
-    _jack_port* inputs[2] = {};
-    _jack_port* outputs[2] = {};
-    _jack_port* midiInput = nullptr;
+    jack_client_t* client = nullptr;
+    jack_port_t* inputs[2] = {};
+    jack_port_t* outputs[2] = {};
+    jack_port_t* midiInput = nullptr;
     std::atomic<std::uint32_t> rate{0};
     std::atomic<std::uint32_t> period{0};
     std::atomic<int> dropouts{0};
     std::atomic<bool> gone{false};
     std::atomic<bool> processed{false};
     std::atomic<std::uint32_t> first{0};
+    std::uint32_t reportedLatency = 0;
 };
 
 }  // namespace quenchbox::app

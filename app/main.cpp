@@ -39,12 +39,17 @@ sigset_t stopSignals()
 
 // Waits for a stop signal, applying MIDI and noting the first period; false
 // when the server went away.
-bool runUntilStopped(app::AppEngine& engine, const app::JackAudio& audio, const sigset_t& signals)
+bool runUntilStopped(app::AppEngine& engine, app::JackAudio& audio, const sigset_t& signals)
 {
     bool firstReported = false;
     const timespec tick{0, kTickNanoseconds};
     while (sigtimedwait(&signals, nullptr, &tick) < 0) {
-        engine.applyMidi();
+        const int program = engine.effect().program();
+        if (engine.applyMidi() > 0 && engine.effect().program() != program) {
+            std::printf("program %d: %s\n", engine.effect().program(), engine.effect().programName().c_str());
+            std::fflush(stdout);
+        }
+        audio.followLatency();
         if (!firstReported && audio.playing()) {
             std::printf("first period at JACK frame %u\n", audio.firstFrame());
             std::fflush(stdout);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <atomic>
 #include <chrono>
@@ -131,9 +132,11 @@ public:
     }
     ~JackServer() { process.stop(SIGTERM); }
 
-    // The server answers a client.
+    // The server answers a client. Until it does libjack would print a
+    // complaint for every try.
     bool ready() const
     {
+        jack_set_error_function([](const char*) {});
         return process.running() && waitFor([&] {
                    jack_client_t* probe = openClient(name, "quenchbox-probe");
                    if (probe != nullptr)
@@ -282,6 +285,44 @@ TEST(JackApplication, PlaysBitForBitAsTheRendererDoes)
         differing += recorder.channels[0][at] != expected || recorder.channels[1][at] != expected;
     }
     EXPECT_EQ(differing, 0) << "of " << signal.size() << " frames, after " << silence << " silent frames";
+}
+
+// A JACK MIDI client sends program change 4: the application selects the
+// fifth factory program and says so.
+TEST(JackApplication, AProgramChangeSelectsTheFactoryProgram)
+{
+    JackServer server;
+    ASSERT_TRUE(server.ready()) << "jackd did not answer";
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", server.name});
+    application.line();  // the route
+    application.line();  // the first period
+
+    // Sends the change every period once connected: the application says
+    // so on the first, and a repeated change of program changes nothing.
+    struct Sender {
+        jack_port_t* port = nullptr;
+        std::atomic<bool> connected{false};
+        static int process(jack_nframes_t frames, void* self)
+        {
+            auto* sender = static_cast<Sender*>(self);
+            void* buffer = jack_port_get_buffer(sender->port, frames);
+            jack_midi_clear_buffer(buffer);
+            const jack_midi_data_t programChange[2] = {0xC0, 4};
+            if (sender->connected.load())
+                jack_midi_event_write(buffer, 0, programChange, 2);
+            return 0;
+        }
+    } sender;
+    jack_client_t* client = openClient(server.name, "midi-sender");
+    ASSERT_NE(client, nullptr);
+    sender.port = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_set_process_callback(client, Sender::process, &sender);
+    ASSERT_EQ(jack_activate(client), 0);
+    ASSERT_EQ(jack_connect(client, "midi-sender:out", "quenchbox-rz:midi_in"), 0);
+    sender.connected.store(true);
+    EXPECT_EQ(application.line().rfind("program 4: ", 0), 0u);
+    jack_client_close(client);
+    EXPECT_EQ(application.stop(SIGTERM), 0) << "SIGTERM stops it cleanly";
 }
 
 TEST(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
