@@ -32,6 +32,8 @@ void connectPhysical(jack_client_t* client, unsigned long flags, jack_port_t* co
 bool JackAudio::open(const Options& options, std::string& error)
 {
     close();
+    gone.store(false);
+    processed.store(false);
     if (!engine.created()) {
         error = "the effect could not be made (out of memory)";
         return false;

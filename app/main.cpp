@@ -5,6 +5,8 @@
 #include "app/AppEngine.h"
 #include "app/JackAudio.h"
 
+#include <jack/jack.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -37,28 +39,67 @@ sigset_t stopSignals()
     return signals;
 }
 
+void say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
 // Waits for a stop signal, applying MIDI and noting the first period; false
-// when the server went away.
+// when the server went away first.
 bool runUntilStopped(app::AppEngine& engine, app::JackAudio& audio, const sigset_t& signals)
 {
     bool firstReported = false;
     const timespec tick{0, kTickNanoseconds};
     while (sigtimedwait(&signals, nullptr, &tick) < 0) {
         const int program = engine.effect().program();
-        if (engine.applyMidi() > 0 && engine.effect().program() != program) {
-            std::printf("program %d: %s\n", engine.effect().program(), engine.effect().programName().c_str());
-            std::fflush(stdout);
-        }
+        if (engine.applyMidi() > 0 && engine.effect().program() != program)
+            say("program " + std::to_string(engine.effect().program()) + ": " + engine.effect().programName());
         audio.followLatency();
         if (!firstReported && audio.playing()) {
-            std::printf("first period at JACK frame %u\n", audio.firstFrame());
-            std::fflush(stdout);
+            say("first period at JACK frame " + std::to_string(audio.firstFrame()));
             firstReported = true;
         }
         if (audio.serverGone())
             return false;
     }
     return true;
+}
+
+// Tries the server again every half second until it answers (true) or a
+// stop signal comes (false).
+bool reconnect(app::JackAudio& audio, const app::JackAudio::Options& jack, const sigset_t& signals)
+{
+    const timespec pause{0, 500 * 1000 * 1000};
+    std::string error;
+    while (sigtimedwait(&signals, nullptr, &pause) < 0)
+        if (audio.open(jack, error))
+            return true;
+    return false;
+}
+
+// Plays until a stop signal. A server that goes away leaves the program
+// waiting for one to answer again; then it carries on where it was.
+int play(app::AppEngine& engine, const app::JackAudio::Options& jack, const sigset_t& signals)
+{
+    app::JackAudio audio(engine);
+    std::string error;
+    if (!audio.open(jack, error)) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
+        return 1;
+    }
+    // Each try while the server is away would print libjack's complaints.
+    jack_set_error_function([](const char*) {});
+    say(audio.route());
+    while (!runUntilStopped(engine, audio, signals)) {
+        audio.close();
+        say("the JACK server went away; waiting for it to come back");
+        if (!reconnect(audio, jack, signals))
+            break;
+        say(audio.route());
+    }
+    audio.close();
+    return 0;
 }
 
 }  // namespace
@@ -89,19 +130,7 @@ int main(int argc, char** argv)
 
     app::AppEngine engine;
     engine.setMonitor(options.monitor);
-    app::JackAudio audio(engine);
-    std::string error;
     app::JackAudio::Options jack;
     jack.server = options.server;
-    if (!audio.open(jack, error)) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("%s\n", audio.route().c_str());
-    std::fflush(stdout);
-    const bool stopped = runUntilStopped(engine, audio, signals);
-    if (!stopped)
-        std::fprintf(stderr, "quenchbox-rz: the JACK server went away\n");
-    audio.close();
-    return stopped ? 0 : 1;
+    return play(engine, jack, signals);
 }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -323,6 +324,25 @@ TEST(JackApplication, AProgramChangeSelectsTheFactoryProgram)
     EXPECT_EQ(application.line().rfind("program 4: ", 0), 0u);
     jack_client_close(client);
     EXPECT_EQ(application.stop(SIGTERM), 0) << "SIGTERM stops it cleanly";
+}
+
+// The server stops under the playing application and starts again: the
+// application waits, says so, and plays on through the new server.
+TEST(JackApplication, SurvivesTheServerStoppingAndReconnects)
+{
+    auto server = std::make_unique<JackServer>();
+    ASSERT_TRUE(server->ready());
+    const std::string name = server->name;
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", name});
+    EXPECT_EQ(application.line().rfind("JACK, ", 0), 0u);
+    application.line();  // the first period
+    server.reset();
+    EXPECT_EQ(application.line(), "the JACK server went away; waiting for it to come back\n");
+    server = std::make_unique<JackServer>();
+    ASSERT_TRUE(server->ready());
+    EXPECT_EQ(application.line().rfind("JACK, 48 kHz, 128 frames", 0), 0u);
+    EXPECT_EQ(application.line().rfind("first period at JACK frame ", 0), 0u);
+    EXPECT_EQ(application.stop(SIGINT), 0);
 }
 
 TEST(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
