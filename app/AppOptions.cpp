@@ -134,8 +134,10 @@ AppOptions parseAppOptions(int argc, const char* const* argv)
             options.help = true;
         else if (arg == "--version")
             options.version = true;
-        else
+        else if (!arg.empty() && arg[0] == '-')
             throw usageError("unknown option " + arg);
+        else
+            throw usageError("quenchbox-rz opens no file named on its own: '" + arg + "' (see --preset)");
     }
     return options;
 }

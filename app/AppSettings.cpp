@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/PresetFile.h"
+#include "app/TextLines.h"
 #include "editor/EditorSettings.h"
 #include "effect/Programs.h"
 
@@ -19,23 +20,6 @@ constexpr std::size_t kLongestDeviceName = 256;
 constexpr const char* kControllerPrefix = "cc";
 constexpr const char* kSettingsFileName = "settings";  // the editor's, whose folder this file shares
 constexpr const char* kAppSettingsFileName = "app-settings";
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
 
 template <typename Number>
 bool readNumber(const std::string& text, Number& number)

@@ -1,5 +1,6 @@
 #include "app/PresetFile.h"
 
+#include "app/TextLines.h"
 #include "editor/EditorSettings.h"
 #include "formats/shared/ParameterDescriptions.h"
 
@@ -16,7 +17,6 @@ const char* const kPresetExtension = ".qbxpreset";
 
 namespace {
 
-constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kNameKey = "name";
 constexpr std::size_t kLongestQuote = 40;  // bytes of a file's text repeated in a report
 
@@ -45,25 +45,6 @@ bool equalsIgnoringCase(const std::string& a, const char* b)
     return std::equal(a.begin(), a.end(), b, [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     });
-}
-
-// The lines of `text` after a byte order mark, a "\r" before each line break dropped.
-std::vector<std::string> linesOf(const std::string& text)
-{
-    const std::size_t markLength = std::strlen(kByteOrderMark);
-    std::size_t start = text.compare(0, markLength, kByteOrderMark) == 0 ? markLength : 0;
-    std::vector<std::string> lines;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
 }
 
 // The index of the header line, or lines.size() when the first line that is
