@@ -19,6 +19,7 @@ namespace {
 
 constexpr const char* kNameKey = "name";
 constexpr std::size_t kLongestQuote = 40;  // bytes of a file's text repeated in a report
+constexpr std::size_t kLongestQuotedPath = 4096;  // PATH_MAX: a path is shown whole
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -60,9 +61,9 @@ std::size_t headerLine(const std::vector<std::string>& lines)
 }
 
 // A file's text as a report can show it: short, quoted, control bytes as '?'.
-std::string quoted(const std::string& text)
+std::string quoted(const std::string& text, std::size_t longest = kLongestQuote)
 {
-    std::size_t length = std::min(text.size(), kLongestQuote);
+    std::size_t length = std::min(text.size(), longest);
     while (length < text.size() && length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
         --length;  // never half a UTF-8 character
     std::string shown = text.substr(0, length);
@@ -125,6 +126,17 @@ std::string refusal(const std::string& folder, std::initializer_list<const std::
         if (!isValidPresetName(*name))
             return quoted(*name) + " cannot be a preset's name";
     return {};
+}
+
+// Reads the file at `path` into `text` and, when it is a preset, into `values`.
+PresetFileResult readPresetFile(const std::string& path, std::string& text, ParameterValues& values)
+{
+    if (!editor::readSmallFile(path, kLargestPresetFile, text))
+        return failure(quoted(path, kLongestQuotedPath) + " is missing, unreadable or larger than 64 KiB");
+    const PresetReadResult read = readPreset(text, values);
+    if (!read.isPreset)
+        return failure(quoted(path, kLongestQuotedPath) + " is not a Quenchbox RZ preset");
+    return PresetFileResult{{}, read.name, read.skipped};
 }
 
 }  // namespace
@@ -231,7 +243,7 @@ PresetFileResult savePreset(const std::string& folder, const std::string& name, 
     if (std::string refused = refusal(folder, {&name}); !refused.empty())
         return failure(refused);
     if (!editor::replaceFile(presetPath(folder, name), formatPreset(name, values)))
-        return failure("the preset " + quoted(name) + " cannot be written in " + quoted(folder));
+        return failure("the preset " + quoted(name) + " cannot be written in " + quoted(folder, kLongestQuotedPath));
     return {};
 }
 
@@ -242,17 +254,19 @@ PresetFileResult savePresetAs(const std::string& folder, const std::string& name
     return savePreset(folder, name, values);
 }
 
+PresetFileResult loadPresetFile(const std::string& path, ParameterValues& values)
+{
+    std::string text;
+    return readPresetFile(path, text, values);
+}
+
 PresetFileResult loadPreset(const std::string& folder, const std::string& name, ParameterValues& values)
 {
     if (std::string refused = refusal(folder, {&name}); !refused.empty())
         return failure(refused);
-    std::string text;
-    if (!editor::readSmallFile(presetPath(folder, name), kLargestPresetFile, text))
-        return failure("the preset " + quoted(name) + " cannot be read");
-    const PresetReadResult read = readPreset(text, values);
-    if (!read.isPreset)
-        return failure("the file of " + quoted(name) + " is not a preset");
-    return PresetFileResult{{}, name, read.skipped};
+    PresetFileResult result = loadPresetFile(presetPath(folder, name), values);
+    result.name = name;  // the folder knows a preset by its file's name
+    return result;
 }
 
 PresetFileResult renamePreset(const std::string& folder, const std::string& from, const std::string& to)
@@ -286,12 +300,10 @@ PresetFileResult deletePreset(const std::string& folder, const std::string& name
 PresetFileResult importPreset(const std::string& folder, const std::string& path)
 {
     std::string text;
-    if (!editor::readSmallFile(path, kLargestPresetFile, text))
-        return failure(quoted(path) + " is missing, unreadable or larger than 64 KiB");
     ParameterValues scratch = {};
-    const PresetReadResult read = readPreset(text, scratch);
-    if (!read.isPreset)
-        return failure(quoted(path) + " is not a Quenchbox RZ preset");
+    const PresetFileResult read = readPresetFile(path, text, scratch);
+    if (!read)
+        return read;
     const std::string name = isValidPresetName(read.name) ? read.name : fsPath(path).stem().u8string();
     if (std::string refused = refusal(folder, {&name}); !refused.empty())
         return failure(refused);
@@ -299,7 +311,7 @@ PresetFileResult importPreset(const std::string& folder, const std::string& path
     if (fileExists(target))
         return failure("a preset named " + quoted(name) + " exists");
     if (!editor::replaceFile(target, withName(text, name)))
-        return failure("the preset " + quoted(name) + " cannot be written in " + quoted(folder));
+        return failure("the preset " + quoted(name) + " cannot be written in " + quoted(folder, kLongestQuotedPath));
     return PresetFileResult{{}, name, read.skipped};
 }
 

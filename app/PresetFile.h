@@ -92,7 +92,10 @@ std::string presetPath(const std::string& folder, const std::string& name);
 PresetFileResult savePreset(const std::string& folder, const std::string& name, const ParameterValues& values);
 // The same, but refuses when a preset of that name exists.
 PresetFileResult savePresetAs(const std::string& folder, const std::string& name, const ParameterValues& values);
-// Reads the preset into `values` (the current settings).
+// Reads the preset file at `path` (at most kLargestPresetFile bytes) into
+// `values` (the current settings); `name` is the one the file carries.
+PresetFileResult loadPresetFile(const std::string& path, ParameterValues& values);
+// The same for a preset in `folder`, named by its file's name.
 PresetFileResult loadPreset(const std::string& folder, const std::string& name, ParameterValues& values);
 // Refuses to replace an existing preset; the file keeps its contents with the
 // name line changed.

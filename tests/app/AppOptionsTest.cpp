@@ -91,10 +91,3 @@ TEST(AppOptions, MistakesAreRefusedWithOneLine)
         }
     }
 }
-
-TEST(AppOptions, TheUsageNamesEveryOption)
-{
-    for (const char* option : {"--list-devices", "--device", "--rate", "--buffer", "--input", "--program", "--preset",
-                               "--set", "--monitor", "--no-gui", "--server", "--alsa", "--help", "--version"})
-        EXPECT_NE(std::string(app::kAppUsage).find(option), std::string::npos) << option;
-}

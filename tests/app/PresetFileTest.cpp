@@ -90,6 +90,23 @@ TEST_F(PresetFiles, SavedPresetsListSortedAndLoadBack)
     EXPECT_TRUE(std::equal(std::begin(loaded), std::end(loaded), std::begin(values)));
 }
 
+TEST_F(PresetFiles, AFileThatIsNoPresetOrLargerThan64KiBChangesNothing)
+{
+    const std::string preset = std::string(app::kPresetHeader) + "\nDrive = 1\n";
+    const std::string atTheLimit = preset + std::string(app::kLargestPresetFile - preset.size(), '#');
+    writeFile(root / "at-limit.qbxpreset", atTheLimit);
+    writeFile(root / "too-large.qbxpreset", atTheLimit + "#");
+    writeFile(root / "binary.qbxpreset", std::string("\0\x01\xff# Quenchbox RZ preset\nDrive = 1\n", 30));
+    for (const char* file : {"too-large.qbxpreset", "binary.qbxpreset", "missing.qbxpreset"}) {
+        ParameterValues loaded = {};
+        EXPECT_FALSE(app::loadPresetFile((root / file).string(), loaded)) << file;
+        EXPECT_EQ(loaded[effect::kDrive], 0.0f) << file;
+    }
+    ParameterValues loaded = {};
+    EXPECT_TRUE(app::loadPresetFile((root / "at-limit.qbxpreset").string(), loaded));
+    EXPECT_EQ(loaded[effect::kDrive], 1.0f);
+}
+
 TEST_F(PresetFiles, SaveReplacesWhileSaveAsRefusesAnExistingName)
 {
     ASSERT_TRUE(app::savePreset(folder, "Lead", values));
