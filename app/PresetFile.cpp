@@ -222,13 +222,20 @@ std::vector<std::string> listPresets(const std::string& folder)
          it.increment(error)) {
         const std::filesystem::path& file = it->path();
         const std::string stem = file.stem().u8string();
-        if (file.extension().u8string() == kPresetExtension && it->is_regular_file(error) && isValidPresetName(stem))
+        std::error_code unreadable;  // an entry that cannot be examined is left out, the rest listed
+        if (file.extension().u8string() == kPresetExtension && it->is_regular_file(unreadable)
+            && isValidPresetName(stem))
             names.push_back(stem);
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-        });
+    auto lowered = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    // Case first ignored, then bytewise, so the order never depends on the folder's.
+    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        const std::string la = lowered(a);
+        const std::string lb = lowered(b);
+        return la != lb ? la < lb : a < b;
     });
     return names;
 }

@@ -80,6 +80,8 @@ TEST_F(PresetFiles, SavedPresetsListSortedAndLoadBack)
     // Neither a leftover temporary file nor a foreign file is a preset.
     writeFile(fileOf("Boost").string() + ".new", "half a preset");
     writeFile(std::filesystem::path(folder) / "notes.txt", "hello");
+    std::filesystem::create_directory(fileOf("Folder"));
+    std::filesystem::create_symlink(root / "nowhere", fileOf("Dangling"));
     EXPECT_EQ(app::listPresets(folder), (std::vector<std::string>{"Boost", "clean", "Crunch"}));
     EXPECT_TRUE(app::listPresets((root / "missing").string()).empty());
 
