@@ -44,8 +44,10 @@ constexpr int kUnmapped = -1;
 // It is read defensively: a missing, unreadable, oversized or foreign file
 // (one without the first line above) means the defaults; a damaged, missing
 // or out-of-range value means that key's default; unknown keys are skipped, so
-// an older build reads a newer file. The MIDI map binds controller numbers
-// 0..127 to parameters by their names.
+// an older build reads a newer file. "program" is the program chosen last and
+// "values" what played when the application closed (a program's values with
+// the player's edits), each float written so that it reads back exactly. The
+// MIDI map binds controller numbers 0..127 to parameters by their names.
 struct AppSettings {
     std::string device;  // empty: the system's default device
     int sampleRate = 48000;
