@@ -205,10 +205,24 @@ PresetReadResult readPreset(const std::string& text, ParameterValues& values)
     return result;
 }
 
+namespace {
+
+// Windows opens a device for these names, whatever extension follows.
+bool isWindowsDeviceName(const std::string& name)
+{
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (equalsIgnoringCase(name, device))
+            return true;
+    const bool numbered = name.size() == 4 && name[3] >= '1' && name[3] <= '9';
+    return numbered && (equalsIgnoringCase(name.substr(0, 3), "COM") || equalsIgnoringCase(name.substr(0, 3), "LPT"));
+}
+
+}  // namespace
+
 bool isValidPresetName(const std::string& name)
 {
     if (name.empty() || name.size() > kLongestPresetName || name.front() == '.' || isBlank(name.front())
-        || isBlank(name.back()) || name.back() == '.')
+        || isBlank(name.back()) || name.back() == '.' || isWindowsDeviceName(name))
         return false;
     return std::none_of(name.begin(), name.end(),
                         [](char c) { return isControl(c) || std::strchr("/\\<>:\"|?*", c) != nullptr; });

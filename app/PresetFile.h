@@ -64,8 +64,9 @@ PresetReadResult readPreset(const std::string& text, ParameterValues& values);
 
 // Preset names become file names, so a name is refused when it is empty,
 // longer than kLongestPresetName bytes, starts with '.' or a blank, ends with
-// a blank or '.', or holds a control character, '/', '\\' or any of <>:"|?*
-// (which Windows refuses), so no name can leave the preset folder.
+// a blank or '.', holds a control character, '/', '\\' or any of <>:"|?*, or
+// is one of Windows' device names (CON, NUL, COM1...), so no name can leave the
+// preset folder and every name works on both systems.
 bool isValidPresetName(const std::string& name);
 
 // The folder of the user's presets: $XDG_DATA_HOME/quenchbox-rz/presets

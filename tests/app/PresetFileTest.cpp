@@ -60,14 +60,14 @@ TEST_F(PresetFiles, NamesThatCouldLeaveTheFolderOrBreakAFileNameAreRefused)
 {
     const std::string refused[] = {"", ".", "..", "../evil", "a/b", "a\\b", "/abs", ".hidden", "tab\tname",
                                    "new\nline", std::string("nul\0x", 5), "del\x7f", " lead", "trail ", "dot.",
-                                   "x:y", "a*b", "q?", std::string(65, 'n')};
+                                   "x:y", "a*b", "q?", "nul", "COM1", std::string(65, 'n')};
     for (const std::string& name : refused) {
         EXPECT_FALSE(app::isValidPresetName(name)) << name;
         EXPECT_FALSE(app::savePreset(folder, name, values)) << name;
         EXPECT_FALSE(app::deletePreset(folder, name)) << name;
     }
     EXPECT_TRUE(allFiles().empty());
-    for (const std::string& name : std::vector<std::string>{"Warm Crunch", "Lead (boost) #2", "a..b", "\xC3\x89t\xC3\xA9", std::string(64, 'n')})
+    for (const std::string& name : std::vector<std::string>{"Warm Crunch", "Lead (boost) #2", "a..b", "Null", "COM10", "\xC3\x89t\xC3\xA9", std::string(64, 'n')})
         EXPECT_TRUE(app::isValidPresetName(name)) << name;
 }
 
