@@ -1,5 +1,7 @@
 #include "host/RenderOptions.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -37,7 +39,15 @@ int parseBlockSize(const std::string& text)
     return static_cast<int>(value);
 }
 
-std::pair<std::string, float> parseSetting(const std::string& text)
+std::string lowercase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+}  // namespace
+
+std::pair<std::string, float> parseParameterSetting(const std::string& text)
 {
     const auto equals = text.find('=');
     if (equals == std::string::npos || equals == 0)
@@ -50,7 +60,21 @@ std::pair<std::string, float> parseSetting(const std::string& text)
     return {text.substr(0, equals), static_cast<float>(value)};
 }
 
-}  // namespace
+int findProgramNumber(const std::string& text, const std::vector<std::string>& programNames)
+{
+    const long count = static_cast<long>(programNames.size());
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (!text.empty() && *end == '\0') {
+        if (number < 0 || number >= count)
+            throw usageError("program " + text + " does not exist (0 to " + std::to_string(count - 1) + ")");
+        return static_cast<int>(number);
+    }
+    for (long p = 0; p < count; ++p)
+        if (lowercase(programNames[p]) == lowercase(text))
+            return static_cast<int>(p);
+    throw usageError("there is no program named '" + text + "'");
+}
 
 RenderOptions parseRenderOptions(int argc, const char* const* argv)
 {
@@ -69,7 +93,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv)
         else if (arg == "--program")
             options.program = value();
         else if (arg == "--set")
-            options.settings.push_back(parseSetting(value()));
+            options.settings.push_back(parseParameterSetting(value()));
         else if (arg == "--block")
             options.blockSize = parseBlockSize(value());
         else if (arg == "--double")

@@ -25,6 +25,15 @@ struct RenderOptions {
 // Throws std::invalid_argument with a one-line message on a bad command line.
 RenderOptions parseRenderOptions(int argc, const char* const* argv);
 
+// A "--set" value, "NAME=VALUE" with VALUE normalized from 0 to 1; the name
+// is not looked up. Throws std::invalid_argument with a one-line message.
+std::pair<std::string, float> parseParameterSetting(const std::string& text);
+
+// A "--program" value among the programs named `programNames`: a number from
+// 0, or a name compared without regard to case. Throws std::invalid_argument
+// with a one-line message when it is neither.
+int findProgramNumber(const std::string& text, const std::vector<std::string>& programNames);
+
 // The output file when none was named: the demo's fixed name, or the input's
 // name with ".quenchbox.wav" in place of its extension.
 std::string defaultOutputPath(const std::string& inputPath);

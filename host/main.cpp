@@ -66,24 +66,14 @@ int findParameter(Plugin& plugin, const std::string& name)
 
 int findProgram(Plugin& plugin, const std::string& text)
 {
-    char* end = nullptr;
-    const long number = std::strtol(text.c_str(), &end, 10);
-    if (!text.empty() && *end == '\0') {
-        if (number < 0 || number >= plugin.programCount())
-            throw std::invalid_argument("program " + text + " does not exist (0 to "
-                                        + std::to_string(plugin.programCount() - 1) + ")");
-        return static_cast<int>(number);
-    }
     const int current = plugin.program();
+    std::vector<std::string> names;
     for (int p = 0; p < plugin.programCount(); ++p) {
         plugin.setProgram(p);
-        if (lowercase(plugin.programName()) == lowercase(text)) {
-            plugin.setProgram(current);
-            return p;
-        }
+        names.push_back(plugin.programName());
     }
     plugin.setProgram(current);
-    throw std::invalid_argument("the plug-in has no program named '" + text + "' (see --list)");
+    return findProgramNumber(text, names);
 }
 
 void printListing(Plugin& plugin)
