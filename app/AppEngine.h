@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_APP_APPENGINE_H
 #define QUENCHBOX_APP_APPENGINE_H
 
+#include "app/AppSettings.h"
 #include "formats/shared/EffectAdapter.h"
 
 #include <array>
@@ -8,9 +9,6 @@
 #include <cstdint>
 
 namespace quenchbox::app {
-
-// Which of the interface's inputs is the guitar.
-enum class InputChoice : int { first, second, stereo };
 
 // A MIDI message for the effect, as a back-end read it on its audio thread.
 struct MidiMessage {

@@ -3,7 +3,12 @@
 // server (PipeWire's included). Ctrl-C or SIGTERM stops it cleanly.
 
 #include "app/AppEngine.h"
+#include "app/AppOptions.h"
+#include "app/AppSettings.h"
 #include "app/JackAudio.h"
+#include "app/PresetFile.h"
+#include "effect/Parameters.h"
+#include "QuenchboxVersion.h"
 
 #include <jack/jack.h>
 
@@ -21,12 +26,6 @@ namespace {
 using namespace quenchbox;
 
 constexpr long kTickNanoseconds = 10 * 1000 * 1000;  // MIDI applied and the server watched every 10 ms
-
-struct Options {
-    std::string server;
-    bool monitor = false;
-    bool headless = false;
-};
 
 // SIGINT and SIGTERM wait for the main loop; blocked before JACK makes its
 // threads, so that none of them takes the signal.
@@ -102,35 +101,82 @@ int play(app::AppEngine& engine, const app::JackAudio::Options& jack, const sigs
     return 0;
 }
 
+// The effect as the user left it last time, then as the command line says.
+void setUp(app::AppEngine& engine, const app::AppSettings& settings, const app::AppOptions& options)
+{
+    formats::EffectAdapter& effect = engine.effect();
+    effect.selectProgram(settings.program);
+    if (settings.hasValues)
+        for (int i = 0; i < effect::kParameterCount; ++i)
+            effect.setParameter(i, settings.values[i]);
+    if (options.program)
+        effect.selectProgram(*options.program);
+    if (!options.presetPath.empty()) {
+        float values[effect::kParameterCount];
+        for (int i = 0; i < effect::kParameterCount; ++i)
+            values[i] = static_cast<float>(effect.parameter(i));
+        const app::PresetFileResult loaded = app::loadPresetFile(options.presetPath, values);
+        if (!loaded)
+            throw std::invalid_argument(loaded.error);
+        for (const app::SkippedLine& skipped : loaded.skipped)
+            std::fprintf(stderr, "quenchbox-rz: %s, line %d: %s\n", options.presetPath.c_str(), skipped.line,
+                         skipped.reason.c_str());
+        for (int i = 0; i < effect::kParameterCount; ++i)
+            effect.setParameter(i, values[i]);
+    }
+    for (const auto& [index, value] : options.parameterSettings)
+        effect.setParameter(index, value);
+    engine.setMonitor(options.monitor.value_or(settings.monitor));
+    engine.setInput(options.input.value_or(settings.input));
+}
+
+// What the next start begins from: the monitor, the input, the program and
+// every value as they are now.
+void remember(app::AppEngine& engine, app::AppSettings settings, const app::AppOptions& options)
+{
+    settings.monitor = engine.monitoring();
+    settings.input = options.input.value_or(settings.input);
+    settings.program = engine.effect().program();
+    settings.hasValues = true;
+    for (int i = 0; i < effect::kParameterCount; ++i)
+        settings.values[i] = static_cast<float>(engine.effect().parameter(i));
+    app::writeAppSettingsFile(app::appSettingsPath(), settings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--no-gui") {
-            options.headless = true;
-        } else if (arg == "--server" && hasValue) {
-            options.server = argv[++i];
-        } else if (arg == "--monitor" && hasValue && (std::strcmp(argv[i + 1], "on") == 0 || std::strcmp(argv[i + 1], "off") == 0)) {
-            options.monitor = std::strcmp(argv[++i], "on") == 0;
-        } else {
-            std::fprintf(stderr, "quenchbox-rz: unknown or incomplete option '%s'\n", arg.c_str());
-            return 2;
-        }
+    app::AppOptions options;
+    try {
+        options = app::parseAppOptions(argc, argv);
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
+        return 2;
     }
-    if (!options.headless) {
-        std::fprintf(stderr, "quenchbox-rz: this build runs with --no-gui only\n");
+    if (options.help || options.version) {
+        std::fputs(options.help ? app::kAppUsage : "quenchbox-rz " QUENCHBOX_VERSION "\n", stdout);
+        return 0;
+    }
+    if (!options.noGui) {
+        std::fprintf(stderr, "quenchbox-rz: this build has no window yet; run it with --no-gui\n");
         return 2;
     }
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     app::AppEngine engine;
-    engine.setMonitor(options.monitor);
+    const app::AppSettings settings = app::readAppSettingsFile(app::appSettingsPath());
+    try {
+        setUp(engine, settings, options);
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
+        return 2;
+    }
     app::JackAudio::Options jack;
-    jack.server = options.server;
-    return play(engine, jack, signals);
+    jack.server = options.serverName;
+    const int status = play(engine, jack, signals);
+    if (status == 0)
+        remember(engine, settings, options);
+    return status;
 }

@@ -15,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -235,7 +237,24 @@ std::vector<double> rendered(const std::vector<float>& signal, long silentFrames
     return output.channels.at(0);
 }
 
-TEST(JackApplication, PlaysBitForBitAsTheRendererDoes)
+// Each test's application reads and writes its settings in a folder of the
+// test's own, never the user's.
+class JackApplication : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = scratchPath("jack-home") + "-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        home = pattern;
+        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(home); }
+
+    std::string home;
+};
+
+TEST_F(JackApplication, PlaysBitForBitAsTheRendererDoes)
 {
     JackServer server;
     ASSERT_TRUE(server.ready()) << "jackd did not answer";
@@ -290,7 +309,7 @@ TEST(JackApplication, PlaysBitForBitAsTheRendererDoes)
 
 // A JACK MIDI client sends program change 4: the application selects the
 // fifth factory program and says so.
-TEST(JackApplication, AProgramChangeSelectsTheFactoryProgram)
+TEST_F(JackApplication, AProgramChangeSelectsTheFactoryProgram)
 {
     JackServer server;
     ASSERT_TRUE(server.ready()) << "jackd did not answer";
@@ -328,7 +347,7 @@ TEST(JackApplication, AProgramChangeSelectsTheFactoryProgram)
 
 // The server stops under the playing application and starts again: the
 // application waits, says so, and plays on through the new server.
-TEST(JackApplication, SurvivesTheServerStoppingAndReconnects)
+TEST_F(JackApplication, SurvivesTheServerStoppingAndReconnects)
 {
     auto server = std::make_unique<JackServer>();
     ASSERT_TRUE(server->ready());
@@ -345,7 +364,7 @@ TEST(JackApplication, SurvivesTheServerStoppingAndReconnects)
     EXPECT_EQ(application.stop(SIGINT), 0);
 }
 
-TEST(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
+TEST_F(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
 {
     Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", "quenchbox-nobody-" + std::to_string(getpid())});
     EXPECT_EQ(application.stop(0), 1);
