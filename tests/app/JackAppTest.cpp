@@ -97,6 +97,20 @@ public:
         char text[512] = {};
         return output != nullptr && std::fgets(text, sizeof(text), output) != nullptr ? text : "";
     }
+    // The next piece of its output up to a line or carriage return.
+    std::string piece()
+    {
+        std::string text;
+        for (int c = output != nullptr ? std::fgetc(output) : EOF; c != EOF; c = std::fgetc(output)) {
+            if (c == '\n' || c == '\r') {
+                if (!text.empty())
+                    return text;
+                continue;
+            }
+            text += static_cast<char>(c);
+        }
+        return text;
+    }
     // Signals it and answers its exit status (-1 when it was killed or gone).
     int stop(int signal)
     {
@@ -362,6 +376,46 @@ TEST_F(JackApplication, SurvivesTheServerStoppingAndReconnects)
     EXPECT_EQ(application.line().rfind("JACK, 48 kHz, 128 frames", 0), 0u);
     EXPECT_EQ(application.line().rfind("first period at JACK frame ", 0), 0u);
     EXPECT_EQ(application.stop(SIGINT), 0);
+}
+
+// jack_iodelay looped through the application, with the effect switched
+// off so that the dry signal goes through: the loop's one period and
+// nothing more, or the 8 frames of "Oversample" more.
+TEST_F(JackApplication, JackIodelayMeasuresItsAddedLatency)
+{
+    for (const int oversample : {0, 1}) {
+        auto server = std::make_unique<JackServer>();
+        ASSERT_TRUE(server->ready());
+        setenv("JACK_DEFAULT_SERVER", server->name.c_str(), 1);
+        Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", server->name, "--monitor", "on", "--set",
+                           "Enable=0", "--set", "Oversample=" + std::to_string(oversample)});
+        application.line();  // the route
+        application.line();  // the first period
+        Child iodelay({"/usr/bin/jack_iodelay"});
+        jack_client_t* client = openClient(server->name, "patchbay");
+        ASSERT_NE(client, nullptr);
+        ASSERT_TRUE(waitFor([&] { return jack_port_by_name(client, "jack_delay:in") != nullptr; }));
+        ASSERT_EQ(jack_connect(client, "jack_delay:out", "quenchbox-rz:in_1"), 0);
+        ASSERT_EQ(jack_connect(client, "quenchbox-rz:out_1", "jack_delay:in"), 0);
+        // The third measurement, once the tone has gone round a few times.
+        double frames = 0.0;
+        for (int measured = 0; measured < 3;) {
+            const std::string piece = iodelay.piece();
+            ASSERT_FALSE(piece.empty()) << "jack_iodelay ended";
+            if (piece.find("total roundtrip latency") != std::string::npos && std::sscanf(piece.c_str(), "%lf", &frames) == 1)
+                ++measured;
+        }
+        jack_client_close(client);
+        unsetenv("JACK_DEFAULT_SERVER");
+        std::printf("jack_iodelay through the application, \"Oversample\" %d: %.3f frames, %.3f added to the loop's "
+                    "period\n", oversample, frames, frames - kPeriod);
+        EXPECT_NEAR(frames - kPeriod, 8.0 * oversample, 0.5);
+        // The server goes first: jack_iodelay, stopped under it, would hold
+        // its shutdown up until a time-out.
+        server.reset();
+        EXPECT_EQ(application.line(), "the JACK server went away; waiting for it to come back\n");
+        EXPECT_EQ(application.stop(SIGINT), 0);
+    }
 }
 
 TEST_F(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
