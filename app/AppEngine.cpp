@@ -38,10 +38,16 @@ private:
 };
 
 constexpr std::uint8_t kProgramChange = 0xC0;
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kFootswitchOn = 64;
 
 }  // namespace
 
-AppEngine::AppEngine() { adapter.create(); }
+AppEngine::AppEngine()
+{
+    adapter.create();
+    midiMap.fill(kUnmapped);
+}
 
 void AppEngine::start(double sampleRate)
 {
@@ -102,8 +108,18 @@ int AppEngine::applyMidi()
 
 void AppEngine::apply(const MidiMessage& message)
 {
-    if ((message.status & 0xF0) == kProgramChange && effect::programs::isProgramIndex(message.data1))
+    const std::uint8_t kind = message.status & 0xF0;
+    if (kind == kProgramChange && effect::programs::isProgramIndex(message.data1)) {
         adapter.selectProgram(message.data1);
+        return;
+    }
+    if (kind != kControlChange || message.data1 >= kMidiControllerCount)
+        return;
+    const int parameter = midiMap[message.data1];
+    if (parameter == effect::kEnable)
+        adapter.setParameter(parameter, message.data2 >= kFootswitchOn ? 1.0 : 0.0);
+    else if (effect::isParameterIndex(parameter))
+        adapter.setParameter(parameter, (message.data2 & 0x7F) / 127.0);
 }
 
 }  // namespace quenchbox::app

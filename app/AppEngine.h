@@ -54,9 +54,12 @@ public:
     // it with `applyMidi`, where changing a program may wait for a lock.
     // Answers false when the queue is full and the message is dropped.
     bool queueMidi(const MidiMessage& message);
-    // Program change 0-15 selects the factory program; answers how many
-    // messages it applied.
+    // Program change 0-15 selects the factory program; a controller bound
+    // in the map sets its parameter (0..127 over the range; on "Enable" a
+    // footswitch, on from 64). Answers how many messages it applied.
     int applyMidi();
+    // The controllers' parameters (kUnmapped: none); on the application's thread.
+    void setMidiMap(const std::array<int, kMidiControllerCount>& map) { midiMap = map; }
 
 private:
     void apply(const MidiMessage& message);
@@ -72,6 +75,7 @@ private:
     std::array<MidiMessage, kMidiCapacity> midi{};
     std::atomic<std::uint32_t> midiWritten{0};
     std::atomic<std::uint32_t> midiRead{0};
+    std::array<int, kMidiControllerCount> midiMap{};
 };
 
 }  // namespace quenchbox::app

@@ -126,6 +126,7 @@ void setUp(app::AppEngine& engine, const app::AppSettings& settings, const app::
     }
     for (const auto& [index, value] : options.parameterSettings)
         effect.setParameter(index, value);
+    engine.setMidiMap(settings.midiMap);
     engine.setMonitor(options.monitor.value_or(settings.monitor));
     engine.setInput(options.input.value_or(settings.input));
 }
