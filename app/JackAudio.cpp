@@ -29,7 +29,7 @@ void connectPhysical(jack_client_t* client, unsigned long flags, jack_port_t* co
 
 }  // namespace
 
-bool JackAudio::open(const Options& options, std::string& error)
+bool JackAudio::open(std::string& error)
 {
     close();
     gone.store(false);
@@ -44,7 +44,7 @@ bool JackAudio::open(const Options& options, std::string& error)
                                     : jack_client_open(options.clientName.c_str(), openOptions, &status,
                                                        options.server.c_str());
     if (client == nullptr) {
-        error = (status & JackServerFailed) ? "no JACK server is running" : "JACK refused the client";
+        error = (status & JackServerFailed) ? kNoServer : "JACK refused the client";
         return false;
     }
     for (int direction = 0; direction < 2; ++direction)
@@ -77,6 +77,9 @@ bool JackAudio::open(const Options& options, std::string& error)
     }
     if (options.connectToSystem)
         connectToSystem();
+    // Once a server answered, the tries while it is away would print
+    // libjack's complaints again and again.
+    jack_set_error_function([](const char*) {});
     return true;
 }
 
@@ -149,7 +152,7 @@ int JackAudio::periodCallback(std::uint32_t frames, void* self)
 
 int JackAudio::xrunCallback(void* self)
 {
-    ++static_cast<JackAudio*>(self)->dropouts;
+    ++static_cast<JackAudio*>(self)->xruns;
     return 0;
 }
 

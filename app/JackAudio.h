@@ -2,6 +2,7 @@
 #define QUENCHBOX_APP_JACKAUDIO_H
 
 #include "app/AppEngine.h"
+#include "app/AudioBackend.h"
 
 #include <jack/types.h>
 
@@ -15,7 +16,7 @@ namespace quenchbox::app {
 // "in_1", "in_2", "out_1", "out_2" and "midi_in", connected at start to the
 // first capture port and the first two playback ports. The rate and the
 // period are the server's; the engine follows a change of either.
-class JackAudio {
+class JackAudio final : public AudioBackend {
 public:
     struct Options {
         std::string server;                 // empty: the default server
@@ -23,31 +24,31 @@ public:
         bool connectToSystem = true;
     };
 
-    explicit JackAudio(AppEngine& engine) : engine(engine) {}
-    ~JackAudio() { close(); }
+    JackAudio(AppEngine& engine, const Options& options) : engine(engine), options(options) {}
+    ~JackAudio() override { close(); }
     JackAudio(const JackAudio&) = delete;
     JackAudio& operator=(const JackAudio&) = delete;
 
-    // Connects to a running server (never starts one); on failure `error`
-    // says why in one line.
-    bool open(const Options& options, std::string& error);
-    void close();
+    // Connects to a running server (never starts one); kNoServer when none
+    // answers.
+    bool open(std::string& error) override;
+    static constexpr const char* kNoServer = "no JACK server is running";
+    std::string name() const override { return "JACK server"; }
+    void close() override;
+    std::string route() const override;
+    bool playing() const override { return processed.load(); }
+    // The server stopped, or threw the client out.
+    bool lost() const override { return gone.load(); }
+    int dropouts() const override { return xruns.load(); }
+    // Tells JACK the effect's latency again when "Oversample" changed it.
+    void followLatency() override;
 
-    // "JACK, 48 kHz, 128 frames, in 1 to out 1+2, 2.7 ms"
-    std::string route() const;
-    std::uint32_t sampleRate() const { return rate.load(); }
-    std::uint32_t periodFrames() const { return period.load(); }
-    int xruns() const { return dropouts.load(); }
-    // The server went away (stopped, or threw the client out).
-    bool serverGone() const { return gone.load(); }
-    // Tells JACK the effect's latency again when "Oversample" changed it;
-    // on the application's thread.
-    void followLatency();
-
-    // Whether a period has been processed, and the JACK frame time of the
-    // first: a test lines the application's output up with its input by it.
-    bool playing() const { return processed.load(); }
-    std::uint32_t firstFrame() const { return first.load(); }
+    // With the JACK frame time of the first period since the last open: a
+    // test lines the application's output up with its input by it.
+    std::string firstPeriodLine() const override
+    {
+        return "first period at JACK frame " + std::to_string(first.load());
+    }
 
 private:
     static int processCallback(std::uint32_t frames, void* self);
@@ -64,13 +65,14 @@ private:
     std::uint32_t roundTripFrames() const;
 
     AppEngine& engine;
+    const Options options;
     jack_client_t* client = nullptr;
     jack_port_t* inputs[2] = {};
     jack_port_t* outputs[2] = {};
     jack_port_t* midiInput = nullptr;
     std::atomic<std::uint32_t> rate{0};
     std::atomic<std::uint32_t> period{0};
-    std::atomic<int> dropouts{0};
+    std::atomic<int> xruns{0};
     std::atomic<bool> gone{false};
     std::atomic<bool> processed{false};
     std::atomic<std::uint32_t> first{0};

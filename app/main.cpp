@@ -1,7 +1,9 @@
 // quenchbox-rz: the effect as an application. This build runs headless
-// (--no-gui) on JACK: for a pedalboard computer, or any machine with a JACK
-// server (PipeWire's included). Ctrl-C or SIGTERM stops it cleanly.
+// (--no-gui), for a pedalboard computer or any machine: on JACK when a
+// server runs (PipeWire's included), else straight on an ALSA device.
+// Ctrl-C or SIGTERM stops it cleanly.
 
+#include "app/AlsaAudio.h"
 #include "app/AppEngine.h"
 #include "app/AppOptions.h"
 #include "app/AppSettings.h"
@@ -10,11 +12,10 @@
 #include "effect/Parameters.h"
 #include "QuenchboxVersion.h"
 
-#include <jack/jack.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <ctime>
 
 #include <pthread.h>
@@ -45,8 +46,8 @@ void say(const std::string& line)
 }
 
 // Waits for a stop signal, applying MIDI and noting the first period; false
-// when the server went away first.
-bool runUntilStopped(app::AppEngine& engine, app::JackAudio& audio, const sigset_t& signals)
+// when the audio went away first.
+bool runUntilStopped(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& signals)
 {
     bool firstReported = false;
     const timespec tick{0, kTickNanoseconds};
@@ -56,49 +57,61 @@ bool runUntilStopped(app::AppEngine& engine, app::JackAudio& audio, const sigset
             say("program " + std::to_string(engine.effect().program()) + ": " + engine.effect().programName());
         audio.followLatency();
         if (!firstReported && audio.playing()) {
-            say("first period at JACK frame " + std::to_string(audio.firstFrame()));
+            say(audio.firstPeriodLine());
             firstReported = true;
         }
-        if (audio.serverGone())
+        if (audio.lost())
             return false;
     }
     return true;
 }
 
-// Tries the server again every half second until it answers (true) or a
-// stop signal comes (false).
-bool reconnect(app::JackAudio& audio, const app::JackAudio::Options& jack, const sigset_t& signals)
+// Tries the audio again every half second until it opens (true) or a stop
+// signal comes (false).
+bool reconnect(app::AudioBackend& audio, const sigset_t& signals)
 {
     const timespec pause{0, 500 * 1000 * 1000};
     std::string error;
     while (sigtimedwait(&signals, nullptr, &pause) < 0)
-        if (audio.open(jack, error))
+        if (audio.open(error))
             return true;
     return false;
 }
 
-// Plays until a stop signal. A server that goes away leaves the program
-// waiting for one to answer again; then it carries on where it was.
-int play(app::AppEngine& engine, const app::JackAudio::Options& jack, const sigset_t& signals)
+// JACK when a server runs (or the one named), else ALSA's device straight.
+std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::AppSettings& settings,
+                                             const app::AppOptions& options, std::string& error)
 {
-    app::JackAudio audio(engine);
-    std::string error;
-    if (!audio.open(jack, error)) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
-        return 1;
+    if (!options.forceAlsa) {
+        auto jack = std::make_unique<app::JackAudio>(engine, app::JackAudio::Options{options.serverName});
+        if (jack->open(error))
+            return jack;
+        if (error != app::JackAudio::kNoServer || !options.serverName.empty())
+            return nullptr;
     }
-    // Each try while the server is away would print libjack's complaints.
-    jack_set_error_function([](const char*) {});
+    const app::AlsaAudio::Options device{options.device.value_or(settings.device),
+                                         static_cast<unsigned>(options.sampleRate.value_or(settings.sampleRate)),
+                                         static_cast<unsigned>(options.bufferFrames.value_or(settings.bufferFrames))};
+    auto alsa = std::make_unique<app::AlsaAudio>(engine, device);
+    if (alsa->open(error))
+        return alsa;
+    return nullptr;
+}
+
+// Plays until a stop signal. Audio that goes away (a server stopping, a
+// device unplugged) leaves the program waiting for it to come back; then it
+// carries on where it was.
+void play(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& signals)
+{
     say(audio.route());
     while (!runUntilStopped(engine, audio, signals)) {
         audio.close();
-        say("the JACK server went away; waiting for it to come back");
-        if (!reconnect(audio, jack, signals))
+        say("the " + audio.name() + " went away; waiting for it to come back");
+        if (!reconnect(audio, signals))
             break;
         say(audio.route());
     }
     audio.close();
-    return 0;
 }
 
 // The effect as the user left it last time, then as the command line says.
@@ -135,6 +148,9 @@ void setUp(app::AppEngine& engine, const app::AppSettings& settings, const app::
 // every value as they are now.
 void remember(app::AppEngine& engine, app::AppSettings settings, const app::AppOptions& options)
 {
+    settings.device = options.device.value_or(settings.device);
+    settings.sampleRate = options.sampleRate.value_or(settings.sampleRate);
+    settings.bufferFrames = options.bufferFrames.value_or(settings.bufferFrames);
     settings.monitor = engine.monitoring();
     settings.input = options.input.value_or(settings.input);
     settings.program = engine.effect().program();
@@ -159,6 +175,11 @@ int main(int argc, char** argv)
         std::fputs(options.help ? app::kAppUsage : "quenchbox-rz " QUENCHBOX_VERSION "\n", stdout);
         return 0;
     }
+    if (options.listDevices) {
+        for (const std::string& device : app::AlsaAudio::deviceList())
+            say(device);
+        return 0;
+    }
     if (!options.noGui) {
         std::fprintf(stderr, "quenchbox-rz: this build has no window yet; run it with --no-gui\n");
         return 2;
@@ -174,10 +195,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
         return 2;
     }
-    app::JackAudio::Options jack;
-    jack.server = options.serverName;
-    const int status = play(engine, jack, signals);
-    if (status == 0)
-        remember(engine, settings, options);
-    return status;
+    std::string error;
+    const std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, error);
+    if (!audio) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
+        return 1;
+    }
+    play(engine, *audio, signals);
+    remember(engine, settings, options);
+    return 0;
 }

@@ -11,7 +11,7 @@ set -euo pipefail
 
 declare -A sets=(
   [demo]="g++ cmake ninja-build pkg-config libeigen3-dev libsndfile1-dev libcairo2-dev libx11-dev libfontconfig-dev fonts-dejavu-core lv2-dev liblilv-dev"
-  [test]="libgtest-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libxres-dev xvfb xauth ardour sordi lilv-utils jalv jackd2 libjack-jackd2-dev"
+  [test]="libgtest-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libxres-dev xvfb xauth ardour sordi lilv-utils jalv jackd2 libjack-jackd2-dev libasound2-dev"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
   [skins]="librsvg2-bin imagemagick optipng fonts-dejavu-core fonts-dejavu-extra"
   [packages]="dpkg-dev file lintian nsis"

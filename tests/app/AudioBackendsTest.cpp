@@ -1,7 +1,9 @@
 // The application under a real JACK server that the test starts (jackd with
 // its dummy back-end): a client of the test plays a guitar phrase into
 // in_1, another records out_1 and out_2, and the recording equals
-// quenchbox-render's output for the same input and period, bit for bit.
+// quenchbox-render's output for the same input and period, bit for bit. The
+// same through ALSA, on a device the test defines for the application's
+// home: its capture read from a file, its playback written to one.
 
 #include "host/AudioFile.h"
 #include "host/DemoPhrase.h"
@@ -253,7 +255,7 @@ std::vector<double> rendered(const std::vector<float>& signal, long silentFrames
 
 // Each test's application reads and writes its settings in a folder of the
 // test's own, never the user's.
-class JackApplication : public ::testing::Test {
+class ApplicationAudio : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -268,7 +270,7 @@ protected:
     std::string home;
 };
 
-TEST_F(JackApplication, PlaysBitForBitAsTheRendererDoes)
+TEST_F(ApplicationAudio, JackPlaysBitForBitAsTheRendererDoes)
 {
     JackServer server;
     ASSERT_TRUE(server.ready()) << "jackd did not answer";
@@ -323,7 +325,7 @@ TEST_F(JackApplication, PlaysBitForBitAsTheRendererDoes)
 
 // A JACK MIDI client sends program change 4: the application selects the
 // fifth factory program and says so.
-TEST_F(JackApplication, AProgramChangeSelectsTheFactoryProgram)
+TEST_F(ApplicationAudio, AProgramChangeSelectsTheFactoryProgram)
 {
     JackServer server;
     ASSERT_TRUE(server.ready()) << "jackd did not answer";
@@ -361,7 +363,7 @@ TEST_F(JackApplication, AProgramChangeSelectsTheFactoryProgram)
 
 // The server stops under the playing application and starts again: the
 // application waits, says so, and plays on through the new server.
-TEST_F(JackApplication, SurvivesTheServerStoppingAndReconnects)
+TEST_F(ApplicationAudio, SurvivesTheServerStoppingAndReconnects)
 {
     auto server = std::make_unique<JackServer>();
     ASSERT_TRUE(server->ready());
@@ -381,7 +383,7 @@ TEST_F(JackApplication, SurvivesTheServerStoppingAndReconnects)
 // jack_iodelay looped through the application, with the effect switched
 // off so that the dry signal goes through: the loop's one period and
 // nothing more, or the 8 frames of "Oversample" more.
-TEST_F(JackApplication, JackIodelayMeasuresItsAddedLatency)
+TEST_F(ApplicationAudio, JackIodelayMeasuresItsAddedLatency)
 {
     for (const int oversample : {0, 1}) {
         auto server = std::make_unique<JackServer>();
@@ -418,10 +420,70 @@ TEST_F(JackApplication, JackIodelayMeasuresItsAddedLatency)
     }
 }
 
-TEST_F(JackApplication, WithoutAServerSaysSoInOneLineAndStops)
+TEST_F(ApplicationAudio, WithoutAServerSaysSoInOneLineAndStops)
 {
     Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", "quenchbox-nobody-" + std::to_string(getpid())});
     EXPECT_EQ(application.stop(0), 1);
+}
+
+// A device of ALSA's file plug-in over its null one: capture reads `input`,
+// playback writes `output`, both raw interleaved stereo 32-bit float.
+std::string fileDevice(const std::string& input, const std::string& output)
+{
+    return "pcm.!default {\n  type asym\n"
+           "  playback.pcm { type file slave.pcm \"null\" file \"" + output + "\" format \"raw\" }\n"
+           "  capture.pcm { type file slave.pcm \"null\" file \"/dev/null\" infile \"" + input + "\" format \"raw\" }\n"
+           "}\n";
+}
+
+void writeText(const std::string& path, const std::string& text)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+}
+
+long fileBytes(const std::string& path)
+{
+    std::error_code failed;
+    const auto size = std::filesystem::file_size(path, failed);
+    return failed ? 0 : static_cast<long>(size);
+}
+
+TEST_F(ApplicationAudio, AlsaPlaysBitForBitAsTheRendererDoes)
+{
+    const std::vector<float> signal = guitarPhrase();
+    std::vector<float> interleaved;
+    for (float sample : signal)
+        interleaved.insert(interleaved.end(), {sample, sample});
+    const std::string input = home + "/in.raw";
+    const std::string output = home + "/out.raw";
+    writeText(input, std::string(reinterpret_cast<const char*>(interleaved.data()), interleaved.size() * sizeof(float)));
+    writeText(home + "/.asoundrc", fileDevice(input, output));
+    setenv("HOME", home.c_str(), 1);
+
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--alsa", "--monitor", "on", "--rate", std::to_string(kRate),
+                       "--buffer", std::to_string(kPeriod)});
+    EXPECT_EQ(application.line().rfind("ALSA default, 48 kHz, 128 frames, ", 0), 0u);
+    const long prefill = 2 * kPeriod;  // silence played ahead of the first period
+    const long wanted = (prefill + static_cast<long>(signal.size())) * 2 * static_cast<long>(sizeof(float));
+    ASSERT_TRUE(waitFor([&] { return fileBytes(output) >= wanted; }));
+    EXPECT_EQ(application.stop(SIGINT), 0);
+
+    std::vector<float> played(static_cast<std::size_t>(wanted) / sizeof(float));
+    FILE* file = std::fopen(output.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fread(played.data(), sizeof(float), played.size(), file), played.size());
+    std::fclose(file);
+    const std::vector<double> reference = rendered(signal, 0);
+    long differing = 0;
+    for (std::size_t i = 0; i < signal.size(); ++i) {
+        const float expected = static_cast<float>(reference[i]);
+        const std::size_t at = 2 * (static_cast<std::size_t>(prefill) + i);
+        differing += played[at] != expected || played[at + 1] != expected;
+    }
+    EXPECT_EQ(differing, 0) << "of " << signal.size() << " frames";
 }
 
 }  // namespace
