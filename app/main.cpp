@@ -112,6 +112,7 @@ void play(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& sign
         say(audio.route());
     }
     audio.close();
+    say("stopped after " + std::to_string(audio.dropouts()) + " dropouts");
 }
 
 // The effect as the user left it last time, then as the command line says.

@@ -5,6 +5,7 @@
 // same through ALSA, on a device the test defines for the application's
 // home: its capture read from a file, its playback written to one.
 
+#include "AppProcesses.h"
 #include "host/AudioFile.h"
 #include "host/DemoPhrase.h"
 
@@ -14,161 +15,23 @@
 #include <jack/midiport.h>
 
 #include <atomic>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 using namespace quenchbox;
+using namespace quenchbox::apptest;
 
-constexpr unsigned kRate = 48000;
-constexpr unsigned kPeriod = 128;
 constexpr double kPhraseSeconds = 2.0;
 
 std::string scratchPath(const std::string& name)
 {
     return std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/" + name + "-" + std::to_string(getpid());
 }
-
-// Waits for `done` with a deadline no loaded machine comes near; false only
-// when it never holds.
-bool waitFor(const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// A program of the test's, its standard output read line by line.
-class Child {
-public:
-    explicit Child(const std::vector<std::string>& arguments, bool readOutput = true)
-    {
-        int pipeEnds[2] = {-1, -1};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (readOutput && pipe(pipeEnds) == 0) {
-            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-            posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        }
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        if (pipeEnds[1] >= 0)
-            close(pipeEnds[1]);
-        if (pipeEnds[0] >= 0)
-            output = fdopen(pipeEnds[0], "r");
-    }
-    ~Child()
-    {
-        stop(SIGKILL);
-        if (output != nullptr)
-            fclose(output);
-    }
-
-    bool running() const { return pid > 0; }
-    // The next line of its output, empty at its end.
-    std::string line()
-    {
-        char text[512] = {};
-        return output != nullptr && std::fgets(text, sizeof(text), output) != nullptr ? text : "";
-    }
-    // The next piece of its output up to a line or carriage return.
-    std::string piece()
-    {
-        std::string text;
-        for (int c = output != nullptr ? std::fgetc(output) : EOF; c != EOF; c = std::fgetc(output)) {
-            if (c == '\n' || c == '\r') {
-                if (!text.empty())
-                    return text;
-                continue;
-            }
-            text += static_cast<char>(c);
-        }
-        return text;
-    }
-    // Signals it and answers its exit status (-1 when it was killed or gone).
-    int stop(int signal)
-    {
-        if (pid <= 0)
-            return -1;
-        kill(pid, signal);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid = -1;
-    FILE* output = nullptr;
-};
-
-jack_client_t* openClient(const std::string& server, const char* name)
-{
-    jack_status_t status{};
-    return jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
-                            server.c_str());
-}
-
-// A jackd of the test's own, with the dummy back-end at 48 kHz and 128
-// frames, in synchronous mode: each period waits for every client, so a
-// loaded machine makes it slower but never skips a client's period.
-class JackServer {
-public:
-    JackServer()
-        : name("quenchbox-test-" + std::to_string(getpid())),
-          process({"/usr/bin/jackd", "-n", name, "-r", "-S", "-d", "dummy", "-r", std::to_string(kRate), "-p",
-                   std::to_string(kPeriod)},
-                  false)
-    {
-    }
-    ~JackServer() { process.stop(SIGTERM); }
-
-    // The server answers a client. Until it does libjack would print a
-    // complaint for every try.
-    bool ready() const
-    {
-        jack_set_error_function([](const char*) {});
-        return process.running() && waitFor([&] {
-                   jack_client_t* probe = openClient(name, "quenchbox-probe");
-                   if (probe != nullptr)
-                       jack_client_close(probe);
-                   return probe != nullptr;
-               });
-    }
-
-    const std::string name;
-
-private:
-    mutable Child process;
-};
 
 // Plays a signal into a port once armed, from the first period after.
 struct Player {
