@@ -64,15 +64,20 @@ int findParameter(Plugin& plugin, const std::string& name)
     throw std::invalid_argument("the plug-in has no parameter named '" + name + "' (see --list)");
 }
 
+// The names are read by selecting each program in turn (what a VST2 host
+// can do with any plug-in), and only for a name: a number selects nothing
+// but the program it names.
 int findProgram(Plugin& plugin, const std::string& text)
 {
-    const int current = plugin.program();
-    std::vector<std::string> names;
-    for (int p = 0; p < plugin.programCount(); ++p) {
-        plugin.setProgram(p);
-        names.push_back(plugin.programName());
+    std::vector<std::string> names(static_cast<std::size_t>(plugin.programCount()));
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        const int current = plugin.program();
+        for (int p = 0; p < plugin.programCount(); ++p) {
+            plugin.setProgram(p);
+            names[static_cast<std::size_t>(p)] = plugin.programName();
+        }
+        plugin.setProgram(current);
     }
-    plugin.setProgram(current);
     return findProgramNumber(text, names);
 }
 
