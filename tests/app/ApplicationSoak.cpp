@@ -88,6 +88,13 @@ int main(int argc, char** argv)
     application.line();  // the route
     application.line();  // the first period
     const double startMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    // The application says each program change: read on, or a full pipe
+    // would stop its main loop.
+    std::string last;
+    std::thread reader([&] {
+        for (std::string line = application.line(); !line.empty(); line = application.line())
+            last = line;
+    });
 
     RandomMidi midi;
     jack_client_t* client = openClient(server.name, "random-midi");
@@ -108,9 +115,7 @@ int main(int argc, char** argv)
     }
     jack_client_close(client);
     application.stop(SIGINT);
-    std::string last;
-    for (std::string line = application.line(); !line.empty(); line = application.line())
-        last = line;
+    reader.join();
     std::printf("%ld s at 48 kHz, %u frames, \"Oversample\" %s, %ld MIDI messages: the application %s", seconds,
                 kSoakPeriod, oversample ? "on" : "off", midi.sent.load(), last.c_str());
     std::printf("JACK's DSP load: %.2f %% on average, %.2f %% at most (once a second)\n",
