@@ -1,7 +1,6 @@
 #include "app/AppSettings.h"
 
 #include "app/PresetFile.h"
-#include "app/TextLines.h"
 #include "editor/EditorSettings.h"
 #include "effect/Programs.h"
 
@@ -137,7 +136,7 @@ bool operator==(const AppSettings& a, const AppSettings& b)
 AppSettings parseAppSettings(const std::string& text)
 {
     AppSettings settings;
-    const std::vector<std::string> lines = linesOf(text);
+    const std::vector<std::string> lines = editor::linesOf(text);
     if (lines.empty() || lines.front() != kHeader)
         return settings;
     for (const std::string& line : lines) {

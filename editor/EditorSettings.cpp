@@ -11,25 +11,9 @@ namespace quenchbox::editor {
 namespace {
 
 constexpr const char* kHeader = "# Quenchbox RZ settings";
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kLargestFile = 4096;  // far more than a settings file of ours ever holds
 
-// The lines of `text`, a "\r" before each line break dropped.
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
 
 // "auto" as 0, a step in percent as its factor; negative when neither.
 double parseZoom(const std::string& value)
@@ -46,6 +30,24 @@ double parseZoom(const std::string& value)
 }
 
 }  // namespace
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    const std::size_t markLength = std::strlen(kByteOrderMark);
+    std::size_t start = text.compare(0, markLength, kByteOrderMark) == 0 ? markLength : 0;
+    std::vector<std::string> lines;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
 
 EditorSettings parseSettings(const std::string& text)
 {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace quenchbox::editor {
 
@@ -24,6 +25,11 @@ struct EditorSettings {
 };
 
 EditorSettings parseSettings(const std::string& text);
+
+// The lines of a small text file as any editor may have saved it: after a
+// UTF-8 byte order mark, with LF or CRLF line ends, the last line with or
+// without one. The application's settings and presets read theirs the same way.
+std::vector<std::string> linesOf(const std::string& text);
 std::string formatSettings(const EditorSettings& settings);
 
 // Paths are UTF-8.
