@@ -136,7 +136,7 @@ bool operator==(const AppSettings& a, const AppSettings& b)
 AppSettings parseAppSettings(const std::string& text)
 {
     AppSettings settings;
-    const std::vector<std::string> lines = editor::linesOf(text);
+    const std::vector<std::string> lines = editor::linesOf(text, true);
     if (lines.empty() || lines.front() != kHeader)
         return settings;
     for (const std::string& line : lines) {

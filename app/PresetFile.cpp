@@ -88,7 +88,7 @@ std::size_t assignmentAt(const std::string& line)
 // when it has none); every other line stays as it was.
 std::string withName(const std::string& text, const std::string& name)
 {
-    std::vector<std::string> lines = editor::linesOf(text);
+    std::vector<std::string> lines = editor::linesOf(text, true);
     const std::size_t header = headerLine(lines);
     const std::string nameLine = std::string(kNameKey) + " = " + oneLine(name);
     auto isNameLine = [](const std::string& line) {
@@ -160,7 +160,7 @@ std::string formatPreset(const std::string& name, const ParameterValues& values)
 PresetReadResult readPreset(const std::string& text, ParameterValues& values)
 {
     PresetReadResult result;
-    const std::vector<std::string> lines = editor::linesOf(text);
+    const std::vector<std::string> lines = editor::linesOf(text, true);
     const std::size_t header = headerLine(lines);
     if (header == lines.size())
         return result;

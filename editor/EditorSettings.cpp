@@ -31,10 +31,10 @@ double parseZoom(const std::string& value)
 
 }  // namespace
 
-std::vector<std::string> linesOf(const std::string& text)
+std::vector<std::string> linesOf(const std::string& text, bool afterByteOrderMark)
 {
     const std::size_t markLength = std::strlen(kByteOrderMark);
-    std::size_t start = text.compare(0, markLength, kByteOrderMark) == 0 ? markLength : 0;
+    std::size_t start = afterByteOrderMark && text.compare(0, markLength, kByteOrderMark) == 0 ? markLength : 0;
     std::vector<std::string> lines;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

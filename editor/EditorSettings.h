@@ -26,10 +26,11 @@ struct EditorSettings {
 
 EditorSettings parseSettings(const std::string& text);
 
-// The lines of a small text file as any editor may have saved it: after a
-// UTF-8 byte order mark, with LF or CRLF line ends, the last line with or
-// without one. The application's settings and presets read theirs the same way.
-std::vector<std::string> linesOf(const std::string& text);
+// The lines of a small text file, with LF or CRLF line ends, the last line
+// with or without one; with `afterByteOrderMark`, past a UTF-8 byte order
+// mark as any editor may have saved it (the application's settings and
+// presets, which users edit; the editor's own file is never hand-made).
+std::vector<std::string> linesOf(const std::string& text, bool afterByteOrderMark = false);
 std::string formatSettings(const EditorSettings& settings);
 
 // Paths are UTF-8.
