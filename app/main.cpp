@@ -6,9 +6,9 @@
 #include "app/AlsaAudio.h"
 #include "app/AppEngine.h"
 #include "app/AppOptions.h"
+#include "app/AppSession.h"
 #include "app/AppSettings.h"
 #include "app/JackAudio.h"
-#include "app/PresetFile.h"
 #include "effect/Parameters.h"
 #include "QuenchboxVersion.h"
 
@@ -21,6 +21,7 @@
 #include <pthread.h>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -115,52 +116,6 @@ void play(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& sign
     say("stopped after " + std::to_string(audio.dropouts()) + " dropouts");
 }
 
-// The effect as the user left it last time, then as the command line says.
-void setUp(app::AppEngine& engine, const app::AppSettings& settings, const app::AppOptions& options)
-{
-    formats::EffectAdapter& effect = engine.effect();
-    effect.selectProgram(settings.program);
-    if (settings.hasValues)
-        for (int i = 0; i < effect::kParameterCount; ++i)
-            effect.setParameter(i, settings.values[i]);
-    if (options.program)
-        effect.selectProgram(*options.program);
-    if (!options.presetPath.empty()) {
-        float values[effect::kParameterCount];
-        for (int i = 0; i < effect::kParameterCount; ++i)
-            values[i] = static_cast<float>(effect.parameter(i));
-        const app::PresetFileResult loaded = app::loadPresetFile(options.presetPath, values);
-        if (!loaded)
-            throw std::invalid_argument(loaded.error);
-        for (const app::SkippedLine& skipped : loaded.skipped)
-            std::fprintf(stderr, "quenchbox-rz: %s, line %d: %s\n", options.presetPath.c_str(), skipped.line,
-                         skipped.reason.c_str());
-        for (int i = 0; i < effect::kParameterCount; ++i)
-            effect.setParameter(i, values[i]);
-    }
-    for (const auto& [index, value] : options.parameterSettings)
-        effect.setParameter(index, value);
-    engine.setMidiMap(settings.midiMap);
-    engine.setMonitor(options.monitor.value_or(settings.monitor));
-    engine.setInput(options.input.value_or(settings.input));
-}
-
-// What the next start begins from: the monitor, the input, the program and
-// every value as they are now.
-void remember(app::AppEngine& engine, app::AppSettings settings, const app::AppOptions& options)
-{
-    settings.device = options.device.value_or(settings.device);
-    settings.sampleRate = options.sampleRate.value_or(settings.sampleRate);
-    settings.bufferFrames = options.bufferFrames.value_or(settings.bufferFrames);
-    settings.monitor = engine.monitoring();
-    settings.input = options.input.value_or(settings.input);
-    settings.program = engine.effect().program();
-    settings.hasValues = true;
-    for (int i = 0; i < effect::kParameterCount; ++i)
-        settings.values[i] = static_cast<float>(engine.effect().parameter(i));
-    app::writeAppSettingsFile(app::appSettingsPath(), settings);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -191,7 +146,10 @@ int main(int argc, char** argv)
     app::AppEngine engine;
     const app::AppSettings settings = app::readAppSettingsFile(app::appSettingsPath());
     try {
-        setUp(engine, settings, options);
+        std::vector<std::string> skipped;
+        app::applyStartState(engine, settings, options, skipped);
+        for (const std::string& line : skipped)
+            std::fprintf(stderr, "quenchbox-rz: %s\n", line.c_str());
     } catch (const std::invalid_argument& error) {
         std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
         return 2;
@@ -203,6 +161,6 @@ int main(int argc, char** argv)
         return 1;
     }
     play(engine, *audio, signals);
-    remember(engine, settings, options);
+    app::writeAppSettingsFile(app::appSettingsPath(), app::stateToRemember(engine, settings, options));
     return 0;
 }
