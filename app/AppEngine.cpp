@@ -3,6 +3,8 @@
 #include "effect/Programs.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #if defined(__SSE__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -40,6 +42,28 @@ private:
 constexpr std::uint8_t kProgramChange = 0xC0;
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kFootswitchOn = 64;
+constexpr std::uint8_t kBankSelect = 0;
+
+// The largest magnitude of `frames` samples; a sample that is not a number
+// counts as twice full scale, so that it lights the clip light.
+float peakOf(const float* samples, std::uint32_t frames)
+{
+    float peak = 0.0f;
+    if (samples != nullptr)
+        for (std::uint32_t i = 0; i < frames; ++i) {
+            const float magnitude = std::isnan(samples[i]) ? 2.0f : std::fabs(samples[i]);
+            peak = std::max(peak, magnitude);
+        }
+    return peak;
+}
+
+// Raises `held` to `peak` unless the reader took a larger one meanwhile.
+void holdPeak(std::atomic<float>& held, float peak)
+{
+    float seen = held.load(std::memory_order_relaxed);
+    while (peak > seen && !held.compare_exchange_weak(seen, peak, std::memory_order_relaxed)) {
+    }
+}
 
 }  // namespace
 
@@ -80,8 +104,15 @@ void AppEngine::process(const float* firstIn, const float* secondIn, float* firs
                         const_cast<float*>(choice == InputChoice::stereo ? secondIn : nullptr)};
     const std::uint32_t inputCount = !listening || inputs[0] == nullptr ? 0 : (inputs[1] != nullptr ? 2 : 1);
     float* outputs[2] = {firstOut, secondOut};
+    holdPeak(inputPeak, std::max(peakOf(inputs[0], frames), peakOf(inputs[1], frames)));
     for (std::uint32_t from = 0; from < frames; from += kMaxFrames)
         adapter.run(inputs, inputCount, outputs, 2, from, std::min(frames, from + kMaxFrames));
+    holdPeak(outputPeak, std::max(peakOf(firstOut, frames), peakOf(secondOut, frames)));
+}
+
+AppEngine::Peaks AppEngine::takePeaks()
+{
+    return {inputPeak.exchange(0.0f, std::memory_order_relaxed), outputPeak.exchange(0.0f, std::memory_order_relaxed)};
 }
 
 bool AppEngine::queueMidi(const MidiMessage& message)
@@ -110,16 +141,48 @@ void AppEngine::apply(const MidiMessage& message)
 {
     const std::uint8_t kind = message.status & 0xF0;
     if (kind == kProgramChange && effect::programs::isProgramIndex(message.data1)) {
-        adapter.selectProgram(message.data1);
+        if (bank == 0)
+            adapter.selectProgram(message.data1);
+        else
+            userPresetRequest = (bank - 1) * effect::kProgramCount + message.data1;
         return;
     }
-    if (kind != kControlChange || message.data1 >= kMidiControllerCount)
+    if (kind == kControlChange && message.data1 < kMidiControllerCount)
+        applyController(message.data1, message.data2 & 0x7F);
+}
+
+void AppEngine::applyController(std::uint8_t controller, std::uint8_t value)
+{
+    if (controller == kBankSelect) {
+        bank = value;
         return;
-    const int parameter = midiMap[message.data1];
+    }
+    if (effect::isParameterIndex(learning)) {
+        forgetController(learning);
+        midiMap[controller] = learning;
+        learning = kUnmapped;
+    }
+    const int parameter = midiMap[controller];
     if (parameter == effect::kEnable)
-        adapter.setParameter(parameter, message.data2 >= kFootswitchOn ? 1.0 : 0.0);
+        adapter.setParameter(parameter, value >= kFootswitchOn ? 1.0 : 0.0);
     else if (effect::isParameterIndex(parameter))
-        adapter.setParameter(parameter, (message.data2 & 0x7F) / 127.0);
+        adapter.setParameter(parameter, value / 127.0);
+}
+
+int AppEngine::controllerOf(int parameter) const
+{
+    const auto bound = std::find(midiMap.begin(), midiMap.end(), parameter);
+    return bound == midiMap.end() ? kUnmapped : static_cast<int>(bound - midiMap.begin());
+}
+
+void AppEngine::forgetController(int parameter)
+{
+    std::replace(midiMap.begin(), midiMap.end(), parameter, kUnmapped);
+}
+
+int AppEngine::takeUserPresetRequest()
+{
+    return std::exchange(userPresetRequest, -1);
 }
 
 }  // namespace quenchbox::app

@@ -44,6 +44,7 @@ public:
     void setMonitor(bool on) { monitor.store(on, std::memory_order_relaxed); }
     bool monitoring() const { return monitor.load(std::memory_order_relaxed); }
     void setInput(InputChoice choice) { input.store(static_cast<int>(choice), std::memory_order_relaxed); }
+    InputChoice inputChoice() const { return static_cast<InputChoice>(input.load(std::memory_order_relaxed)); }
 
     // The audio thread: `frames` frames from the two inputs (either may be
     // null) to the two outputs, which must hold `frames` samples each.
@@ -60,9 +61,31 @@ public:
     int applyMidi();
     // The controllers' parameters (kUnmapped: none); on the application's thread.
     void setMidiMap(const std::array<int, kMidiControllerCount>& map) { midiMap = map; }
+    const std::array<int, kMidiControllerCount>& midiMapping() const { return midiMap; }
+    // The next controller that moves binds to `parameter` (instead of any
+    // other controller it had); kUnmapped stops listening.
+    void learnController(int parameter) { learning = parameter; }
+    int learningParameter() const { return learning; }
+    // The controller bound to `parameter`, or kUnmapped.
+    int controllerOf(int parameter) const;
+    void forgetController(int parameter);
+    // A program change while bank select (controller 0) names bank 1 or
+    // later asks for user preset (bank - 1) * 16 + program, which the
+    // application loads; -1 when none was asked for since the last call.
+    int takeUserPresetRequest();
+
+    // The largest input and output magnitudes since the last call, for the
+    // meters; the input is measured before the monitor's mute, so the player
+    // sees the guitar arrive before turning the monitor on.
+    struct Peaks {
+        float input = 0.0f;
+        float output = 0.0f;
+    };
+    Peaks takePeaks();
 
 private:
     void apply(const MidiMessage& message);
+    void applyController(std::uint8_t controller, std::uint8_t value);
 
     formats::EffectAdapter adapter;
     std::atomic<bool> started{false};
@@ -76,6 +99,12 @@ private:
     std::atomic<std::uint32_t> midiWritten{0};
     std::atomic<std::uint32_t> midiRead{0};
     std::array<int, kMidiControllerCount> midiMap{};
+    int learning = kUnmapped;
+    int bank = 0;
+    int userPresetRequest = -1;
+
+    std::atomic<float> inputPeak{0.0f};
+    std::atomic<float> outputPeak{0.0f};
 };
 
 }  // namespace quenchbox::app

@@ -44,13 +44,19 @@ void applyStartState(AppEngine& engine, const AppSettings& settings, const AppOp
     engine.setInput(options.input.value_or(settings.input));
 }
 
-AppSettings stateToRemember(AppEngine& engine, AppSettings settings, const AppOptions& options)
+AppSettings withCommandLine(AppSettings settings, const AppOptions& options)
 {
     settings.device = options.device.value_or(settings.device);
     settings.sampleRate = options.sampleRate.value_or(settings.sampleRate);
     settings.bufferFrames = options.bufferFrames.value_or(settings.bufferFrames);
+    return settings;
+}
+
+AppSettings stateToRemember(AppEngine& engine, AppSettings settings)
+{
     settings.monitor = engine.monitoring();
-    settings.input = options.input.value_or(settings.input);
+    settings.input = engine.inputChoice();
+    settings.midiMap = engine.midiMapping();
     settings.program = engine.effect().program();
     settings.hasValues = true;
     for (int i = 0; i < effect::kParameterCount; ++i)

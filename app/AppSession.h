@@ -20,9 +20,14 @@ namespace quenchbox::app {
 void applyStartState(AppEngine& engine, const AppSettings& settings, const AppOptions& options,
                      std::vector<std::string>& skipped);
 
-// What the next start begins from: the command line's device choices, the
-// monitor, the input, the program and every value as they are now.
-AppSettings stateToRemember(AppEngine& engine, AppSettings settings, const AppOptions& options);
+// The saved settings with the command line's device, rate and buffer in
+// their place: what this run opens, and remembers for the next.
+AppSettings withCommandLine(AppSettings settings, const AppOptions& options);
+
+// What the next start begins from: the settings this run played with, and
+// the monitor, the input, the MIDI map, the program and every value as they
+// are now.
+AppSettings stateToRemember(AppEngine& engine, AppSettings settings);
 
 }  // namespace quenchbox::app
 

@@ -1,14 +1,18 @@
-// quenchbox-rz: the effect as an application. This build runs headless
-// (--no-gui), for a pedalboard computer or any machine: on JACK when a
-// server runs (PipeWire's included), else straight on an ALSA device.
-// Ctrl-C or SIGTERM stops it cleanly.
+// quenchbox-rz: the effect as an application, in a window with the panel
+// or headless (--no-gui, for a pedalboard computer): on JACK when a server
+// runs (PipeWire's included), else straight on an ALSA device. Closing the
+// window, Ctrl-C or SIGTERM stops it cleanly: the audio first, then the
+// settings are saved.
 
 #include "app/AlsaAudio.h"
+#include "app/AppController.h"
 #include "app/AppEngine.h"
 #include "app/AppOptions.h"
 #include "app/AppSession.h"
 #include "app/AppSettings.h"
 #include "app/JackAudio.h"
+#include "app/PresetFile.h"
+#include "app/x11/AppWindow.h"
 #include "effect/Parameters.h"
 #include "QuenchboxVersion.h"
 
@@ -16,9 +20,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <chrono>
 #include <ctime>
 
+#include <poll.h>
 #include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,9 +98,8 @@ std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::
         if (error != app::JackAudio::kNoServer || !options.serverName.empty())
             return nullptr;
     }
-    const app::AlsaAudio::Options device{options.device.value_or(settings.device),
-                                         static_cast<unsigned>(options.sampleRate.value_or(settings.sampleRate)),
-                                         static_cast<unsigned>(options.bufferFrames.value_or(settings.bufferFrames))};
+    const app::AlsaAudio::Options device{settings.device, static_cast<unsigned>(settings.sampleRate),
+                                         static_cast<unsigned>(settings.bufferFrames)};
     auto alsa = std::make_unique<app::AlsaAudio>(engine, device);
     if (alsa->open(error))
         return alsa;
@@ -116,6 +123,101 @@ void play(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& sign
     say("stopped after " + std::to_string(audio.dropouts()) + " dropouts");
 }
 
+long long monotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The audio as the window shows it; `audio` is null while there is none.
+app::AudioState audioState(const app::AudioBackend* audio, const std::string& problem)
+{
+    app::AudioState state;
+    state.onAlsa = audio == nullptr || dynamic_cast<const app::AlsaAudio*>(audio) != nullptr;
+    if (audio != nullptr && problem.empty()) {
+        state.route = audio->route();
+        state.dropouts = audio->dropouts();
+    } else {
+        state.lostMessage = problem;
+    }
+    return state;
+}
+
+// Plays in the window until it is closed or a stop signal comes. Audio that
+// cannot open, or goes away, leaves the window open with the reason; it is
+// tried again every two seconds and when the user asks.
+void playInWindow(app::AppEngine& engine, app::AppSettings& settings, const app::AppOptions& options,
+                  app::AppWindow& window, app::AppController& controller, int signalFd)
+{
+    constexpr long long kTickMs = 33;
+    constexpr long long kRetryMs = 2000;
+    std::string problem;
+    std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, problem);
+    if (audio)
+        say(audio->route());
+    long long retryAt = monotonicMs() + kRetryMs;
+    bool firstReported = false;
+    pollfd watched[2] = {{window.connectionFd(), POLLIN, 0}, {signalFd, POLLIN, 0}};
+    while (!window.closeRequested() && (watched[1].revents & POLLIN) == 0) {
+        poll(watched, 2, static_cast<int>(kTickMs));
+        const long long now = monotonicMs();
+        if (audio && audio->lost()) {
+            audio->close();
+            problem = "The " + audio->name() + " went away.";
+            say("the " + audio->name() + " went away; waiting for it to come back");
+        }
+        if (controller.takeAudioReopen() || (!problem.empty() && now >= retryAt)) {
+            if (audio)
+                audio->close();
+            audio = openAudio(engine, settings, options, problem);
+            problem = audio ? std::string() : (problem.empty() ? "No audio." : "No audio: " + problem + ".");
+            if (audio)
+                say(audio->route());
+            retryAt = now + kRetryMs;
+        }
+        if (audio && problem.empty()) {
+            audio->followLatency();
+            if (!firstReported && audio->playing()) {
+                say(audio->firstPeriodLine());
+                firstReported = true;
+            }
+        }
+        controller.tick(now, audioState(audio.get(), problem));
+        window.update();
+    }
+    if (audio) {
+        audio->close();
+        say("stopped after " + std::to_string(audio->dropouts()) + " dropouts");
+    }
+}
+
+// The window's run: false, with the reason said, when it cannot open.
+bool runWindow(app::AppEngine& engine, app::AppSettings& settings, const app::AppOptions& options,
+               const sigset_t& signals)
+{
+    AEffEditor* panel = engine.effect().editor();
+    if (panel == nullptr) {
+        std::fprintf(stderr, "quenchbox-rz: the panel cannot be made\n");
+        return false;
+    }
+    app::AppController controller(engine, settings, app::presetFolder());
+    controller.setDevices(app::AlsaAudio::deviceList());
+    engine.effect().quenchboxEffect()->setHostMenus(&controller);
+    app::AppWindow window(*panel, controller);
+    std::string error;
+    if (!window.open(error)) {
+        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
+        engine.effect().quenchboxEffect()->setHostMenus(nullptr);
+        return false;
+    }
+    const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+    playInWindow(engine, settings, options, window, controller, signalFd);
+    ::close(signalFd);
+    window.close();
+    engine.effect().quenchboxEffect()->setHostMenus(nullptr);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -136,15 +238,11 @@ int main(int argc, char** argv)
             say(device);
         return 0;
     }
-    if (!options.noGui) {
-        std::fprintf(stderr, "quenchbox-rz: this build has no window yet; run it with --no-gui\n");
-        return 2;
-    }
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     app::AppEngine engine;
-    const app::AppSettings settings = app::readAppSettingsFile(app::appSettingsPath());
+    app::AppSettings settings = app::withCommandLine(app::readAppSettingsFile(app::appSettingsPath()), options);
     try {
         std::vector<std::string> skipped;
         app::applyStartState(engine, settings, options, skipped);
@@ -154,13 +252,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
         return 2;
     }
-    std::string error;
-    const std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, error);
-    if (!audio) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
-        return 1;
+    if (!options.noGui) {
+        if (!runWindow(engine, settings, options, signals))
+            return 1;
+    } else {
+        std::string error;
+        const std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, error);
+        if (!audio) {
+            std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
+            return 1;
+        }
+        play(engine, *audio, signals);
     }
-    play(engine, *audio, signals);
-    app::writeAppSettingsFile(app::appSettingsPath(), app::stateToRemember(engine, settings, options));
+    app::writeAppSettingsFile(app::appSettingsPath(), app::stateToRemember(engine, settings));
     return 0;
 }

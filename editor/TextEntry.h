@@ -9,6 +9,10 @@ namespace quenchbox::editor {
 // the text painters can draw (a host's menu labels are checked with it).
 bool isPrintableUtf8(const char* text);
 
+// What X11's XLookupString types is Latin-1; the text fields take UTF-8.
+// `utf8` holds twice `count` bytes and a terminator.
+void latin1ToUtf8(const char* latin1, int count, char* utf8);
+
 // One line of typed UTF-8 text with a caret, as the "Type a value..." field
 // holds it: a fixed buffer (no allocation while typing), at most
 // kMaxCharacters characters, control characters and broken UTF-8 refused,

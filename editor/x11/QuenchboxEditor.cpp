@@ -107,22 +107,6 @@ PanelKey keyOf(KeySym symbol)
     }
 }
 
-// XLookupString types Latin-1; the text field takes UTF-8. `utf8` holds
-// twice `count` bytes and a terminator.
-void latin1ToUtf8(const char* latin1, int count, char* utf8)
-{
-    for (int i = 0; i < count; ++i) {
-        const auto c = static_cast<unsigned char>(latin1[i]);
-        if (c < 0x80) {
-            *utf8++ = static_cast<char>(c);
-        } else {
-            *utf8++ = static_cast<char>(0xC0 | (c >> 6));
-            *utf8++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    *utf8 = '\0';
-}
-
 }  // namespace
 
 QuenchboxEditor::QuenchboxEditor(AudioEffect* owner, PluginConnection& plugin)

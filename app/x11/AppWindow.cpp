@@ -1,0 +1,315 @@
+#include "app/x11/AppWindow.h"
+
+#include "app/AppController.h"
+#include "editor/EditorLayout.h"
+#include "editor/OverlayStyle.h"
+#include "editor/TextEntry.h"
+#include "editor/x11/CairoWidgets.h"
+#include "editor/x11/TextPainter.h"
+#include "shell/AEffEditor.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace quenchbox::app {
+
+namespace {
+
+constexpr char kTitle[] = "Quenchbox RZ";
+constexpr long kEventMask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
+
+// The bar in the panel's colours: its dark fills, light grey text, red for
+// what needs the eye.
+constexpr std::uint32_t kBarFill = 0x141517;
+constexpr std::uint32_t kButtonFill = 0x2A2C31;
+constexpr std::uint32_t kButtonBorder = 0x4A4D55;
+constexpr std::uint32_t kDimmedText = 0x6A6D75;
+constexpr std::uint32_t kMeterGreen = 0x3FAE5A;
+constexpr std::uint32_t kMeterAmber = 0xD8A23A;
+constexpr std::uint32_t kClipOff = 0x3A1A22;
+constexpr int kTextPixels = 12;  // in panel units
+// The meter's colour bands: green to -18 dBFS, amber to -6, then red.
+constexpr double kAmberFrom = 42.0 / 60.0;
+constexpr double kRedFrom = 54.0 / 60.0;
+
+editor::WidgetBox widgetBox(const ItemBox& box) { return {box.x, box.y, box.width, box.height, true}; }
+
+bool sameItem(const ViewItem& a, const ViewItem& b)
+{
+    return a.kind == b.kind && a.text == b.text && a.lit == b.lit && a.enabled == b.enabled && a.level == b.level &&
+           a.hold == b.hold && std::memcmp(&a.box, &b.box, sizeof a.box) == 0;
+}
+
+bool sameView(const std::vector<ViewItem>& a, const std::vector<ViewItem>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameItem);
+}
+
+void fillRect(cairo_t* cr, double x, double y, double width, double height, std::uint32_t colour)
+{
+    editor::setSourceColour(cr, colour);
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_fill(cr);
+}
+
+// A bar with its colour bands up to `level`, the peak mark, and the clip
+// light at its right end.
+void paintMeter(cairo_t* cr, const ViewItem& item)
+{
+    const ItemBox& box = item.box;
+    const double light = box.height;
+    const double length = box.width - light - 4.0;
+    fillRect(cr, box.x, box.y, length, box.height, editor::kFieldFill);
+    const double bands[3][3] = {{0.0, kAmberFrom, kMeterGreen}, {kAmberFrom, kRedFrom, kMeterAmber},
+                                {kRedFrom, 1.0, editor::kPreCurveColour}};
+    for (const auto& band : bands) {
+        const double to = std::min(item.level, band[1]);
+        if (to > band[0])
+            fillRect(cr, box.x + band[0] * length, box.y + 2, (to - band[0]) * length, box.height - 4.0,
+                     static_cast<std::uint32_t>(band[2]));
+    }
+    if (item.hold > 0.0)
+        fillRect(cr, box.x + item.hold * length - 1.5, box.y, 1.5, box.height, editor::kLabelTextColour);
+    editor::setSourceColour(cr, item.lit ? editor::kPreCurveColour : kClipOff);
+    cairo_arc(cr, box.x + box.width - light / 2, box.y + box.height / 2.0, light / 2 - 1, 0, 2 * M_PI);
+    cairo_fill(cr);
+}
+
+}  // namespace
+
+struct AppWindow::Display {
+    ::Display* display = nullptr;
+    Window window = 0;
+    Window panelHolder = 0;  // the editor's parent, below the bar
+    Atom deleteWindow = 0;
+    cairo_surface_t* surface = nullptr;
+    editor::TextPainter text;
+};
+
+AppWindow::AppWindow(AEffEditor& panel, AppController& appController)
+    : editor(panel), controller(appController), x(std::make_unique<Display>())
+{
+}
+
+AppWindow::~AppWindow() { close(); }
+
+bool AppWindow::open(std::string& error)
+{
+    x->display = XOpenDisplay(nullptr);
+    if (x->display == nullptr) {
+        error = "cannot open the display; run it with --no-gui to play without a window";
+        return false;
+    }
+    ::Display* d = x->display;
+    XSetWindowAttributes attributes = {};
+    attributes.event_mask = kEventMask;
+    attributes.background_pixel = BlackPixel(d, DefaultScreen(d));
+    x->window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, kWindowWidth, kBarHeight + kPageHeight, 0,
+                              CopyFromParent, InputOutput, CopyFromParent, CWEventMask | CWBackPixel, &attributes);
+    x->panelHolder = XCreateSimpleWindow(d, x->window, 0, kBarHeight, kWindowWidth, kPageHeight, 0, 0, 0);
+    XStoreName(d, x->window, kTitle);
+    XClassHint hint{const_cast<char*>("quenchbox-rz"), const_cast<char*>("Quenchbox RZ")};
+    XSetClassHint(d, x->window, &hint);
+    x->deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(d, x->window, &x->deleteWindow, 1);
+    x->surface = cairo_xlib_surface_create(d, x->window, DefaultVisual(d, DefaultScreen(d)), kWindowWidth,
+                                           kBarHeight + kPageHeight);
+    XMapWindow(d, x->panelHolder);
+    openEditor();
+    XMapWindow(d, x->window);
+    XFlush(d);
+    return true;
+}
+
+int AppWindow::connectionFd() const { return x->display != nullptr ? ConnectionNumber(x->display) : -1; }
+
+// The editor in the holder, and the window sized to it: the zoom is the
+// editor's own choice (its badge, the screen's density).
+void AppWindow::openEditor()
+{
+    editor::ScalableEditor* scalable = dynamic_cast<editor::ScalableEditor*>(&editor);
+    if (scalable != nullptr)
+        scalable->setSizeRequests(this);
+    editorOpen = editor.open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(x->panelHolder)));
+    ERect* rect = nullptr;
+    if (editorOpen && editor.getRect(&rect) && rect != nullptr)
+        resizeTo(rect->right - rect->left, rect->bottom - rect->top);
+}
+
+bool AppWindow::requestEditorSize(int width, int height)
+{
+    resizeTo(width, height);
+    return true;
+}
+
+void AppWindow::resizeTo(int panelWidth, int panelHeight)
+{
+    scale = static_cast<double>(panelWidth) / kWindowWidth;
+    const int bar = static_cast<int>(std::lround(kBarHeight * scale));
+    ::Display* d = x->display;
+    XMoveResizeWindow(d, x->panelHolder, 0, bar, static_cast<unsigned>(panelWidth), static_cast<unsigned>(panelHeight));
+    XResizeWindow(d, x->window, static_cast<unsigned>(panelWidth), static_cast<unsigned>(bar + panelHeight));
+    XSizeHints hints = {};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = panelWidth;
+    hints.min_height = hints.max_height = bar + panelHeight;
+    XSetWMNormalHints(d, x->window, &hints);
+    cairo_xlib_surface_set_size(x->surface, panelWidth, bar + panelHeight);
+    painted.clear();
+}
+
+void AppWindow::update()
+{
+    if (x->display == nullptr)
+        return;
+    handleEvents();
+    followPage();
+    if (editorOpen)
+        editor.idle();
+    paint();
+    XFlush(x->display);
+}
+
+// A page covers the panel: the editor closes while it is shown, and opens
+// again, as the user left it, when it goes.
+void AppWindow::followPage()
+{
+    if (controller.pageShown() && editorOpen) {
+        editor.close();
+        editorOpen = false;
+        XUnmapWindow(x->display, x->panelHolder);
+        painted.clear();
+    } else if (!controller.pageShown() && !editorOpen) {
+        XMapWindow(x->display, x->panelHolder);
+        openEditor();
+        painted.clear();
+    }
+}
+
+void AppWindow::handleEvents()
+{
+    while (XPending(x->display) > 0) {
+        XEvent event;
+        XNextEvent(x->display, &event);
+        if (event.type == Expose && event.xexpose.count == 0)
+            painted.clear();
+        else if (event.type == ButtonPress && event.xbutton.button == Button1)
+            pressAt(event.xbutton.x, event.xbutton.y);
+        else if (event.type == KeyPress)
+            keyPressed(&event.xkey);
+        else if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == x->deleteWindow)
+            closing = true;
+    }
+}
+
+void AppWindow::pressAt(int px, int py)
+{
+    const int ux = static_cast<int>(px / scale);
+    const int uy = static_cast<int>(py / scale);
+    for (const ViewItem& item : controller.view())
+        if (item.command != Command::none && item.enabled && item.box.contains(ux, uy)) {
+            controller.press(item.command, item.argument);
+            return;
+        }
+}
+
+void AppWindow::keyPressed(void* keyEvent)
+{
+    if (!controller.fieldOpen())
+        return;
+    char latin1[8] = {};
+    KeySym symbol = NoSymbol;
+    const int count = XLookupString(static_cast<XKeyEvent*>(keyEvent), latin1, sizeof latin1 - 1, &symbol, nullptr);
+    if (symbol == XK_Return || symbol == XK_KP_Enter) {
+        controller.confirmField();
+    } else if (symbol == XK_Escape) {
+        controller.cancelField();
+    } else if (symbol == XK_BackSpace) {
+        controller.eraseCharacter();
+    } else if (count > 0) {
+        char typed[2 * sizeof latin1 + 1];
+        editor::latin1ToUtf8(latin1, count, typed);
+        controller.type(typed);
+    }
+}
+
+void AppWindow::paint()
+{
+    const std::vector<ViewItem> items = controller.view();
+    if (sameView(items, painted))
+        return;
+    painted = items;
+    const int width = cairo_xlib_surface_get_width(x->surface);
+    const int height = controller.pageShown() ? cairo_xlib_surface_get_height(x->surface)
+                                              : static_cast<int>(std::lround(kBarHeight * scale));
+    cairo_surface_t* back = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(back);
+    cairo_scale(cr, scale, scale);
+    fillRect(cr, 0, 0, kWindowWidth, kBarHeight + kPageHeight, kBarFill);
+    editor::setSourceColour(cr, kButtonBorder);
+    cairo_rectangle(cr, 0, kBarHeight - 1, kWindowWidth, 1);
+    cairo_fill(cr);
+    for (const ViewItem& item : items) {
+        const editor::WidgetBox box = widgetBox(item.box);
+        const std::uint32_t ink = item.enabled ? editor::kLabelTextColour : kDimmedText;
+        switch (item.kind) {
+        case ItemKind::label:
+            x->text.drawBlock(cr, item.text.c_str(), box, ink, kTextPixels, false, true);
+            break;
+        case ItemKind::title:
+            x->text.drawBlock(cr, item.text.c_str(), box, editor::kPreCurveColour, kTextPixels, false, true);
+            break;
+        case ItemKind::button:
+            editor::paintFramedBox(cr, box, item.lit ? editor::kSelectionFill : kButtonFill,
+                                   item.lit ? editor::kPreCurveColour : kButtonBorder);
+            x->text.drawCentredLine(cr, item.text.c_str(), box, ink, kTextPixels);
+            break;
+        case ItemKind::field: {
+            editor::paintFramedBox(cr, box, editor::kFieldFill, editor::kLabelTextColour);
+            editor::WidgetBox inside = box;
+            inside.x += editor::kFieldInset;
+            inside.width -= 2 * editor::kFieldInset;
+            const std::string shown = item.text + "|";
+            x->text.drawBlock(cr, shown.c_str(), inside, ink, kTextPixels, false, false);
+            break;
+        }
+        case ItemKind::meter: paintMeter(cr, item); break;
+        }
+    }
+    cairo_destroy(cr);
+    cairo_t* window = cairo_create(x->surface);
+    cairo_set_source_surface(window, back, 0, 0);
+    cairo_rectangle(window, 0, 0, width, height);
+    cairo_fill(window);
+    cairo_destroy(window);
+    cairo_surface_destroy(back);
+    cairo_surface_flush(x->surface);
+}
+
+void AppWindow::close()
+{
+    if (x->display == nullptr)
+        return;
+    if (editorOpen)
+        editor.close();
+    editorOpen = false;
+    if (editor::ScalableEditor* scalable = dynamic_cast<editor::ScalableEditor*>(&editor))
+        scalable->setSizeRequests(nullptr);
+    cairo_surface_destroy(x->surface);
+    x->surface = nullptr;
+    XDestroyWindow(x->display, x->window);
+    XCloseDisplay(x->display);
+    x->display = nullptr;
+}
+
+}  // namespace quenchbox::app

@@ -1,0 +1,69 @@
+#ifndef QUENCHBOX_APP_X11_APPWINDOW_H
+#define QUENCHBOX_APP_X11_APPWINDOW_H
+
+#include "app/AppView.h"
+#include "editor/ScalableEditor.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class AEffEditor;
+
+namespace quenchbox::app {
+
+class AppController;
+
+// The application's window on X11: a top-level window named "Quenchbox RZ"
+// with the bar (AppController's items, drawn with cairo) on top and the
+// plug-in's own editor below it, opened in a window of ours exactly as a
+// VST 2.4 host opens it (effEditOpen with a parent, idle about thirty times
+// a second), at the zoom the user chose on its badge. While a page is shown
+// the editor is closed and the page takes its place. Everything runs on the
+// thread that made the window.
+class AppWindow : private editor::EditorSizeRequests {
+public:
+    AppWindow(AEffEditor& editor, AppController& controller);
+    ~AppWindow();
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
+
+    // Opens the display and shows the window; false, with `error` saying
+    // why in one line, without a display.
+    bool open(std::string& error);
+    // The X connection's file descriptor: readable when events wait.
+    int connectionFd() const;
+    // Handles the waiting events, lets the editor idle and repaints the bar
+    // when what it shows changed.
+    void update();
+    // The window's close button was pressed.
+    bool closeRequested() const { return closing; }
+    // Closes the editor, then the window and the display.
+    void close();
+
+private:
+    struct Display;
+
+    bool requestEditorSize(int width, int height) override;
+    void handleEvents();
+    void pressAt(int x, int y);
+    void keyPressed(void* keyEvent);
+    void followPage();
+    void openEditor();
+    void resizeTo(int panelWidth, int panelHeight);
+    // Repaints what is uncovered when the items changed since the last
+    // paint (an empty `painted` forces it).
+    void paint();
+
+    AEffEditor& editor;
+    AppController& controller;
+    std::unique_ptr<Display> x;
+    double scale = 1.0;
+    bool editorOpen = false;
+    bool closing = false;
+    std::vector<ViewItem> painted;
+};
+
+}  // namespace quenchbox::app
+
+#endif
