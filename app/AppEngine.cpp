@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #if defined(__SSE__) || defined(_M_X64)
@@ -113,6 +114,16 @@ void AppEngine::process(const float* firstIn, const float* secondIn, float* firs
 AppEngine::Peaks AppEngine::takePeaks()
 {
     return {inputPeak.exchange(0.0f, std::memory_order_relaxed), outputPeak.exchange(0.0f, std::memory_order_relaxed)};
+}
+
+std::string AppEngine::route(const std::string& backEnd, unsigned rate, unsigned period, unsigned backEndLatency) const
+{
+    static constexpr const char* kInputs[] = {"1", "2", "1+2"};
+    const unsigned frames = backEndLatency + adapter.latency();
+    char text[256];
+    std::snprintf(text, sizeof text, "%s, %g kHz, %u frames, in %s to out 1+2, %.1f ms", backEnd.c_str(), rate / 1000.0,
+                  period, kInputs[static_cast<int>(inputChoice())], rate > 0 ? 1000.0 * frames / rate : 0.0);
+    return text;
 }
 
 bool AppEngine::queueMidi(const MidiMessage& message)

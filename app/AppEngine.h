@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace quenchbox::app {
 
@@ -40,6 +41,11 @@ public:
     // on the audio thread.
     void start(double sampleRate);
     void stop();
+
+    // The line every back-end shows for its route: "JACK, 48 kHz, 128
+    // frames, in 1 to out 1+2, 2.7 ms", the inputs as chosen and the time
+    // through the back-end's own latency and the effect's.
+    std::string route(const std::string& backEnd, unsigned rate, unsigned period, unsigned backEndLatency) const;
 
     void setMonitor(bool on) { monitor.store(on, std::memory_order_relaxed); }
     bool monitoring() const { return monitor.load(std::memory_order_relaxed); }

@@ -189,25 +189,20 @@ void JackAudio::followLatency()
     jack_recompute_total_latencies(client);
 }
 
-std::uint32_t JackAudio::roundTripFrames() const
+std::uint32_t JackAudio::serverLatency() const
 {
     jack_latency_range_t in{};
     jack_latency_range_t out{};
     jack_port_get_latency_range(inputs[0], JackCaptureLatency, &in);
     jack_port_get_latency_range(outputs[0], JackPlaybackLatency, &out);
-    return in.max + out.max + engine.effect().latency();
+    return in.max + out.max;
 }
 
 std::string JackAudio::route() const
 {
     if (client == nullptr)
         return "JACK, not connected";
-    char text[128];
-    const double kilohertz = rate.load() / 1000.0;
-    const double milliseconds = rate.load() > 0 ? 1000.0 * roundTripFrames() / rate.load() : 0.0;
-    std::snprintf(text, sizeof(text), "JACK, %g kHz, %u frames, in 1 to out 1+2, %.1f ms", kilohertz, period.load(),
-                  milliseconds);
-    return text;
+    return engine.route("JACK", rate.load(), period.load(), serverLatency());
 }
 
 }  // namespace quenchbox::app

@@ -60,9 +60,10 @@ private:
     void process(std::uint32_t frames);
     void readMidi(std::uint32_t frames);
     void connectToSystem();
-    // The latency JACK reports from the capture port to the playback port
-    // through this client, in frames.
-    std::uint32_t roundTripFrames() const;
+    // The latency JACK reports from the system's capture port to ours and
+    // from ours to its playback port, in frames; the effect's own comes on
+    // top.
+    std::uint32_t serverLatency() const;
 
     AppEngine& engine;
     const Options options;
