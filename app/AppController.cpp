@@ -462,8 +462,8 @@ void AppController::listSettingsPage(std::vector<ViewItem>& items) const
         items.push_back(item(ItemKind::label, {132, y, 400, 22}, rows[row][1]));
         items.push_back(button({536, y, 24, 22}, ">", steps[row], 1));
     }
-    items.push_back(button({100, top + 222, 120, 24}, "Apply", Command::applyAudio, 0, false, audio.onAlsa));
-    if (!audio.onAlsa)
+    items.push_back(button({100, top + 222, 120, 24}, "Apply", Command::applyAudio, 0, false, audio.deviceChoicesApply));
+    if (!audio.deviceChoicesApply)
         items.push_back(item(ItemKind::label, {16, top + 252, 650, 20},
                              "The JACK server sets the rate and the buffer; these are used when no JACK server runs."));
 

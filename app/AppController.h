@@ -18,7 +18,7 @@ struct AudioState {
     std::string route;  // "JACK, 48 kHz, 128 frames, in 1 to out 1+2, 2.7 ms"
     std::string lostMessage;  // empty while playing
     int dropouts = 0;
-    bool onAlsa = false;  // the device, rate and buffer choices are in use
+    bool deviceChoicesApply = true;  // false on a server that sets the rate and buffer
 };
 
 // Everything the application's window does beside the panel, whatever the

@@ -31,6 +31,9 @@ public:
     virtual int dropouts() const = 0;
     // Tells the back-end the effect's latency again when it changed.
     virtual void followLatency() {}
+    // The device, rate and buffer the settings name are the ones it opens
+    // (false for a server that sets them).
+    virtual bool usesDeviceChoices() const { return true; }
 };
 
 }  // namespace quenchbox::app

@@ -34,6 +34,7 @@ public:
     bool open(std::string& error) override;
     static constexpr const char* kNoServer = "no JACK server is running";
     std::string name() const override { return "JACK server"; }
+    bool usesDeviceChoices() const override { return false; }
     void close() override;
     std::string route() const override;
     bool playing() const override { return processed.load(); }

@@ -10,6 +10,7 @@
 #include "app/AppOptions.h"
 #include "app/AppSession.h"
 #include "app/AppSettings.h"
+#include "app/AudioKeeper.h"
 #include "app/JackAudio.h"
 #include "app/PresetFile.h"
 #include "app/x11/AppWindow.h"
@@ -129,65 +130,19 @@ long long monotonicMs()
         .count();
 }
 
-// The audio as the window shows it; `audio` is null while there is none.
-app::AudioState audioState(const app::AudioBackend* audio, const std::string& problem)
-{
-    app::AudioState state;
-    state.onAlsa = audio == nullptr || dynamic_cast<const app::AlsaAudio*>(audio) != nullptr;
-    if (audio != nullptr && problem.empty()) {
-        state.route = audio->route();
-        state.dropouts = audio->dropouts();
-    } else {
-        state.lostMessage = problem;
-    }
-    return state;
-}
-
-// Plays in the window until it is closed or a stop signal comes. Audio that
-// cannot open, or goes away, leaves the window open with the reason; it is
-// tried again every two seconds and when the user asks.
+// Plays in the window until it is closed or a stop signal comes.
 void playInWindow(app::AppEngine& engine, app::AppSettings& settings, const app::AppOptions& options,
                   app::AppWindow& window, app::AppController& controller, int signalFd)
 {
-    constexpr long long kTickMs = 33;
-    constexpr long long kRetryMs = 2000;
-    std::string problem;
-    std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, problem);
-    if (audio)
-        say(audio->route());
-    long long retryAt = monotonicMs() + kRetryMs;
-    bool firstReported = false;
+    constexpr int kTickMs = 33;
+    app::AudioKeeper audio([&](std::string& error) { return openAudio(engine, settings, options, error); }, say);
     pollfd watched[2] = {{window.connectionFd(), POLLIN, 0}, {signalFd, POLLIN, 0}};
     while (!window.closeRequested() && (watched[1].revents & POLLIN) == 0) {
-        poll(watched, 2, static_cast<int>(kTickMs));
+        poll(watched, 2, kTickMs);
         const long long now = monotonicMs();
-        if (audio && audio->lost()) {
-            audio->close();
-            problem = "The " + audio->name() + " went away.";
-            say("the " + audio->name() + " went away; waiting for it to come back");
-        }
-        if (controller.takeAudioReopen() || (!problem.empty() && now >= retryAt)) {
-            if (audio)
-                audio->close();
-            audio = openAudio(engine, settings, options, problem);
-            problem = audio ? std::string() : (problem.empty() ? "No audio." : "No audio: " + problem + ".");
-            if (audio)
-                say(audio->route());
-            retryAt = now + kRetryMs;
-        }
-        if (audio && problem.empty()) {
-            audio->followLatency();
-            if (!firstReported && audio->playing()) {
-                say(audio->firstPeriodLine());
-                firstReported = true;
-            }
-        }
-        controller.tick(now, audioState(audio.get(), problem));
+        audio.tick(now, controller.takeAudioReopen());
+        controller.tick(now, audio.state());
         window.update();
-    }
-    if (audio) {
-        audio->close();
-        say("stopped after " + std::to_string(audio->dropouts()) + " dropouts");
     }
 }
 
