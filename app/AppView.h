@@ -56,6 +56,10 @@ struct ItemBox {
     int height = 0;
 
     bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+    bool operator==(const ItemBox& other) const
+    {
+        return x == other.x && y == other.y && width == other.width && height == other.height;
+    }
 };
 
 // One thing the window shows, listed by AppController::view each time it
@@ -70,6 +74,15 @@ struct ViewItem {
     bool enabled = true;   // false: drawn dimmed and not clickable
     double level = 0.0;    // a meter's bar, 0..1
     double hold = 0.0;     // a meter's peak mark, 0..1
+
+    // Whether a window that shows `other` looks the same (the layers repaint
+    // only when the list changed).
+    bool operator==(const ViewItem& other) const
+    {
+        return kind == other.kind && box == other.box && text == other.text && command == other.command &&
+               argument == other.argument && lit == other.lit && enabled == other.enabled &&
+               level == other.level && hold == other.hold;
+    }
 };
 
 }  // namespace quenchbox::app

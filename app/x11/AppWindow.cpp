@@ -1,6 +1,7 @@
 #include "app/x11/AppWindow.h"
 
 #include "app/AppController.h"
+#include "app/AppStyle.h"
 #include "editor/EditorLayout.h"
 #include "editor/OverlayStyle.h"
 #include "editor/TextEntry.h"
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace quenchbox::app {
@@ -28,32 +28,7 @@ namespace {
 constexpr char kTitle[] = "Quenchbox RZ";
 constexpr long kEventMask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
 
-// The bar in the panel's colours: its dark fills, light grey text, red for
-// what needs the eye.
-constexpr std::uint32_t kBarFill = 0x141517;
-constexpr std::uint32_t kButtonFill = 0x2A2C31;
-constexpr std::uint32_t kButtonBorder = 0x4A4D55;
-constexpr std::uint32_t kDimmedText = 0x6A6D75;
-constexpr std::uint32_t kMeterGreen = 0x3FAE5A;
-constexpr std::uint32_t kMeterAmber = 0xD8A23A;
-constexpr std::uint32_t kClipOff = 0x3A1A22;
-constexpr int kTextPixels = 12;  // in panel units
-// The meter's colour bands: green to -18 dBFS, amber to -6, then red.
-constexpr double kAmberFrom = 42.0 / 60.0;
-constexpr double kRedFrom = 54.0 / 60.0;
-
 editor::WidgetBox widgetBox(const ItemBox& box) { return {box.x, box.y, box.width, box.height, true}; }
-
-bool sameItem(const ViewItem& a, const ViewItem& b)
-{
-    return a.kind == b.kind && a.text == b.text && a.lit == b.lit && a.enabled == b.enabled && a.level == b.level &&
-           a.hold == b.hold && std::memcmp(&a.box, &b.box, sizeof a.box) == 0;
-}
-
-bool sameView(const std::vector<ViewItem>& a, const std::vector<ViewItem>& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameItem);
-}
 
 void fillRect(cairo_t* cr, double x, double y, double width, double height, std::uint32_t colour)
 {
@@ -67,21 +42,18 @@ void fillRect(cairo_t* cr, double x, double y, double width, double height, std:
 void paintMeter(cairo_t* cr, const ViewItem& item)
 {
     const ItemBox& box = item.box;
-    const double light = box.height;
-    const double length = box.width - light - 4.0;
+    const double length = meterLength(box);
     fillRect(cr, box.x, box.y, length, box.height, editor::kFieldFill);
-    const double bands[3][3] = {{0.0, kAmberFrom, kMeterGreen}, {kAmberFrom, kRedFrom, kMeterAmber},
-                                {kRedFrom, 1.0, editor::kPreCurveColour}};
-    for (const auto& band : bands) {
-        const double to = std::min(item.level, band[1]);
-        if (to > band[0])
-            fillRect(cr, box.x + band[0] * length, box.y + 2, (to - band[0]) * length, box.height - 4.0,
-                     static_cast<std::uint32_t>(band[2]));
+    for (const MeterBand& band : kMeterBands) {
+        const double to = std::min(item.level, band.to);
+        if (to > band.from)
+            fillRect(cr, box.x + band.from * length, box.y + 2, (to - band.from) * length, box.height - 4.0, band.colour);
     }
     if (item.hold > 0.0)
         fillRect(cr, box.x + item.hold * length - 1.5, box.y, 1.5, box.height, editor::kLabelTextColour);
-    editor::setSourceColour(cr, item.lit ? editor::kPreCurveColour : kClipOff);
-    cairo_arc(cr, box.x + box.width - light / 2, box.y + box.height / 2.0, light / 2 - 1, 0, 2 * M_PI);
+    editor::setSourceColour(cr, item.lit ? editor::kPreCurveColour : kClipLightOff);
+    const double light = box.height;
+    cairo_arc(cr, box.x + box.width - light / 2, box.y + light / 2, light / 2 - 1, 0, 2 * M_PI);
     cairo_fill(cr);
 }
 
@@ -246,7 +218,7 @@ void AppWindow::keyPressed(void* keyEvent)
 void AppWindow::paint()
 {
     const std::vector<ViewItem> items = controller.view();
-    if (sameView(items, painted))
+    if (items == painted)
         return;
     painted = items;
     const int width = cairo_xlib_surface_get_width(x->surface);

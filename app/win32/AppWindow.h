@@ -1,0 +1,72 @@
+#ifndef QUENCHBOX_APP_WIN32_APPWINDOW_H
+#define QUENCHBOX_APP_WIN32_APPWINDOW_H
+
+#include "app/AppView.h"
+#include "editor/ScalableEditor.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class AEffEditor;
+
+namespace quenchbox::app {
+
+class AppController;
+
+// The application's window on Windows: a top-level window "Quenchbox RZ"
+// with the bar (AppController's items, drawn with GDI) on top and the
+// plug-in's own editor below it, opened in a child window of ours exactly as
+// a VST 2.4 host opens it, at the zoom the user chose on its badge. While a
+// page is shown the editor is closed and the page takes its place. The
+// editor runs on its own window timer, so the thread's message loop must be
+// running; everything happens on the thread that made the window.
+class AppWindow : private editor::EditorSizeRequests {
+public:
+    AppWindow(AEffEditor& editor, AppController& controller, HINSTANCE instance);
+    ~AppWindow();
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
+
+    // Makes and shows the window; false, with `error` saying why, when it
+    // cannot.
+    bool open(std::string& error);
+    // Waits up to `milliseconds` for messages and dispatches them (the
+    // editor's and ours).
+    void pumpMessages(DWORD milliseconds);
+    // Follows the page and repaints the bar when what it shows changed.
+    void update();
+    // The window's close button was pressed (or the system asked).
+    bool closeRequested() const { return closing; }
+    void close();
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool requestEditorSize(int width, int height) override;
+    void openEditor();
+    void resizeTo(int panelWidth, int panelHeight);
+    void followPage();
+    void pressAt(int x, int y);
+    void typed(wchar_t character);
+    void paint(HDC target);
+    int barPixels() const;
+
+    AEffEditor& editor;
+    AppController& controller;
+    HINSTANCE instance;
+    HWND window = nullptr;
+    HWND panelHolder = nullptr;  // the editor's parent, below the bar
+    HFONT font = nullptr;
+    double scale = 1.0;
+    bool editorOpen = false;
+    bool closing = false;
+    wchar_t highSurrogate = 0;  // the first half of a character typed in two messages
+    std::vector<ViewItem> painted;
+};
+
+}  // namespace quenchbox::app
+
+#endif
