@@ -98,6 +98,8 @@ bool AlsaAudio::open(std::string& error)
     for (std::vector<float>& channel : channels)
         channel.assign(period, 0.0f);
     engine.start(rate);
+    std::string midiError;
+    midiOpen = midi.open(midiError);
     prefill();
     running = true;
     audioThread = std::thread([this] { run(); });
@@ -106,6 +108,8 @@ bool AlsaAudio::open(std::string& error)
 
 void AlsaAudio::close()
 {
+    midi.close();
+    midiOpen = false;
     running = false;
     if (audioThread.joinable())
         audioThread.join();
@@ -184,7 +188,8 @@ std::string AlsaAudio::route() const
 {
     if (playback == nullptr)
         return "ALSA, not open";
-    return engine.route(std::string("ALSA ") + deviceName(), rate, period, period * (1 + kPrefillPeriods));
+    const std::string route = engine.route(std::string("ALSA ") + deviceName(), rate, period, period * (1 + kPrefillPeriods));
+    return midiOpen ? route : route + ", no MIDI";
 }
 
 }  // namespace quenchbox::app

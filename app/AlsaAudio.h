@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_APP_ALSAAUDIO_H
 #define QUENCHBOX_APP_ALSAAUDIO_H
 
+#include "app/AlsaSequencer.h"
 #include "app/AppEngine.h"
 #include "app/AudioBackend.h"
 
@@ -17,7 +18,8 @@ namespace quenchbox::app {
 // device, rate and period the settings or the command line name, its first
 // one or two inputs and two outputs, run by an audio thread of its own that
 // reads a period, processes it and writes it. Playback starts two periods
-// ahead of capture (silence), so a late period has a period to spare.
+// ahead of capture (silence), so a late period has a period to spare. MIDI
+// comes through the ALSA sequencer where the system has one.
 class AlsaAudio final : public AudioBackend {
 public:
     struct Options {
@@ -27,7 +29,7 @@ public:
     };
     static constexpr unsigned kPrefillPeriods = 2;
 
-    AlsaAudio(AppEngine& engine, const Options& options) : engine(engine), options(options) {}
+    AlsaAudio(AppEngine& engine, const Options& options) : engine(engine), options(options), midi(engine) {}
     ~AlsaAudio() override { close(); }
     AlsaAudio(const AlsaAudio&) = delete;
     AlsaAudio& operator=(const AlsaAudio&) = delete;
@@ -67,6 +69,8 @@ private:
     std::atomic<bool> processed{false};
     std::atomic<bool> failed{false};
     std::atomic<int> xruns{0};
+    AlsaSequencer midi;
+    bool midiOpen = false;
 };
 
 }  // namespace quenchbox::app
