@@ -11,6 +11,8 @@
 
 namespace quenchbox::app {
 
+const char* const kJackPortNames[kJackPortCount] = {"in_1", "in_2", "out_1", "out_2"};
+
 namespace {
 
 constexpr const char* kHeader = "# Quenchbox RZ application settings";
@@ -19,6 +21,13 @@ constexpr std::size_t kLongestDeviceName = 256;
 constexpr const char* kControllerPrefix = "cc";
 constexpr const char* kSettingsFileName = "settings";  // the editor's, whose folder this file shares
 constexpr const char* kAppSettingsFileName = "app-settings";
+
+std::string jackPortKeyOf(int port)
+{
+    std::string key = std::string("jack-") + kJackPortNames[port];  // "jack-in_1"
+    key[key.size() - 2] = '-';                                      // "jack-in-1"
+    return key;
+}
 
 template <typename Number>
 bool readNumber(const std::string& text, Number& number)
@@ -67,6 +76,15 @@ std::string valuesText(const float (&values)[effect::kParameterCount])
     return text;
 }
 
+// "jack-in-1" and the like: the index of the port it names, or -1.
+int jackPortKey(const std::string& key)
+{
+    for (int port = 0; port < kJackPortCount; ++port)
+        if (key == jackPortKeyOf(port))
+            return port;
+    return -1;
+}
+
 // One "key=value" line applied to the settings; an unusable value keeps the
 // default it had.
 void apply(const std::string& key, const std::string& value, AppSettings& settings)
@@ -78,6 +96,8 @@ void apply(const std::string& key, const std::string& value, AppSettings& settin
         settings.sampleRate = static_cast<int>(number);
     else if (key == "buffer" && readWhole(value, number) && isBufferFrames(number))
         settings.bufferFrames = static_cast<int>(number);
+    else if (const int port = jackPortKey(key); port >= 0 && value.size() <= kLongestDeviceName && isPrintable(value))
+        settings.jackConnections[static_cast<std::size_t>(port)] = value;
     else if (key == "input")
         readInputChoice(value, settings.input);
     else if (key == "monitor" && (value == "on" || value == "off"))
@@ -128,7 +148,7 @@ bool isDeviceSampleRate(long rate)
 bool operator==(const AppSettings& a, const AppSettings& b)
 {
     return a.device == b.device && a.sampleRate == b.sampleRate && a.bufferFrames == b.bufferFrames
-        && a.input == b.input && a.monitor == b.monitor && a.midiMap == b.midiMap && a.program == b.program
+        && a.jackConnections == b.jackConnections && a.input == b.input && a.monitor == b.monitor && a.midiMap == b.midiMap && a.program == b.program
         && a.hasValues == b.hasValues
         && (!a.hasValues || std::equal(std::begin(a.values), std::end(a.values), std::begin(b.values)));
 }
@@ -156,6 +176,11 @@ std::string formatAppSettings(const AppSettings& settings)
     text += "buffer=" + std::to_string(settings.bufferFrames) + "\n";
     text += std::string("input=") + inputChoiceText(settings.input) + "\n";
     text += std::string("monitor=") + (settings.monitor ? "on" : "off") + "\n";
+    for (int port = 0; port < kJackPortCount; ++port) {
+        const std::string& connection = settings.jackConnections[static_cast<std::size_t>(port)];
+        if (!connection.empty() && connection.size() <= kLongestDeviceName && isPrintable(connection))
+            text += jackPortKeyOf(port) + "=" + connection + "\n";
+    }
     text += "program=" + std::to_string(settings.program) + "\n";
     if (settings.hasValues)
         text += "values=" + valuesText(settings.values) + "\n";

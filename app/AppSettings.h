@@ -25,6 +25,10 @@ constexpr int kMostBufferFrames = 4096;
 constexpr bool isBufferFrames(long frames) { return frames >= kFewestBufferFrames && frames <= kMostBufferFrames; }
 
 constexpr int kMidiControllerCount = 128;
+
+// The application's JACK audio ports, in_1, in_2, out_1, out_2, in this order.
+constexpr int kJackPortCount = 4;
+extern const char* const kJackPortNames[kJackPortCount];
 constexpr int kUnmapped = -1;
 
 // What the application remembers between runs. The file is small text that a
@@ -40,6 +44,7 @@ constexpr int kUnmapped = -1;
 //   values=1 0.330000013 0.5 ... (the sixteen normalized values, exact)
 //   cc7=Level
 //   cc74=Drive
+//   jack-in-2=system:capture_4
 //
 // It is read defensively: a missing, unreadable, oversized or foreign file
 // (one without the first line above) means the defaults; a damaged, missing
@@ -48,6 +53,9 @@ constexpr int kUnmapped = -1;
 // "values" what played when the application closed (a program's values with
 // the player's edits), each float written so that it reads back exactly. The
 // MIDI map binds controller numbers 0..127 to parameters by their names.
+// "jack-in-1", "jack-in-2", "jack-out-1" and "jack-out-2" name the JACK port
+// each of ours is connected to at the start; one not named goes to the
+// system's first (second) capture or playback port.
 struct AppSettings {
     std::string device;  // empty: the system's default device
     int sampleRate = 48000;
@@ -55,6 +63,7 @@ struct AppSettings {
     InputChoice input = InputChoice::first;
     bool monitor = false;  // the input is muted at the first start, so nothing howls
     std::array<int, kMidiControllerCount> midiMap;  // parameter index per controller, or kUnmapped
+    std::array<std::string, kJackPortCount> jackConnections;  // empty: the system's port of that number
     int program = 0;
     bool hasValues = false;  // false: the program's own values
     float values[effect::kParameterCount] = {};

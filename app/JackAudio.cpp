@@ -9,22 +9,22 @@ namespace quenchbox::app {
 
 namespace {
 
-const char* const kPortNames[2][2] = {{"in_1", "in_2"}, {"out_1", "out_2"}};
-
-// Connects the first physical ports of one direction (`flags`: the
-// system's outputs are its capture ports) with `ours`, in order.
-void connectPhysical(jack_client_t* client, unsigned long flags, jack_port_t* const* ours, int count)
+// Connects our two ports of one direction (`flags`: the system's outputs
+// are its capture ports) to the ports the settings name, and each one not
+// named to the system's physical port of its number.
+void connectPorts(jack_client_t* client, unsigned long flags, jack_port_t* const* ours, const std::string* named)
 {
-    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | flags);
-    for (int i = 0; ports != nullptr && ports[i] != nullptr && i < count; ++i) {
+    const char** physical = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | flags);
+    bool physicalLeft = physical != nullptr;
+    for (int i = 0; i < 2; ++i) {
+        physicalLeft = physicalLeft && physical[i] != nullptr;
+        const char* theirs = !named[i].empty() ? named[i].c_str() : physicalLeft ? physical[i] : nullptr;
         const char* mine = jack_port_name(ours[i]);
-        if (flags & JackPortIsOutput)
-            jack_connect(client, ports[i], mine);
-        else
-            jack_connect(client, mine, ports[i]);
+        if (theirs != nullptr)
+            (flags & JackPortIsOutput) != 0 ? jack_connect(client, theirs, mine) : jack_connect(client, mine, theirs);
     }
-    if (ports != nullptr)
-        jack_free(ports);
+    if (physical != nullptr)
+        jack_free(physical);
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ bool JackAudio::open(std::string& error)
     }
     for (int direction = 0; direction < 2; ++direction)
         for (int channel = 0; channel < 2; ++channel) {
-            jack_port_t* port = jack_port_register(client, kPortNames[direction][channel], JACK_DEFAULT_AUDIO_TYPE,
+            jack_port_t* port = jack_port_register(client, kJackPortNames[direction * 2 + channel], JACK_DEFAULT_AUDIO_TYPE,
                                                    direction == 0 ? JackPortIsInput : JackPortIsOutput, 0);
             (direction == 0 ? inputs : outputs)[channel] = port;
         }
@@ -94,12 +94,13 @@ void JackAudio::close()
     engine.stop();
 }
 
-// The guitar from the first capture port; the two outputs to the first two
-// playback ports.
+// The inputs from the system's first two capture ports, so that a guitar
+// on either is one click away, and the outputs to its first two playback
+// ports, unless the settings name others.
 void JackAudio::connectToSystem()
 {
-    connectPhysical(client, JackPortIsOutput, inputs, 1);
-    connectPhysical(client, JackPortIsInput, outputs, 2);
+    connectPorts(client, JackPortIsOutput, inputs, &options.connections[0]);
+    connectPorts(client, JackPortIsInput, outputs, &options.connections[2]);
 }
 
 int JackAudio::processCallback(std::uint32_t frames, void* self)

@@ -6,6 +6,7 @@
 
 #include <jack/types.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,9 @@ public:
         std::string server;                 // empty: the default server
         std::string clientName = "quenchbox-rz";
         bool connectToSystem = true;
+        // The ports in_1, in_2, out_1 and out_2 connect to; empty: the
+        // system's of the same number.
+        std::array<std::string, kJackPortCount> connections;
     };
 
     JackAudio(AppEngine& engine, const Options& options) : engine(engine), options(options) {}

@@ -93,7 +93,10 @@ std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::
                                              const app::AppOptions& options, std::string& error)
 {
     if (!options.forceAlsa) {
-        auto jack = std::make_unique<app::JackAudio>(engine, app::JackAudio::Options{options.serverName});
+        app::JackAudio::Options server;
+        server.server = options.serverName;
+        server.connections = settings.jackConnections;
+        auto jack = std::make_unique<app::JackAudio>(engine, server);
         if (jack->open(error))
             return jack;
         if (error != app::JackAudio::kNoServer || !options.serverName.empty())

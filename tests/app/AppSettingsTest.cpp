@@ -36,6 +36,8 @@ protected:
         settings.midiMap[0] = effect::kDrive;
         settings.midiMap[7] = effect::kLevel;
         settings.midiMap[127] = effect::kOpAmpGain;
+        settings.jackConnections[1] = "system:capture_4";
+        settings.jackConnections[3] = "mixer:in 7";
         return settings;
     }
 
@@ -56,6 +58,7 @@ TEST_F(AppSettingsFile, EveryFieldRoundTripsAndValuesStayExact)
     ASSERT_TRUE(app::writeAppSettingsFile(path, saved));
     EXPECT_EQ(app::readAppSettingsFile(path), saved) << readFile(path);
     EXPECT_NE(readFile(path).find("\ncc7=Level\n"), std::string::npos);
+    EXPECT_NE(readFile(path).find("\njack-in-2=system:capture_4\n"), std::string::npos);
 }
 
 TEST_F(AppSettingsFile, AForeignOversizedOrBinaryFileMeansTheDefaults)

@@ -6,6 +6,7 @@
 // home: its capture read from a file, its playback written to one.
 
 #include "AppProcesses.h"
+#include "app/AppSettings.h"
 #include "host/AudioFile.h"
 #include "host/DemoPhrase.h"
 
@@ -186,17 +187,16 @@ TEST_F(ApplicationAudio, JackPlaysBitForBitAsTheRendererDoes)
     EXPECT_EQ(differing, 0) << "of " << signal.size() << " frames, after " << silence << " silent frames";
 }
 
-// A JACK MIDI client sends program change 4: the application selects the
-// fifth factory program and says so.
-TEST_F(ApplicationAudio, AProgramChangeSelectsTheFactoryProgram)
+// A JACK MIDI client sends program change 4 and then controller 74, which
+// the settings bind to "Drive": the application selects the fifth factory
+// program, says so, and Drive follows the controller. The settings also name
+// the port out_2 connects to, a port of the same client.
+TEST_F(ApplicationAudio, MidiMovesTheProgramAndTheBoundControlAndTheSettingsNameThePorts)
 {
     JackServer server;
     ASSERT_TRUE(server.ready()) << "jackd did not answer";
-    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", server.name});
-    application.line();  // the route
-    application.line();  // the first period
 
-    // Sends the change every period once connected: the application says
+    // Sends the messages every period once connected: the application says
     // so on the first, and a repeated change of program changes nothing.
     struct Sender {
         jack_port_t* port = nullptr;
@@ -207,21 +207,38 @@ TEST_F(ApplicationAudio, AProgramChangeSelectsTheFactoryProgram)
             void* buffer = jack_port_get_buffer(sender->port, frames);
             jack_midi_clear_buffer(buffer);
             const jack_midi_data_t programChange[2] = {0xC0, 4};
-            if (sender->connected.load())
+            const jack_midi_data_t controller[3] = {0xB0, 74, 127};
+            if (sender->connected.load()) {
                 jack_midi_event_write(buffer, 0, programChange, 2);
+                jack_midi_event_write(buffer, 0, controller, 3);
+            }
             return 0;
         }
     } sender;
     jack_client_t* client = openClient(server.name, "midi-sender");
     ASSERT_NE(client, nullptr);
     sender.port = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_port_t* listener = jack_port_register(client, "listen", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     jack_set_process_callback(client, Sender::process, &sender);
     ASSERT_EQ(jack_activate(client), 0);
+
+    app::AppSettings settings;
+    settings.midiMap[74] = effect::kDrive;
+    settings.jackConnections[3] = "midi-sender:listen";
+    ASSERT_TRUE(app::writeAppSettingsFile(app::appSettingsPath(), settings));
+    Child application({QUENCHBOX_APP_PATH, "--no-gui", "--server", server.name});
+    application.line();  // the route
+    application.line();  // the first period
+    EXPECT_TRUE(jack_port_connected_to(listener, "quenchbox-rz:out_2"));
+
     ASSERT_EQ(jack_connect(client, "midi-sender:out", "quenchbox-rz:midi_in"), 0);
     sender.connected.store(true);
     EXPECT_EQ(application.line().rfind("program 4: ", 0), 0u);
     jack_client_close(client);
     EXPECT_EQ(application.stop(SIGTERM), 0) << "SIGTERM stops it cleanly";
+    const app::AppSettings remembered = app::readAppSettingsFile(app::appSettingsPath());
+    EXPECT_EQ(remembered.program, 4);
+    EXPECT_EQ(remembered.values[effect::kDrive], 1.0f);
 }
 
 // The server stops under the playing application and starts again: the
