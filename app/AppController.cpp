@@ -410,8 +410,9 @@ void AppController::listBar(std::vector<ViewItem>& items) const
         items.push_back(button({520, 54, 64, 20}, "Delete", Command::remove, 0, deleteArmed, onUserPreset()));
         items.push_back(button({588, 54, 81, 20}, "Import", Command::importFile));
     }
-    if (!status.empty())
-        items.push_back(item(ItemKind::title, {8, 78, 661, 18}, status));
+    const std::string& line = status.empty() ? audio.lostDetail : status;
+    if (!line.empty())
+        items.push_back(item(ItemKind::title, {8, 78, 661, 18}, line));
 }
 
 void AppController::listProgramsPage(std::vector<ViewItem>& items) const

@@ -16,7 +16,8 @@ namespace quenchbox::app {
 // What the window shows of the audio, as the main loop last saw it.
 struct AudioState {
     std::string route;  // "JACK, 48 kHz, 128 frames, in 1 to out 1+2, 2.7 ms"
-    std::string lostMessage;  // empty while playing
+    std::string lostMessage;  // empty while playing: "No audio.", "The JACK server went away."
+    std::string lostDetail;   // why, where the back-end said
     int dropouts = 0;
     bool deviceChoicesApply = true;  // false on a server that sets the rate and buffer
 };

@@ -32,10 +32,12 @@ void AudioKeeper::reopen(long long nowMs)
     tried = true;
     retryAt = nowMs + kRetryMs;
     if (!audio) {
-        problem = error.empty() ? "No audio." : "No audio: " + error + ".";
+        problem = "No audio.";
+        detail = error;
         return;
     }
     problem.clear();
+    detail.clear();
     say(audio->route());
 }
 
@@ -49,6 +51,7 @@ AudioState AudioKeeper::state() const
         state.dropouts += audio->dropouts();
     } else {
         state.lostMessage = problem;
+        state.lostDetail = detail;
     }
     return state;
 }

@@ -42,7 +42,8 @@ private:
     Opener open;
     Say say;
     std::unique_ptr<AudioBackend> audio;
-    std::string problem;
+    std::string problem;  // what the window says while there is no audio
+    std::string detail;   // and why
     bool tried = false;
     bool firstReported = false;
     int earlierDropouts = 0;  // of the back-ends before this one, since the start

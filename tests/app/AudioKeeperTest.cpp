@@ -43,7 +43,8 @@ TEST(AudioKeeper, RetriesWhatWentAwayOnTheClockAndOnRequestAndCountsEveryDropout
         [&](const std::string& line) { said.push_back(line); });
 
     keeper.tick(0, false);
-    EXPECT_EQ(keeper.state().lostMessage, "No audio: no device.");
+    EXPECT_EQ(keeper.state().lostMessage, "No audio.");
+    EXPECT_EQ(keeper.state().lostDetail, "no device");
     keeper.tick(1000, false);
     EXPECT_EQ(opens, 1) << "not before two seconds";
     available = true;
