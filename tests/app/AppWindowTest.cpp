@@ -4,10 +4,12 @@
 // click on "Monitor" lets the tone through, the settings page takes one
 // click to choose the second input, and closing the window stops the
 // program cleanly with all of it remembered. The last picture is kept in
-// the build tree (app-window.png).
+// the build tree (app-window.png). A server that goes away leaves the
+// window open with its message until the next one answers.
 
 #include "AppProcesses.h"
 #include "app/AppController.h"
+#include "app/AppStyle.h"
 #include "app/PresetFile.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +62,11 @@ app::ItemBox boxOf(app::Command command, bool settingsPage = false, int argument
     app::AppController controller(engine, settings, {});
     if (settingsPage)
         controller.press(app::Command::showSettings, 0);
+    if (command == app::Command::retryAudio) {
+        app::AudioState lost;
+        lost.lostMessage = "No audio.";
+        controller.tick(0, lost);
+    }
     for (const app::ViewItem& item : controller.view())
         if (item.command == command && item.argument == argument)
             return item.box;
@@ -96,6 +103,12 @@ public:
         return window != 0;
     }
 
+    bool shown()
+    {
+        XWindowAttributes attributes = {};
+        return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
+    }
+
     // The window's pixels as a cairo image (0x00RRGGBB), null while it is
     // not on the screen yet.
     cairo_surface_t* picture()
@@ -120,7 +133,9 @@ public:
 
     // How many pixels of the meter in `box` are lit green (the level's first
     // band).
-    int greenPixels(const app::ItemBox& box)
+    int greenPixels(const app::ItemBox& box) { return pixelsOf(box, app::kMeterBands[0].colour); }
+
+    int pixelsOf(const app::ItemBox& box, std::uint32_t colour)
     {
         cairo_surface_t* surface = picture();
         if (surface == nullptr)
@@ -130,7 +145,7 @@ public:
         int green = 0;
         for (int y = box.y; y < box.y + box.height; ++y)
             for (int x = box.x; x < box.x + box.width; ++x)
-                green += pixels[y * stride + x] == 0x3FAE5A;
+                green += pixels[y * stride + x] == colour;
         cairo_surface_destroy(surface);
         return green;
     }
@@ -256,6 +271,39 @@ TEST(ApplicationWindow, MetersMoveMonitorAndInputAnswerOneClickAndTheWindowClose
     const std::string remembered = fileText(app::appSettingsPath());
     EXPECT_NE(remembered.find("monitor=on"), std::string::npos) << remembered;
     EXPECT_NE(remembered.find("input=2"), std::string::npos) << remembered;
+    std::filesystem::remove_all(home);
+}
+
+TEST(ApplicationWindow, StaysOpenWithItsMessageWhileTheServerIsAwayAndPlaysOnWhenItIsBack)
+{
+    std::string pattern = scratchPath("window-home") + "-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::string home = pattern;
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+
+    auto server = std::make_unique<JackServer>();
+    ASSERT_TRUE(server->ready());
+    Child application({QUENCHBOX_APP_PATH, "--server", server->name});
+    ASSERT_EQ(application.line().rfind("JACK, 48 kHz", 0), 0u);
+    WindowUnderTest window;
+    ASSERT_TRUE(waitFor([&] { return window.find() && window.shown(); }));
+    const app::ItemBox route = boxOf(app::Command::retryAudio);
+    EXPECT_EQ(window.pixelsOf(route, editor::kPreCurveColour), 0);
+
+    server.reset();
+    std::string line = application.line();
+    if (line.rfind("first period", 0) == 0)
+        line = application.line();
+    EXPECT_EQ(line, "the JACK server went away; waiting for it to come back\n");
+    EXPECT_TRUE(waitFor([&] { return window.pixelsOf(route, editor::kPreCurveColour) > 0; }))
+        << "the first row says there is no audio";
+    server = std::make_unique<JackServer>();
+    ASSERT_TRUE(server->ready());
+    EXPECT_EQ(application.line().rfind("JACK, 48 kHz, 128 frames", 0), 0u);
+    EXPECT_TRUE(waitFor([&] { return window.pixelsOf(route, editor::kPreCurveColour) == 0; }));
+    window.close();
+    EXPECT_EQ(application.stop(0), 0);
     std::filesystem::remove_all(home);
 }
 
