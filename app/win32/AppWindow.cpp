@@ -145,7 +145,7 @@ void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure)
 }  // namespace
 
 AppWindow::AppWindow(AEffEditor& panel, AppController& appController, HINSTANCE module)
-    : editor(panel), controller(appController), instance(module)
+    : PanelHost(panel, appController), instance(module)
 {
 }
 
@@ -165,33 +165,14 @@ bool AppWindow::open(std::string& error)
                                   kWindowWidth, kPageHeight, window, nullptr, instance, nullptr);
     openEditor();
     if (!editorOpen)
-        resizeTo(kWindowWidth, kPageHeight);
+        fitPanel(kWindowWidth, kPageHeight);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return true;
 }
 
-void AppWindow::openEditor()
+void AppWindow::fitPanel(int panelWidth, int panelHeight)
 {
-    if (auto* scalable = dynamic_cast<editor::ScalableEditor*>(&editor))
-        scalable->setSizeRequests(this);
-    editorOpen = editor.open(panelHolder);
-    ERect* rect = nullptr;
-    if (editorOpen && editor.getRect(&rect) && rect != nullptr)
-        resizeTo(rect->right - rect->left, rect->bottom - rect->top);
-}
-
-bool AppWindow::requestEditorSize(int width, int height)
-{
-    resizeTo(width, height);
-    return true;
-}
-
-int AppWindow::barPixels() const { return static_cast<int>(std::lround(kBarHeight * scale)); }
-
-void AppWindow::resizeTo(int panelWidth, int panelHeight)
-{
-    scale = static_cast<double>(panelWidth) / kWindowWidth;
     if (font != nullptr)
         DeleteObject(font);
     font = CreateFontW(-editor::scaledLength(kTextPixels, scale), 0, 0, 0, FW_HEAVY, FALSE, FALSE, FALSE,
@@ -202,7 +183,6 @@ void AppWindow::resizeTo(int panelWidth, int panelHeight)
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-    painted.clear();
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -236,22 +216,6 @@ void AppWindow::update()
     }
 }
 
-// A page covers the panel: the editor closes while it is shown, and opens
-// again, as the user left it, when it goes.
-void AppWindow::followPage()
-{
-    if (controller.pageShown() && editorOpen) {
-        editor.close();
-        editorOpen = false;
-        ShowWindow(panelHolder, SW_HIDE);
-        painted.clear();
-    } else if (!controller.pageShown() && !editorOpen) {
-        ShowWindow(panelHolder, SW_SHOW);
-        openEditor();
-        painted.clear();
-    }
-}
-
 LRESULT CALLBACK AppWindow::windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -278,23 +242,12 @@ LRESULT AppWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
         SetFocus(window);
         pressAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        update();
         return 0;
     case WM_CHAR: typed(static_cast<wchar_t>(wParam)); return 0;
     case WM_CLOSE: closing = true; return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
     }
-}
-
-void AppWindow::pressAt(int x, int y)
-{
-    const int ux = static_cast<int>(x / scale);
-    const int uy = static_cast<int>(y / scale);
-    for (const ViewItem& item : controller.view())
-        if (item.command != Command::none && item.enabled && item.box.contains(ux, uy)) {
-            controller.press(item.command, item.argument);
-            update();
-            return;
-        }
 }
 
 void AppWindow::typed(wchar_t character)
@@ -346,11 +299,7 @@ void AppWindow::close()
 {
     if (window == nullptr)
         return;
-    if (editorOpen)
-        editor.close();
-    editorOpen = false;
-    if (auto* scalable = dynamic_cast<editor::ScalableEditor*>(&editor))
-        scalable->setSizeRequests(nullptr);
+    closeEditor();
     DestroyWindow(window);  // and the holder with it
     window = nullptr;
     panelHolder = nullptr;

@@ -1,19 +1,13 @@
 #ifndef QUENCHBOX_APP_WIN32_APPWINDOW_H
 #define QUENCHBOX_APP_WIN32_APPWINDOW_H
 
-#include "app/AppView.h"
-#include "editor/ScalableEditor.h"
+#include "app/PanelHost.h"
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
-
-class AEffEditor;
 
 namespace quenchbox::app {
-
-class AppController;
 
 // The application's window on Windows: a top-level window "Quenchbox RZ"
 // with the bar (AppController's items, drawn with GDI) on top and the
@@ -22,7 +16,7 @@ class AppController;
 // page is shown the editor is closed and the page takes its place. The
 // editor runs on its own window timer, so the thread's message loop must be
 // running; everything happens on the thread that made the window.
-class AppWindow : private editor::EditorSizeRequests {
+class AppWindow : private PanelHost {
 public:
     AppWindow(AEffEditor& editor, AppController& controller, HINSTANCE instance);
     ~AppWindow();
@@ -45,26 +39,18 @@ private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
-    bool requestEditorSize(int width, int height) override;
-    void openEditor();
-    void resizeTo(int panelWidth, int panelHeight);
-    void followPage();
-    void pressAt(int x, int y);
+    void* holderWindow() override { return panelHolder; }
+    void showHolder(bool shown) override { ShowWindow(panelHolder, shown ? SW_SHOW : SW_HIDE); }
+    void fitPanel(int panelWidth, int panelHeight) override;
     void typed(wchar_t character);
     void paint(HDC target);
-    int barPixels() const;
 
-    AEffEditor& editor;
-    AppController& controller;
     HINSTANCE instance;
     HWND window = nullptr;
     HWND panelHolder = nullptr;  // the editor's parent, below the bar
     HFONT font = nullptr;
-    double scale = 1.0;
-    bool editorOpen = false;
     bool closing = false;
     wchar_t highSurrogate = 0;  // the first half of a character typed in two messages
-    std::vector<ViewItem> painted;
 };
 
 }  // namespace quenchbox::app

@@ -69,7 +69,7 @@ struct AppWindow::Display {
 };
 
 AppWindow::AppWindow(AEffEditor& panel, AppController& appController)
-    : editor(panel), controller(appController), x(std::make_unique<Display>())
+    : PanelHost(panel, appController), x(std::make_unique<Display>())
 {
 }
 
@@ -105,29 +105,19 @@ bool AppWindow::open(std::string& error)
 
 int AppWindow::connectionFd() const { return x->display != nullptr ? ConnectionNumber(x->display) : -1; }
 
-// The editor in the holder, and the window sized to it: the zoom is the
-// editor's own choice (its badge, the screen's density).
-void AppWindow::openEditor()
+void* AppWindow::holderWindow() { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(x->panelHolder)); }
+
+void AppWindow::showHolder(bool shown)
 {
-    editor::ScalableEditor* scalable = dynamic_cast<editor::ScalableEditor*>(&editor);
-    if (scalable != nullptr)
-        scalable->setSizeRequests(this);
-    editorOpen = editor.open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(x->panelHolder)));
-    ERect* rect = nullptr;
-    if (editorOpen && editor.getRect(&rect) && rect != nullptr)
-        resizeTo(rect->right - rect->left, rect->bottom - rect->top);
+    if (shown)
+        XMapWindow(x->display, x->panelHolder);
+    else
+        XUnmapWindow(x->display, x->panelHolder);
 }
 
-bool AppWindow::requestEditorSize(int width, int height)
+void AppWindow::fitPanel(int panelWidth, int panelHeight)
 {
-    resizeTo(width, height);
-    return true;
-}
-
-void AppWindow::resizeTo(int panelWidth, int panelHeight)
-{
-    scale = static_cast<double>(panelWidth) / kWindowWidth;
-    const int bar = static_cast<int>(std::lround(kBarHeight * scale));
+    const int bar = barPixels();
     ::Display* d = x->display;
     XMoveResizeWindow(d, x->panelHolder, 0, bar, static_cast<unsigned>(panelWidth), static_cast<unsigned>(panelHeight));
     XResizeWindow(d, x->window, static_cast<unsigned>(panelWidth), static_cast<unsigned>(bar + panelHeight));
@@ -137,7 +127,6 @@ void AppWindow::resizeTo(int panelWidth, int panelHeight)
     hints.min_height = hints.max_height = bar + panelHeight;
     XSetWMNormalHints(d, x->window, &hints);
     cairo_xlib_surface_set_size(x->surface, panelWidth, bar + panelHeight);
-    painted.clear();
 }
 
 void AppWindow::update()
@@ -150,22 +139,6 @@ void AppWindow::update()
         editor.idle();
     paint();
     XFlush(x->display);
-}
-
-// A page covers the panel: the editor closes while it is shown, and opens
-// again, as the user left it, when it goes.
-void AppWindow::followPage()
-{
-    if (controller.pageShown() && editorOpen) {
-        editor.close();
-        editorOpen = false;
-        XUnmapWindow(x->display, x->panelHolder);
-        painted.clear();
-    } else if (!controller.pageShown() && !editorOpen) {
-        XMapWindow(x->display, x->panelHolder);
-        openEditor();
-        painted.clear();
-    }
 }
 
 void AppWindow::handleEvents()
@@ -182,17 +155,6 @@ void AppWindow::handleEvents()
         else if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == x->deleteWindow)
             closing = true;
     }
-}
-
-void AppWindow::pressAt(int px, int py)
-{
-    const int ux = static_cast<int>(px / scale);
-    const int uy = static_cast<int>(py / scale);
-    for (const ViewItem& item : controller.view())
-        if (item.command != Command::none && item.enabled && item.box.contains(ux, uy)) {
-            controller.press(item.command, item.argument);
-            return;
-        }
 }
 
 void AppWindow::keyPressed(void* keyEvent)
@@ -222,8 +184,7 @@ void AppWindow::paint()
         return;
     painted = items;
     const int width = cairo_xlib_surface_get_width(x->surface);
-    const int height = controller.pageShown() ? cairo_xlib_surface_get_height(x->surface)
-                                              : static_cast<int>(std::lround(kBarHeight * scale));
+    const int height = controller.pageShown() ? cairo_xlib_surface_get_height(x->surface) : barPixels();
     cairo_surface_t* back = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(back);
     cairo_scale(cr, scale, scale);
@@ -272,11 +233,7 @@ void AppWindow::close()
 {
     if (x->display == nullptr)
         return;
-    if (editorOpen)
-        editor.close();
-    editorOpen = false;
-    if (editor::ScalableEditor* scalable = dynamic_cast<editor::ScalableEditor*>(&editor))
-        scalable->setSizeRequests(nullptr);
+    closeEditor();
     cairo_surface_destroy(x->surface);
     x->surface = nullptr;
     XDestroyWindow(x->display, x->window);

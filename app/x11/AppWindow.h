@@ -1,18 +1,12 @@
 #ifndef QUENCHBOX_APP_X11_APPWINDOW_H
 #define QUENCHBOX_APP_X11_APPWINDOW_H
 
-#include "app/AppView.h"
-#include "editor/ScalableEditor.h"
+#include "app/PanelHost.h"
 
 #include <memory>
 #include <string>
-#include <vector>
-
-class AEffEditor;
 
 namespace quenchbox::app {
-
-class AppController;
 
 // The application's window on X11: a top-level window named "Quenchbox RZ"
 // with the bar (AppController's items, drawn with cairo) on top and the
@@ -21,7 +15,7 @@ class AppController;
 // a second), at the zoom the user chose on its badge. While a page is shown
 // the editor is closed and the page takes its place. Everything runs on the
 // thread that made the window.
-class AppWindow : private editor::EditorSizeRequests {
+class AppWindow : private PanelHost {
 public:
     AppWindow(AEffEditor& editor, AppController& controller);
     ~AppWindow();
@@ -44,24 +38,17 @@ public:
 private:
     struct Display;
 
-    bool requestEditorSize(int width, int height) override;
+    void* holderWindow() override;
+    void showHolder(bool shown) override;
+    void fitPanel(int panelWidth, int panelHeight) override;
     void handleEvents();
-    void pressAt(int x, int y);
     void keyPressed(void* keyEvent);
-    void followPage();
-    void openEditor();
-    void resizeTo(int panelWidth, int panelHeight);
     // Repaints what is uncovered when the items changed since the last
     // paint (an empty `painted` forces it).
     void paint();
 
-    AEffEditor& editor;
-    AppController& controller;
     std::unique_ptr<Display> x;
-    double scale = 1.0;
-    bool editorOpen = false;
     bool closing = false;
-    std::vector<ViewItem> painted;
 };
 
 }  // namespace quenchbox::app
