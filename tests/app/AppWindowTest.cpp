@@ -216,14 +216,25 @@ std::string fileText(const std::string& path)
     return text.str();
 }
 
-TEST(ApplicationWindow, MetersMoveMonitorAndInputAnswerOneClickAndTheWindowClosesCleanly)
-{
-    std::string pattern = scratchPath("window-home") + "-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::string home = pattern;
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
+// Each test's application reads and writes its settings in a folder of the
+// test's own, never the user's.
+class ApplicationWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = scratchPath("window-home") + "-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        home = pattern;
+        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(home); }
 
+    std::string home;
+};
+
+TEST_F(ApplicationWindow, MetersMoveMonitorAndInputAnswerOneClickAndTheWindowClosesCleanly)
+{
     JackServer server;
     ASSERT_TRUE(server.ready());
     Child application({QUENCHBOX_APP_PATH, "--server", server.name});
@@ -271,17 +282,10 @@ TEST(ApplicationWindow, MetersMoveMonitorAndInputAnswerOneClickAndTheWindowClose
     const std::string remembered = fileText(app::appSettingsPath());
     EXPECT_NE(remembered.find("monitor=on"), std::string::npos) << remembered;
     EXPECT_NE(remembered.find("input=2"), std::string::npos) << remembered;
-    std::filesystem::remove_all(home);
 }
 
-TEST(ApplicationWindow, StaysOpenWithItsMessageWhileTheServerIsAwayAndPlaysOnWhenItIsBack)
+TEST_F(ApplicationWindow, StaysOpenWithItsMessageWhileTheServerIsAwayAndPlaysOnWhenItIsBack)
 {
-    std::string pattern = scratchPath("window-home") + "-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::string home = pattern;
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
-
     auto server = std::make_unique<JackServer>();
     ASSERT_TRUE(server->ready());
     Child application({QUENCHBOX_APP_PATH, "--server", server->name});
@@ -304,7 +308,6 @@ TEST(ApplicationWindow, StaysOpenWithItsMessageWhileTheServerIsAwayAndPlaysOnWhe
     EXPECT_TRUE(waitFor([&] { return window.pixelsOf(route, editor::kPreCurveColour) == 0; }));
     window.close();
     EXPECT_EQ(application.stop(0), 0);
-    std::filesystem::remove_all(home);
 }
 
 }  // namespace
