@@ -14,23 +14,21 @@
 #include "app/JackAudio.h"
 #include "app/PresetFile.h"
 #include "app/x11/AppWindow.h"
-#include "effect/Parameters.h"
 #include "QuenchboxVersion.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <chrono>
 #include <ctime>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include <poll.h>
 #include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 namespace {
 
