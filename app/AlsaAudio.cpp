@@ -17,26 +17,24 @@ std::string alsaError(const char* what, int code) { return std::string("ALSA: ")
 
 }  // namespace
 
-std::vector<std::string> AlsaAudio::deviceList()
+std::vector<AlsaAudio::Device> AlsaAudio::deviceList()
 {
-    std::vector<std::string> lines;
+    std::vector<Device> devices;
     void** hints = nullptr;
     if (snd_device_name_hint(-1, "pcm", &hints) != 0)
-        return lines;
+        return devices;
     for (void** hint = hints; *hint != nullptr; ++hint) {
         char* name = snd_device_name_get_hint(*hint, "NAME");
         char* description = snd_device_name_get_hint(*hint, "DESC");
         if (name != nullptr) {
-            std::string line = name;
-            if (description != nullptr)
-                line += std::string(": ") + std::string(description).substr(0, std::string(description).find('\n'));
-            lines.push_back(line);
+            const std::string described = description != nullptr ? description : "";
+            devices.push_back({name, described.substr(0, described.find('\n'))});
         }
         std::free(name);
         std::free(description);
     }
     snd_device_name_free_hint(hints);
-    return lines;
+    return devices;
 }
 
 // Interleaved 32-bit float at the rate asked for exactly, `channels` of

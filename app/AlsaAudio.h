@@ -42,8 +42,12 @@ public:
     bool lost() const override { return failed.load(); }
     int dropouts() const override { return xruns.load(); }
 
-    // The PCM devices ALSA names, one line each: "name: description".
-    static std::vector<std::string> deviceList();
+    // The PCM devices ALSA names, with the first line of their descriptions.
+    struct Device {
+        std::string name;
+        std::string description;
+    };
+    static std::vector<Device> deviceList();
 
 private:
     const char* deviceName() const { return options.device.empty() ? "default" : options.device.c_str(); }

@@ -298,7 +298,11 @@ void AppController::press(Command command, int argument)
     case Command::remove: remove(); break;
     case Command::importFile: openField(FieldPurpose::importFile, {}); break;
     case Command::monitor: engine.setMonitor(!engine.monitoring()); break;
-    case Command::showSettings: page = page == Page::settings ? Page::none : Page::settings; break;
+    case Command::showSettings:
+        page = page == Page::settings ? Page::none : Page::settings;
+        if (page == Page::settings && listDevices)
+            devices = listDevices();
+        break;
     case Command::closePage: page = Page::none; break;
     case Command::retryAudio:
     case Command::applyAudio: reopenAudio = true; break;

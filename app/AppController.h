@@ -7,6 +7,7 @@
 #include "app/LevelMeter.h"
 #include "effect/HostMenu.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,7 +55,9 @@ public:
     // The back-end should be opened again with the settings' device choices;
     // true once per request.
     bool takeAudioReopen() { return std::exchange(reopenAudio, false); }
-    void setDevices(std::vector<std::string> names) { devices = std::move(names); }
+    // Where the settings page's device list comes from; asked each time the
+    // page opens, so that it follows devices plugged in and out.
+    void setDeviceLister(std::function<std::vector<std::string>()> lister) { listDevices = std::move(lister); }
     // The entry shown: 0..15 the factory programs, then the user presets.
     int entry() const { return current; }
     std::string entryName(int entry) const;
@@ -94,6 +97,7 @@ private:
     AppSettings& settings;
     std::string folder;
     std::vector<std::string> userPresets;
+    std::function<std::vector<std::string>()> listDevices;
     std::vector<std::string> devices;
     int current = 0;
     Page page = Page::none;

@@ -157,7 +157,12 @@ bool runWindow(app::AppEngine& engine, app::AppSettings& settings, const app::Ap
         return false;
     }
     app::AppController controller(engine, settings, app::presetFolder());
-    controller.setDevices(app::AlsaAudio::deviceList());
+    controller.setDeviceLister([] {
+        std::vector<std::string> names;
+        for (const app::AlsaAudio::Device& device : app::AlsaAudio::deviceList())
+            names.push_back(device.name);
+        return names;
+    });
     engine.effect().quenchboxEffect()->setHostMenus(&controller);
     app::AppWindow window(*panel, controller);
     std::string error;
@@ -190,8 +195,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.listDevices) {
-        for (const std::string& device : app::AlsaAudio::deviceList())
-            say(device);
+        for (const app::AlsaAudio::Device& device : app::AlsaAudio::deviceList())
+            say(device.description.empty() ? device.name : device.name + ": " + device.description);
         return 0;
     }
     const sigset_t signals = stopSignals();

@@ -159,7 +159,7 @@ TEST_F(AppControllerTest, BankSelectReachesTheUserPresetsAndLearntControllersMov
 
 TEST_F(AppControllerTest, SettingsPageChoicesStayInRangeAndTheInputIsOneClick)
 {
-    controller.setDevices({"hw:CARD=One", "hw:CARD=Two"});
+    controller.setDeviceLister([] { return std::vector<std::string>{"hw:CARD=One", "hw:CARD=Two"}; });
     controller.press(Command::showSettings, 0);
     ASSERT_TRUE(controller.pageShown());
     ASSERT_NE(itemFor(Command::chooseInput, 1), nullptr);
