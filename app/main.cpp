@@ -132,11 +132,9 @@ long long monotonicMs()
 }
 
 // Plays in the window until it is closed or a stop signal comes.
-void playInWindow(app::AppEngine& engine, app::AppSettings& settings, const app::AppOptions& options,
-                  app::AppWindow& window, app::AppController& controller, int signalFd)
+void playInWindow(app::AudioKeeper& audio, app::AppWindow& window, app::AppController& controller, int signalFd)
 {
     constexpr int kTickMs = 33;
-    app::AudioKeeper audio([&](std::string& error) { return openAudio(engine, settings, options, error); }, say);
     pollfd watched[2] = {{window.connectionFd(), POLLIN, 0}, {signalFd, POLLIN, 0}};
     while (!window.closeRequested() && (watched[1].revents & POLLIN) == 0) {
         poll(watched, 2, kTickMs);
@@ -147,7 +145,9 @@ void playInWindow(app::AppEngine& engine, app::AppSettings& settings, const app:
     }
 }
 
-// The window's run: false, with the reason said, when it cannot open.
+// The window's run: false, with the reason said, when it cannot open. The
+// audio starts first, so the guitar sounds while the panel is still being
+// drawn, and stops before the window closes.
 bool runWindow(app::AppEngine& engine, app::AppSettings& settings, const app::AppOptions& options,
                const sigset_t& signals)
 {
@@ -156,6 +156,8 @@ bool runWindow(app::AppEngine& engine, app::AppSettings& settings, const app::Ap
         std::fprintf(stderr, "quenchbox-rz: the panel cannot be made\n");
         return false;
     }
+    app::AudioKeeper audio([&](std::string& error) { return openAudio(engine, settings, options, error); }, say);
+    audio.tick(monotonicMs(), false);
     app::AppController controller(engine, settings, app::presetFolder());
     controller.setDeviceLister([] {
         std::vector<std::string> names;
@@ -166,17 +168,18 @@ bool runWindow(app::AppEngine& engine, app::AppSettings& settings, const app::Ap
     engine.effect().quenchboxEffect()->setHostMenus(&controller);
     app::AppWindow window(*panel, controller);
     std::string error;
-    if (!window.open(error)) {
+    const bool opened = window.open(error);
+    if (opened) {
+        const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+        playInWindow(audio, window, controller, signalFd);
+        ::close(signalFd);
+    } else {
         std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
-        engine.effect().quenchboxEffect()->setHostMenus(nullptr);
-        return false;
     }
-    const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
-    playInWindow(engine, settings, options, window, controller, signalFd);
-    ::close(signalFd);
+    audio.stop();
     window.close();
     engine.effect().quenchboxEffect()->setHostMenus(nullptr);
-    return true;
+    return opened;
 }
 
 }  // namespace
