@@ -17,7 +17,7 @@ declare -A sets=(
   [test]="libgtest-dev gnuplot-nox zam-plugins clang libclang-rt-14-dev qtractor libxres-dev xvfb xauth ardour sordi lilv-utils jalv jackd2 libjack-jackd2-dev libasound2-dev"
   [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth"
   [skins]="librsvg2-bin imagemagick optipng fonts-dejavu-core fonts-dejavu-extra"
-  [packages]="dpkg-dev file lintian nsis"
+  [packages]="dpkg-dev file lintian nsis desktop-file-utils"
 )
 
 wanted=()
