@@ -17,8 +17,10 @@ optional 8x oversampling.
 
 This package holds the plug-in for Linux VST2 hosts (/usr/lib/vst), VST3
 hosts (/usr/lib/vst3), CLAP hosts (/usr/lib/clap) and LV2 hosts
-(/usr/lib/lv2), each with its skinned X11 editor, and quenchbox-render, a
-command-line host that renders audio files through it.]])
+(/usr/lib/lv2), each with its skinned X11 editor; quenchbox-rz, an
+application that plays a guitar through it on JACK or ALSA without a DAW,
+with MIDI and presets; and quenchbox-render, a command-line host that
+renders audio files through it.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,5 +1,6 @@
 # What a user gets, for `cmake --install` and the packages: the plug-ins in
-# the folders hosts search, the renderer and its manual page, the README,
+# the folders hosts search, the renderer and its manual page, the
+# application with its manual page, desktop entry and icon, the README,
 # licence and changelog. On Windows the installer script places the files
 # (cmake/WindowsInstaller.cmake).
 if(WIN32)
@@ -62,11 +63,31 @@ endfunction()
 set(quenchbox_gzipped ${PROJECT_BINARY_DIR}/gzipped)
 file(MAKE_DIRECTORY ${quenchbox_gzipped})
 quenchbox_gzip(${PROJECT_SOURCE_DIR}/CHANGELOG ${quenchbox_gzipped}/changelog.gz)
-quenchbox_gzip(${PROJECT_SOURCE_DIR}/docs/quenchbox-render.1 ${quenchbox_gzipped}/quenchbox-render.1.gz)
-add_custom_target(quenchbox-gzipped ALL DEPENDS ${quenchbox_gzipped}/changelog.gz ${quenchbox_gzipped}/quenchbox-render.1.gz)
+set(quenchbox_manual_pages quenchbox-render.1)
+# The application is built where JACK's and ALSA's headers are (app/).
+if(TARGET quenchbox-rz)
+  list(APPEND quenchbox_manual_pages quenchbox-rz.1)
+endif()
+set(quenchbox_gzipped_files ${quenchbox_gzipped}/changelog.gz)
+foreach(page IN LISTS quenchbox_manual_pages)
+  quenchbox_gzip(${PROJECT_SOURCE_DIR}/docs/${page} ${quenchbox_gzipped}/${page}.gz)
+  list(APPEND quenchbox_gzipped_files ${quenchbox_gzipped}/${page}.gz)
+  install(FILES ${quenchbox_gzipped}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+add_custom_target(quenchbox-gzipped ALL DEPENDS ${quenchbox_gzipped_files})
 add_dependencies(quenchbox-shipped quenchbox-gzipped)
 
-install(FILES ${quenchbox_gzipped}/quenchbox-render.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The application, and what a desktop needs to list it in its menu: the
+# entry, and the icon in the theme every desktop falls back to (the SVG and
+# the PNG sizes rendered from it).
+if(TARGET quenchbox-rz)
+  install(TARGETS quenchbox-rz RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/quenchbox-rz.desktop
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons)
+  add_dependencies(quenchbox-shipped quenchbox-rz)
+endif()
+
 install(FILES README.md ${quenchbox_gzipped}/changelog.gz DESTINATION ${QUENCHBOX_INSTALL_DOCDIR})
 # The licence is written in Debian's machine-readable copyright format.
 install(FILES LICENSE DESTINATION ${QUENCHBOX_INSTALL_DOCDIR} RENAME copyright)

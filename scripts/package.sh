@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh demo windows packages
+bash scripts/install-deps.sh demo app windows packages
 started=$SECONDS
 out=build/packages
 mkdir -p "$out"

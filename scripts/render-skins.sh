@@ -2,8 +2,10 @@
 # Renders the skin sources (resources/skins/src/*.svg) into the PNGs that
 # both builds bind in: resources/skins/*.png at the panel's own size and
 # resources/skins/2x/*.png at twice it, for high-density screens (the
-# sizes between are drawn from the 2x set). The PNGs are committed, so a
-# build never needs this; run it after editing a source and commit all.
+# sizes between are drawn from the 2x set); and the application's icon
+# (resources/icons/hicolor/scalable) into the PNG sizes of the icon theme
+# beside it. The PNGs are committed, so a build never needs this; run it
+# after editing a source and commit all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,4 +42,15 @@ for opaque in scope-background panel-main panel-about; do
 done
 optipng -quiet -o5 -strip all "$output"/2x/*.png
 
-echo "Rendered $(ls "$sources"/*.svg | wc -l) skins into $output and $(ls "$output"/2x/*.png | wc -l) into $output/2x"
+# The sizes menus, docks and task bars ask the icon theme for; a desktop
+# scales the SVG for the others.
+icons=resources/icons/hicolor
+for size in 16 32 48 64 128 256; do
+  mkdir -p "$icons/${size}x$size/apps"
+  rsvg-convert --width "$size" --height "$size" "$icons/scalable/apps/quenchbox-rz.svg" \
+    -o "$icons/${size}x$size/apps/quenchbox-rz.png"
+  convert "$icons/${size}x$size/apps/quenchbox-rz.png" -strip "PNG32:$icons/${size}x$size/apps/quenchbox-rz.png"
+done
+
+echo "Rendered $(ls "$sources"/*.svg | wc -l) skins into $output and $(ls "$output"/2x/*.png | wc -l) into $output/2x," \
+  "and the icon into $(ls "$icons"/*x*/apps/quenchbox-rz.png | wc -l) sizes"

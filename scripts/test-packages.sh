@@ -2,9 +2,12 @@
 # Builds both packages (scripts/package.sh) and checks them, ending with the
 # line "packages: N passed, M failed":
 #   the Debian package: lintian, its files against the install rules, its
-#   Depends against the libraries its binaries need, installed, upgraded
-#   over an older version, removed and purged in a dpkg root of its own;
-#   the per-user install into a home folder of its own;
+#   Depends against the libraries its binaries need, the application with
+#   its desktop entry (desktop-file-validate), icon and manual page,
+#   installed, upgraded over an older version, removed and purged in a dpkg
+#   root of its own;
+#   the per-user install into a home folder of its own, the application's
+#   files included;
 #   the Windows installer in a fresh wine prefix: silent install, the
 #   uninstall key, reinstall, a VST2 folder with spaces and non-ASCII
 #   letters, silent uninstall, also after files were removed by hand.
@@ -84,6 +87,53 @@ depends_cover_needed_libraries() {
   return $ok
 }
 
+# The application's files, below a /usr or a ~/.local.
+application_files=(
+  bin/quenchbox-rz
+  share/applications/quenchbox-rz.desktop
+  share/icons/hicolor/scalable/apps/quenchbox-rz.svg
+  share/icons/hicolor/48x48/apps/quenchbox-rz.png
+  share/man/man1/quenchbox-rz.1.gz
+)
+has_application_files() {
+  local prefix=$1 file
+  for file in "${application_files[@]}"; do
+    [[ -f "$prefix/$file" ]] || { echo "missing: $prefix/$file"; return 1; }
+  done
+}
+
+# desktop-file-validate (desktop-file-utils) where it is installed: no
+# error and no warning. Its hints are suggestions, not faults.
+desktop_entry_valid() {
+  if ! command -v desktop-file-validate > /dev/null; then
+    echo "note: desktop-file-validate is not installed (desktop-file-utils); $(basename "$1") is not validated"
+    return 0
+  fi
+  local report
+  report=$(desktop-file-validate --no-hints "$1" 2>&1)
+  [[ -z "$report" ]] || { echo "$report"; return 1; }
+}
+
+# Every PNG of the icon theme has the size its folder names.
+icon_sizes_right() {
+  local png size
+  for png in "$1"/share/icons/hicolor/*x*/apps/quenchbox-rz.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    file -b "$png" | grep -q "PNG image data, ${size/x/ x }," || { echo "$png is not $size: $(file -b "$png")"; return 1; }
+  done
+}
+
+application_prints_version() {
+  [[ "$("$1" --version)" == "quenchbox-rz $version" ]]
+}
+
+package_carries_application() {
+  local unpacked=$work/unpacked-application
+  dpkg-deb -x "$deb" "$unpacked" && has_application_files "$unpacked/usr" &&
+    desktop_entry_valid "$unpacked/usr/share/applications/quenchbox-rz.desktop" && icon_sizes_right "$unpacked/usr" &&
+    grep -qx 'Exec=quenchbox-rz' "$unpacked/usr/share/applications/quenchbox-rz.desktop"
+}
+
 # A dpkg root of its own whose database holds this machine's entries of the
 # packages in Depends, so that dpkg checks them as on a real system.
 # Maintainer scripts run outside the root (there is no shell in it) and
@@ -119,6 +169,7 @@ install_and_remove() {
   make_root "$root"
   in_root "$root" -i "$deb" && [[ "$(status_in_root "$root")" == "$version ii " ]] &&
     diff <(package_listing "$deb") <(tree_listing "$root" | grep -E ' usr(/|$)') && installed_plugins_load "$root" &&
+    application_prints_version "$root/usr/bin/quenchbox-rz" &&
     in_root "$root" --remove quenchbox-rz && ! our_files_left "$root" &&
     in_root "$root" --purge quenchbox-rz && [[ -z "$(status_in_root "$root")" ]]
 }
@@ -126,7 +177,7 @@ install_and_remove() {
 install_and_purge() {
   local root=$work/root-purge
   make_root "$root"
-  in_root "$root" -i "$deb" && in_root "$root" --purge quenchbox-rz &&
+  in_root "$root" -i "$deb" && has_application_files "$root/usr" && in_root "$root" --purge quenchbox-rz &&
     [[ -z "$(status_in_root "$root")" ]] && ! our_files_left "$root"
 }
 
@@ -147,8 +198,9 @@ check "control fields" control_fields_right
 check "the changelog's latest entry is this version" changelog_names_this_version
 check "the package's files are those of the install rules" files_match_install_rules
 check "Depends covers every library the binaries need" depends_cover_needed_libraries
-check "installed in a dpkg root, the plug-ins load, removed, purged" install_and_remove
-check "installed and purged at once" install_and_purge
+check "the application, its valid desktop entry, icon sizes and manual page" package_carries_application
+check "installed in a dpkg root, the plug-ins load, the application runs, removed, purged" install_and_remove
+check "installed and purged at once, the application's files with the rest" install_and_purge
 check "installed over version 1.0.0" upgrade_over_older_version
 
 # ---- Per-user install
@@ -161,13 +213,24 @@ user_install_round_trip() {
     cmp -s build/release/user-staging/lib/vst/QuenchboxRZ.so "$home/.vst/QuenchboxRZ.so" &&
     [[ -f "$home/.clap/QuenchboxRZ.clap" ]] &&
     HOME=$home "$home/.local/bin/quenchbox-render" --list | grep -q '^format: *VST 2.4' &&
+    user_application_installed "$home" &&
     HOME=$home bash scripts/install-user.sh --uninstall > /dev/null &&
     HOME=$home bash scripts/install-user.sh --uninstall > /dev/null &&
-    [[ "$(find "$home" -type f)" == "$home/.vst/Other.so" ]]
+    [[ "$(find "$home" -type f)" == "$home/.vst/Other.so" ]] &&
+    [[ -z "$(find "$home/.local/share/icons/hicolor" -mindepth 1 2> /dev/null)" ]]
+}
+
+# The program, its manual page, and a desktop entry that starts it by its
+# full path with the icon in the user's icon theme.
+user_application_installed() {
+  local home=$1 entry=$1/.local/share/applications/quenchbox-rz.desktop
+  has_application_files "$home/.local" && application_prints_version "$home/.local/bin/quenchbox-rz" &&
+    desktop_entry_valid "$entry" && grep -qxF "Exec=\"$home/.local/bin/quenchbox-rz\"" "$entry" &&
+    icon_sizes_right "$home/.local"
 }
 
 echo "== Per-user install"
-check "installed twice into a home, the renderer finds the plug-in, uninstalled twice, other files kept" \
+check "installed twice into a home, the renderer finds the plug-in, the application and its menu entry, uninstalled twice, other files kept" \
   user_install_round_trip
 
 # ---- Windows installer
