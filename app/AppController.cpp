@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/PresetFile.h"
+#include "editor/TextEntry.h"
 #include "effect/Programs.h"
 #include "formats/shared/ParameterDescriptions.h"
 
@@ -14,6 +15,7 @@ namespace quenchbox::app {
 namespace {
 
 constexpr long long kMessageMs = 6000;
+constexpr std::size_t kLongestFieldText = 1024;  // bytes: a preset's name, or the path of a file to import
 constexpr const char* kLearnLabel = "Learn MIDI CC";
 constexpr const char* kForgetLabel = "Forget";
 constexpr int kLearnItem = 0;
@@ -207,7 +209,7 @@ void AppController::openField(FieldPurpose purpose, std::string text)
 
 void AppController::type(const std::string& utf8)
 {
-    if (fieldOpen() && fieldText.size() + utf8.size() <= kLargestPresetFile / 64)
+    if (fieldOpen() && fieldText.size() + utf8.size() <= kLongestFieldText && editor::isPrintableUtf8(utf8.c_str()))
         fieldText += utf8;
 }
 
