@@ -384,12 +384,14 @@ std::vector<ViewItem> AppController::view() const
 void AppController::listBar(std::vector<ViewItem>& items) const
 {
     if (audio.lostMessage.empty())
-        items.push_back(item(ItemKind::label, {8, 6, 436, 20}, audio.route));
+        items.push_back(item(ItemKind::label, {8, 6, 468, 20}, audio.route));
     else
-        items.push_back(item(ItemKind::title, {8, 6, 436, 20}, audio.lostMessage + " Click to try again.",
+        items.push_back(item(ItemKind::title, {8, 6, 468, 20}, audio.lostMessage + " Click to try again.",
                              Command::retryAudio));
-    items.push_back(item(ItemKind::label, {452, 6, 124, 20},
+    items.back().wrapped = false;
+    items.push_back(item(ItemKind::label, {488, 6, 90, 20},
                          std::to_string(audio.dropouts) + (audio.dropouts == 1 ? " dropout" : " dropouts")));
+    items.back().wrapped = false;
     items.push_back(button({584, 6, 85, 20}, "Settings", Command::showSettings, 0, page == Page::settings));
 
     items.push_back(item(ItemKind::label, {8, 32, 26, 16}, "In"));

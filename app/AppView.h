@@ -72,6 +72,7 @@ struct ViewItem {
     int argument = 0;
     bool lit = false;      // a button switched on; a meter's clip light
     bool enabled = true;   // false: drawn dimmed and not clickable
+    bool wrapped = true;   // a text broken into lines; else one line, drawn smaller when it must
     double level = 0.0;    // a meter's bar, 0..1
     double hold = 0.0;     // a meter's peak mark, 0..1
 
@@ -80,7 +81,7 @@ struct ViewItem {
     bool operator==(const ViewItem& other) const
     {
         return kind == other.kind && box == other.box && text == other.text && command == other.command &&
-               argument == other.argument && lit == other.lit && enabled == other.enabled &&
+               argument == other.argument && lit == other.lit && enabled == other.enabled && wrapped == other.wrapped &&
                level == other.level && hold == other.hold;
     }
 };

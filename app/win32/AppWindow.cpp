@@ -108,12 +108,17 @@ void paintMeter(const Painter& painter, const ViewItem& item)
                  item.lit ? editor::kPreCurveColour : kClipLightOff);
 }
 
+UINT textFormat(const ViewItem& item)
+{
+    return DT_LEFT | (item.wrapped ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
 void paintItem(const Painter& painter, const ViewItem& item)
 {
     const std::uint32_t ink = item.enabled ? editor::kLabelTextColour : kDimmedText;
     switch (item.kind) {
-    case ItemKind::label: painter.text(item.text, item.box, ink, DT_LEFT | DT_WORDBREAK); break;
-    case ItemKind::title: painter.text(item.text, item.box, editor::kPreCurveColour, DT_LEFT | DT_WORDBREAK); break;
+    case ItemKind::label: painter.text(item.text, item.box, ink, textFormat(item)); break;
+    case ItemKind::title: painter.text(item.text, item.box, editor::kPreCurveColour, textFormat(item)); break;
     case ItemKind::button:
         painter.framed(item.box, item.lit ? editor::kSelectionFill : kButtonFill,
                        item.lit ? editor::kPreCurveColour : kButtonBorder);

@@ -197,10 +197,10 @@ void AppWindow::paint()
         const std::uint32_t ink = item.enabled ? editor::kLabelTextColour : kDimmedText;
         switch (item.kind) {
         case ItemKind::label:
-            x->text.drawBlock(cr, item.text.c_str(), box, ink, kTextPixels, false, true);
+            x->text.drawBlock(cr, item.text.c_str(), box, ink, kTextPixels, false, item.wrapped);
             break;
         case ItemKind::title:
-            x->text.drawBlock(cr, item.text.c_str(), box, editor::kPreCurveColour, kTextPixels, false, true);
+            x->text.drawBlock(cr, item.text.c_str(), box, editor::kPreCurveColour, kTextPixels, false, item.wrapped);
             break;
         case ItemKind::button:
             editor::paintFramedBox(cr, box, item.lit ? editor::kSelectionFill : kButtonFill,
