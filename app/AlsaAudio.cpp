@@ -5,7 +5,6 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace quenchbox::app {
 
@@ -185,10 +184,7 @@ std::string AlsaAudio::route() const
     if (playback == nullptr)
         return "ALSA, not open";
     const unsigned latency = period * (1 + kPrefillPeriods) + engine.effect().latency();
-    char text[200];
-    std::snprintf(text, sizeof(text), "ALSA %s, %g kHz, %u frames, in %s to out 1+2, %.1f ms", deviceName(),
-                  rate / 1000.0, period, inputChannels > 1 ? "1+2" : "1", 1000.0 * latency / rate);
-    return text;
+    return routeLine(std::string("ALSA ") + deviceName(), rate, period, inputChannels > 1, latency);
 }
 
 }  // namespace quenchbox::app

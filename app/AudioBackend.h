@@ -33,6 +33,12 @@ public:
     virtual void followLatency() {}
 };
 
+// The line every back-end's route() answers with: "JACK, 48 kHz, 128 frames,
+// in 1 to out 1+2, 2.7 ms", `what` first, the round trip from input to
+// output last (nothing when the rate is not known yet).
+std::string routeLine(const std::string& what, unsigned rate, unsigned frames, bool stereoInput,
+                      unsigned roundTripFrames);
+
 }  // namespace quenchbox::app
 
 #endif

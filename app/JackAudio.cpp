@@ -3,7 +3,6 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
-#include <cstdio>
 
 namespace quenchbox::app {
 
@@ -202,12 +201,7 @@ std::string JackAudio::route() const
 {
     if (client == nullptr)
         return "JACK, not connected";
-    char text[128];
-    const double kilohertz = rate.load() / 1000.0;
-    const double milliseconds = rate.load() > 0 ? 1000.0 * roundTripFrames() / rate.load() : 0.0;
-    std::snprintf(text, sizeof(text), "JACK, %g kHz, %u frames, in 1 to out 1+2, %.1f ms", kilohertz, period.load(),
-                  milliseconds);
-    return text;
+    return routeLine("JACK", rate.load(), period.load(), false, rate.load() > 0 ? roundTripFrames() : 0);
 }
 
 }  // namespace quenchbox::app

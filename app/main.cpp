@@ -4,163 +4,68 @@
 // Ctrl-C or SIGTERM stops it cleanly.
 
 #include "app/AlsaAudio.h"
-#include "app/AppEngine.h"
-#include "app/AppOptions.h"
-#include "app/AppSession.h"
-#include "app/AppSettings.h"
+#include "app/AppRun.h"
 #include "app/JackAudio.h"
-#include "effect/Parameters.h"
-#include "QuenchboxVersion.h"
 
 #include <csignal>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <ctime>
 
 #include <pthread.h>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 namespace {
 
 using namespace quenchbox;
 
-constexpr long kTickNanoseconds = 10 * 1000 * 1000;  // MIDI applied and the server watched every 10 ms
+class LinuxPlatform final : public app::AppPlatform {
+public:
+    LinuxPlatform()
+    {
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+    }
 
-// SIGINT and SIGTERM wait for the main loop; blocked before JACK makes its
-// threads, so that none of them takes the signal.
-sigset_t stopSignals()
-{
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    return signals;
-}
+    std::vector<std::string> deviceList() override { return app::AlsaAudio::deviceList(); }
 
-void say(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
+    // SIGINT and SIGTERM wait for the main loop; blocked before JACK makes
+    // its threads, so that none of them takes the signal.
+    void prepare() override { pthread_sigmask(SIG_BLOCK, &signals, nullptr); }
 
-// Waits for a stop signal, applying MIDI and noting the first period; false
-// when the audio went away first.
-bool runUntilStopped(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& signals)
-{
-    bool firstReported = false;
-    const timespec tick{0, kTickNanoseconds};
-    while (sigtimedwait(&signals, nullptr, &tick) < 0) {
-        const int program = engine.effect().program();
-        if (engine.applyMidi() > 0 && engine.effect().program() != program)
-            say("program " + std::to_string(engine.effect().program()) + ": " + engine.effect().programName());
-        audio.followLatency();
-        if (!firstReported && audio.playing()) {
-            say(audio.firstPeriodLine());
-            firstReported = true;
+    // JACK when a server runs (or the one named), else ALSA's device straight.
+    std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::AppSettings& settings,
+                                                 const app::AppOptions& options, std::string& error) override
+    {
+        if (!options.forceAlsa) {
+            auto jack = std::make_unique<app::JackAudio>(engine, app::JackAudio::Options{options.serverName});
+            if (jack->open(error))
+                return jack;
+            if (error != app::JackAudio::kNoServer || !options.serverName.empty())
+                return nullptr;
         }
-        if (audio.lost())
-            return false;
+        const app::AlsaAudio::Options device{
+            options.device.value_or(settings.device),
+            static_cast<unsigned>(options.sampleRate.value_or(settings.sampleRate)),
+            static_cast<unsigned>(options.bufferFrames.value_or(settings.bufferFrames))};
+        auto alsa = std::make_unique<app::AlsaAudio>(engine, device);
+        if (alsa->open(error))
+            return alsa;
+        return nullptr;
     }
-    return true;
-}
 
-// Tries the audio again every half second until it opens (true) or a stop
-// signal comes (false).
-bool reconnect(app::AudioBackend& audio, const sigset_t& signals)
-{
-    const timespec pause{0, 500 * 1000 * 1000};
-    std::string error;
-    while (sigtimedwait(&signals, nullptr, &pause) < 0)
-        if (audio.open(error))
-            return true;
-    return false;
-}
-
-// JACK when a server runs (or the one named), else ALSA's device straight.
-std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::AppSettings& settings,
-                                             const app::AppOptions& options, std::string& error)
-{
-    if (!options.forceAlsa) {
-        auto jack = std::make_unique<app::JackAudio>(engine, app::JackAudio::Options{options.serverName});
-        if (jack->open(error))
-            return jack;
-        if (error != app::JackAudio::kNoServer || !options.serverName.empty())
-            return nullptr;
+    bool stopRequested(int milliseconds) override
+    {
+        const timespec wait{milliseconds / 1000, (milliseconds % 1000) * 1000L * 1000L};
+        return sigtimedwait(&signals, nullptr, &wait) >= 0;
     }
-    const app::AlsaAudio::Options device{options.device.value_or(settings.device),
-                                         static_cast<unsigned>(options.sampleRate.value_or(settings.sampleRate)),
-                                         static_cast<unsigned>(options.bufferFrames.value_or(settings.bufferFrames))};
-    auto alsa = std::make_unique<app::AlsaAudio>(engine, device);
-    if (alsa->open(error))
-        return alsa;
-    return nullptr;
-}
 
-// Plays until a stop signal. Audio that goes away (a server stopping, a
-// device unplugged) leaves the program waiting for it to come back; then it
-// carries on where it was.
-void play(app::AppEngine& engine, app::AudioBackend& audio, const sigset_t& signals)
-{
-    say(audio.route());
-    while (!runUntilStopped(engine, audio, signals)) {
-        audio.close();
-        say("the " + audio.name() + " went away; waiting for it to come back");
-        if (!reconnect(audio, signals))
-            break;
-        say(audio.route());
-    }
-    audio.close();
-    say("stopped after " + std::to_string(audio.dropouts()) + " dropouts");
-}
+private:
+    sigset_t signals;
+};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    app::AppOptions options;
-    try {
-        options = app::parseAppOptions(argc, argv);
-    } catch (const std::invalid_argument& error) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
-        return 2;
-    }
-    if (options.help || options.version) {
-        std::fputs(options.help ? app::kAppUsage : "quenchbox-rz " QUENCHBOX_VERSION "\n", stdout);
-        return 0;
-    }
-    if (options.listDevices) {
-        for (const std::string& device : app::AlsaAudio::deviceList())
-            say(device);
-        return 0;
-    }
-    if (!options.noGui) {
-        std::fprintf(stderr, "quenchbox-rz: this build has no window yet; run it with --no-gui\n");
-        return 2;
-    }
-    const sigset_t signals = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-    app::AppEngine engine;
-    const app::AppSettings settings = app::readAppSettingsFile(app::appSettingsPath());
-    try {
-        std::vector<std::string> skipped;
-        app::applyStartState(engine, settings, options, skipped);
-        for (const std::string& line : skipped)
-            std::fprintf(stderr, "quenchbox-rz: %s\n", line.c_str());
-    } catch (const std::invalid_argument& error) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.what());
-        return 2;
-    }
-    std::string error;
-    const std::unique_ptr<app::AudioBackend> audio = openAudio(engine, settings, options, error);
-    if (!audio) {
-        std::fprintf(stderr, "quenchbox-rz: %s\n", error.c_str());
-        return 1;
-    }
-    play(engine, *audio, signals);
-    app::writeAppSettingsFile(app::appSettingsPath(), app::stateToRemember(engine, settings, options));
-    return 0;
+    LinuxPlatform platform;
+    return app::runApplication("quenchbox-rz", argc, argv, platform);
 }
