@@ -5,7 +5,6 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace quenchbox::app {
 

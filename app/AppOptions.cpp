@@ -14,8 +14,9 @@ const char* const kAppUsage =
     "Plays the guitar on an audio interface's input through Quenchbox RZ, with its panel.\n"
     "Options not given keep the values of the last run.\n"
     "  --list-devices       print the audio devices and exit\n"
-    "  --device NAME        the audio device (ALSA) to play on\n"
+    "  --device NAME        the audio device to play on (ALSA; on Windows a WASAPI device)\n"
     "  --rate HZ            sample rate: 44100, 48000, 88200, 96000, 176400 or 192000\n"
+    "                       (WASAPI shared mode plays at Windows' own mixing rate)\n"
     "  --buffer FRAMES      frames per buffer, 32 to 4096\n"
     "  --input 1|2|stereo   the input the guitar is on, or both as a stereo pair\n"
     "  --program N|NAME     start with a factory program, by number (0 to 15) or name\n"
@@ -25,6 +26,7 @@ const char* const kAppUsage =
     "  --no-gui             run without the panel\n"
     "  --server NAME        the JACK server to connect to\n"
     "  --alsa               use ALSA even when a JACK server runs\n"
+    "  --exclusive          Windows: WASAPI exclusive mode, the device to this program alone\n"
     "  -h, --help           this text\n"
     "  --version            the version, then exit\n";
 
@@ -130,6 +132,8 @@ AppOptions parseAppOptions(int argc, const char* const* argv)
             options.serverName = value();
         else if (arg == "--alsa")
             options.forceAlsa = true;
+        else if (arg == "--exclusive")
+            options.exclusive = true;
         else if (arg == "-h" || arg == "--help")
             options.help = true;
         else if (arg == "--version")

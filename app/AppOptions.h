@@ -25,6 +25,7 @@ struct AppOptions {
     bool noGui = false;
     std::string serverName;  // JACK server; empty: the default one
     bool forceAlsa = false;
+    bool exclusive = false;  // WASAPI exclusive mode
     bool help = false;
     bool version = false;
 };

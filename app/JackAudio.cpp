@@ -3,8 +3,6 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
-#include <cstdio>
-
 namespace quenchbox::app {
 
 namespace {

@@ -1,7 +1,7 @@
 # The Windows installer QuenchboxRZ-<version>-setup.exe in the build tree,
 # made by Debian's makensis from packaging/windows/QuenchboxRZ.nsi: target
 # quenchbox-installer (scripts/package.sh). It takes the VST3 bundle when
-# the build has one.
+# the build has one, and the application Quenchbox RZ.exe.
 find_program(QUENCHBOX_MAKENSIS makensis)
 if(NOT QUENCHBOX_MAKENSIS)
   return()
@@ -10,8 +10,9 @@ endif()
 set(installer ${PROJECT_BINARY_DIR}/QuenchboxRZ-${PROJECT_VERSION}-setup.exe)
 set(script ${PROJECT_SOURCE_DIR}/packaging/windows/QuenchboxRZ.nsi)
 set(defines -DVERSION=${PROJECT_VERSION} -DVST2_DLL=$<TARGET_FILE:QuenchboxRZ>
-  -DCLAP_FILE=$<TARGET_FILE:QuenchboxRZ-clap> -DLICENSE_FILE=${PROJECT_SOURCE_DIR}/LICENSE -DOUT_FILE=${installer})
-set(inputs QuenchboxRZ QuenchboxRZ-clap ${PROJECT_SOURCE_DIR}/LICENSE ${script})
+  -DCLAP_FILE=$<TARGET_FILE:QuenchboxRZ-clap> -DAPP_EXE=$<TARGET_FILE:QuenchboxRZ-app>
+  -DLICENSE_FILE=${PROJECT_SOURCE_DIR}/LICENSE -DOUT_FILE=${installer})
+set(inputs QuenchboxRZ QuenchboxRZ-clap QuenchboxRZ-app ${PROJECT_SOURCE_DIR}/LICENSE ${script})
 if(TARGET QuenchboxRZ-vst3)
   list(APPEND defines -DVST3_BUNDLE=${PROJECT_BINARY_DIR}/QuenchboxRZ.vst3)
   list(APPEND inputs QuenchboxRZ-vst3)

@@ -241,6 +241,8 @@ export LC_ALL=C.UTF-8
 drive_c=$WINEPREFIX/drive_c
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenchboxRZ'
 uninstaller='C:\Program Files\ZUK\Quenchbox RZ\Uninstall.exe'
+application="$drive_c/Program Files/ZUK/Quenchbox RZ/Quenchbox RZ.exe"
+shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quenchbox RZ.lnk"
 
 # Runs a Windows program and waits until every process it started is done
 # (the uninstaller runs on from a copy of itself).
@@ -256,6 +258,7 @@ installed_as_built() {
   local vst2_folder=$1
   cmp -s build/windows/QuenchboxRZ.dll "$vst2_folder/QuenchboxRZ.dll" &&
     cmp -s build/windows/QuenchboxRZ.clap "$drive_c/Program Files/Common Files/CLAP/QuenchboxRZ.clap" &&
+    cmp -s "build/windows/Quenchbox RZ.exe" "$application" && [[ -f "$shortcut" ]] &&
     if [[ -d build/windows/QuenchboxRZ.vst3 ]]; then
       diff -r build/windows/QuenchboxRZ.vst3 "$drive_c/Program Files/Common Files/VST3/QuenchboxRZ.vst3"
     fi
@@ -275,6 +278,12 @@ ours_in_prefix() {
 
 default_install() {
   run_setup "$setup" && installed_as_built "$drive_c/Program Files/VSTPlugins" && uninstall_key_right
+}
+
+# The installed application starts, from where the shortcut points.
+installed_application_starts() {
+  [[ "$(timeout 60 wine "$application" --version < /dev/null 2> /dev/null | tr -d '\r')" == "Quenchbox RZ $version" ]] &&
+    grep -qa 'Quenchbox RZ.exe' "$shortcut"
 }
 
 reinstall() {
@@ -316,6 +325,7 @@ check "the installer is a 64-bit program" bash -c "file -b '$setup' | grep -q 'P
 timeout 300 wine wineboot --init < /dev/null > /dev/null 2>&1
 timeout 120 wineserver -w
 check "silent install: files as built, the uninstall key in the 64-bit view" default_install
+check "the application and its Start menu shortcut" installed_application_starts
 check "installed again over itself" reinstall
 check "silent uninstall: files, folders made and key gone" silent_uninstall
 check "uninstall leaves other plug-ins in the VST2 folder" foreign_files_kept

@@ -191,9 +191,9 @@ void AppWindow::fitPanel(int panelWidth, int panelHeight)
     InvalidateRect(window, nullptr, FALSE);
 }
 
-void AppWindow::pumpMessages(DWORD milliseconds)
+void AppWindow::waitForEvents(int milliseconds)
 {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {

@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_APP_WIN32_APPWINDOW_H
 #define QUENCHBOX_APP_WIN32_APPWINDOW_H
 
+#include "app/AppRun.h"
 #include "app/PanelHost.h"
 
 #include <windows.h>
@@ -16,24 +17,24 @@ namespace quenchbox::app {
 // page is shown the editor is closed and the page takes its place. The
 // editor runs on its own window timer, so the thread's message loop must be
 // running; everything happens on the thread that made the window.
-class AppWindow : private PanelHost {
+class AppWindow final : public AppWindowLayer, private PanelHost {
 public:
     AppWindow(AEffEditor& editor, AppController& controller, HINSTANCE instance);
-    ~AppWindow();
+    ~AppWindow() override;
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
     // Makes and shows the window; false, with `error` saying why, when it
     // cannot.
-    bool open(std::string& error);
+    bool open(std::string& error) override;
     // Waits up to `milliseconds` for messages and dispatches them (the
     // editor's and ours).
-    void pumpMessages(DWORD milliseconds);
+    void waitForEvents(int milliseconds) override;
     // Follows the page and repaints the bar when what it shows changed.
-    void update();
+    void update() override;
     // The window's close button was pressed (or the system asked).
-    bool closeRequested() const { return closing; }
-    void close();
+    bool closeRequested() const override { return closing; }
+    void close() override;
 
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,6 +15,7 @@
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cmath>
@@ -103,7 +104,13 @@ bool AppWindow::open(std::string& error)
     return true;
 }
 
-int AppWindow::connectionFd() const { return x->display != nullptr ? ConnectionNumber(x->display) : -1; }
+void AppWindow::waitForEvents(int milliseconds)
+{
+    if (x->display == nullptr || XPending(x->display) > 0)
+        return;
+    pollfd connection{ConnectionNumber(x->display), POLLIN, 0};
+    poll(&connection, 1, milliseconds);
+}
 
 void* AppWindow::holderWindow() { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(x->panelHolder)); }
 

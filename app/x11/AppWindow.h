@@ -1,6 +1,7 @@
 #ifndef QUENCHBOX_APP_X11_APPWINDOW_H
 #define QUENCHBOX_APP_X11_APPWINDOW_H
 
+#include "app/AppRun.h"
 #include "app/PanelHost.h"
 
 #include <memory>
@@ -15,25 +16,24 @@ namespace quenchbox::app {
 // a second), at the zoom the user chose on its badge. While a page is shown
 // the editor is closed and the page takes its place. Everything runs on the
 // thread that made the window.
-class AppWindow : private PanelHost {
+class AppWindow final : public AppWindowLayer, private PanelHost {
 public:
     AppWindow(AEffEditor& editor, AppController& controller);
-    ~AppWindow();
+    ~AppWindow() override;
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
     // Opens the display and shows the window; false, with `error` saying
     // why in one line, without a display.
-    bool open(std::string& error);
-    // The X connection's file descriptor: readable when events wait.
-    int connectionFd() const;
+    bool open(std::string& error) override;
+    // Waits on the X connection.
+    void waitForEvents(int milliseconds) override;
     // Handles the waiting events, lets the editor idle and repaints the bar
     // when what it shows changed.
-    void update();
-    // The window's close button was pressed.
-    bool closeRequested() const { return closing; }
+    void update() override;
+    bool closeRequested() const override { return closing; }
     // Closes the editor, then the window and the display.
-    void close();
+    void close() override;
 
 private:
     struct Display;

@@ -1,11 +1,12 @@
 ; The Windows installer, built by makensis from cmake/WindowsInstaller.cmake,
-; which defines VERSION, VST2_DLL, CLAP_FILE, LICENSE_FILE, OUT_FILE and,
-; when the build has one, VST3_BUNDLE.
+; which defines VERSION, VST2_DLL, CLAP_FILE, APP_EXE, LICENSE_FILE, OUT_FILE
+; and, when the build has one, VST3_BUNDLE.
 ;
 ; A 64-bit installer for 64-bit hosts: the folders and the registry view are
 ; the 64-bit ones. The VST3 bundle and the CLAP go where hosts look for them,
 ; the VST2 DLL into the folder the user picks (/D= on the command line); the
-; uninstaller and the licence into a folder of the maker's. The uninstaller
+; application, the uninstaller and the licence into a folder of the maker's,
+; with the application's shortcut in every user's Start menu. The uninstaller
 ; removes what this installed, by name, and of the plug-in folders only those
 ; this created, once they are empty.
 
@@ -23,6 +24,8 @@ SetCompressor /SOLID lzma
 !define PROGRAM_FOLDER "${MAKER_FOLDER}\${PRODUCT}"
 !define CLAP_FOLDER "$COMMONFILES64\CLAP"
 !define VST3_FOLDER "$COMMONFILES64\VST3"
+!define APP_NAME "Quenchbox RZ.exe"
+!define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUT_FILE}"
@@ -48,7 +51,8 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !define MUI_WELCOMEPAGE_TEXT "This installs the ${PRODUCT} guitar distortion for 64-bit hosts:$\r$\n$\r$\n\
 ${VST3_LINE}\
 CLAP:$\t${CLAP_FOLDER}\QuenchboxRZ.clap$\r$\n\
-VST2:$\tQuenchboxRZ.dll in a folder you choose next$\r$\n$\r$\n\
+VST2:$\tQuenchboxRZ.dll in a folder you choose next$\r$\n\
+App:$\t${PROGRAM_FOLDER}\${APP_NAME}, in the Start menu$\r$\n$\r$\n\
 Hosts find the VST3 and CLAP plug-ins there by themselves. For VST2, pick the folder your host scans, \
 or add the folder to the host's plug-in paths.$\r$\n$\r$\n\
 The uninstaller is in ${PROGRAM_FOLDER} and in Windows' list of installed apps."
@@ -78,12 +82,15 @@ for VST2 plug-ins. The VST3 and CLAP plug-ins always go into the common folders 
   DeleteRegValue HKLM "${UNINSTALL_KEY}" "${value}"
 !macroend
 
+; The Start menu's shortcut is every user's, as the install is.
 Function .onInit
   SetRegView 64
+  SetShellVarContext all
 FunctionEnd
 
 Function un.onInit
   SetRegView 64
+  SetShellVarContext all
 FunctionEnd
 
 Section "${PRODUCT}" SectionPlugins
@@ -115,6 +122,8 @@ Section "${PRODUCT}" SectionPlugins
 !endif
   SetOutPath "${PROGRAM_FOLDER}"
   File "/oname=LICENSE.txt" "${LICENSE_FILE}"
+  File "/oname=${APP_NAME}" "${APP_EXE}"
+  CreateShortCut "${SHORTCUT}" "${PROGRAM_FOLDER}\${APP_NAME}" "" "${PROGRAM_FOLDER}\${APP_NAME}" 0
   WriteUninstaller "${PROGRAM_FOLDER}\Uninstall.exe"
 
   SectionGetSize ${SectionPlugins} $1
@@ -143,6 +152,8 @@ Section "Uninstall"
   RMDir /r "${VST3_FOLDER}\QuenchboxRZ.vst3"
   !insertmacro RemoveFolderIfCreated "${VST3_FOLDER}" "CreatedVST3Folder"
 !endif
+  Delete "${SHORTCUT}"
+  Delete "${PROGRAM_FOLDER}\${APP_NAME}"
   Delete "${PROGRAM_FOLDER}\LICENSE.txt"
   Delete "${PROGRAM_FOLDER}\Uninstall.exe"
   RMDir "${PROGRAM_FOLDER}"

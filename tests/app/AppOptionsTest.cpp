@@ -38,7 +38,8 @@ TEST(AppOptions, NothingGivenKeepsTheSavedSettings)
     EXPECT_FALSE(options.device || options.sampleRate || options.bufferFrames || options.input || options.program
                  || options.monitor);
     EXPECT_TRUE(options.parameterSettings.empty());
-    EXPECT_FALSE(options.listDevices || options.noGui || options.forceAlsa || options.help || options.version);
+    EXPECT_FALSE(options.listDevices || options.noGui || options.forceAlsa || options.exclusive || options.help
+                 || options.version);
 }
 
 TEST(AppOptions, ReadsEveryOption)
@@ -46,7 +47,7 @@ TEST(AppOptions, ReadsEveryOption)
     const app::AppOptions options =
         parse({"--device", "hw:1", "--rate", "96000", "--buffer", "128", "--input", "stereo", "--program", "3",
                "--preset", "my.qbxpreset", "--set", "drive=0.7", "--set", "OA Gain=1", "--monitor", "on",
-               "--no-gui", "--server", "test", "--alsa", "--list-devices", "--help", "--version"});
+               "--no-gui", "--server", "test", "--alsa", "--exclusive", "--list-devices", "--help", "--version"});
     EXPECT_EQ(options.device, "hw:1");
     EXPECT_EQ(options.sampleRate, 96000);
     EXPECT_EQ(options.bufferFrames, 128);
@@ -57,7 +58,8 @@ TEST(AppOptions, ReadsEveryOption)
     EXPECT_EQ(options.parameterSettings, settings);
     EXPECT_EQ(options.monitor, true);
     EXPECT_EQ(options.serverName, "test");
-    EXPECT_TRUE(options.noGui && options.forceAlsa && options.listDevices && options.help && options.version);
+    EXPECT_TRUE(options.noGui && options.forceAlsa && options.exclusive && options.listDevices && options.help
+                && options.version);
     EXPECT_EQ(parse({"--input", "2", "--monitor", "off"}).input, app::InputChoice::second);
 }
 
