@@ -737,6 +737,8 @@ std::string WasapiAudio::route() const
                              + engine.effect().latency();
     std::string line = routeLine(options.exclusive ? "WASAPI exclusive" : "WASAPI shared", rate, period,
                                  input.channels > 1, latency);
+    if (input.client == nullptr)
+        line += "; no input device opens, the input is silent";
     if (mixerRate) {
         char asked[64];
         std::snprintf(asked, sizeof(asked), "; shared mode plays at Windows' mixing rate, not %g kHz",
