@@ -35,7 +35,7 @@ public:
 
 // The line every back-end's route() answers with: "JACK, 48 kHz, 128 frames,
 // in 1 to out 1+2, 2.7 ms", `what` first, the round trip from input to
-// output last (nothing when the rate is not known yet).
+// output last (0 ms while the rate is not known).
 std::string routeLine(const std::string& what, unsigned rate, unsigned frames, bool stereoInput,
                       unsigned roundTripFrames);
 

@@ -1,5 +1,7 @@
 #include "app/WasapiAudio.h"
 
+#include "app/win32/Utf8.h"
+
 #include <initguid.h>  // defines the property keys below, once, here
 
 #include <avrt.h>
@@ -39,17 +41,6 @@ std::string hresultText(HRESULT result)
     char text[16];
     std::snprintf(text, sizeof(text), "0x%08lx", static_cast<unsigned long>(result));
     return text;
-}
-
-std::string utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), length, nullptr, nullptr);
-    converted.pop_back();  // the terminator
-    return converted;
 }
 
 std::wstring deviceId(IMMDevice* device)

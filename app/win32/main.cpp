@@ -11,6 +11,7 @@
 #include "app/AppRun.h"
 #include "app/WasapiAudio.h"
 #include "app/WinMidiInput.h"
+#include "app/win32/Utf8.h"
 
 #include <windows.h>
 
@@ -62,17 +63,6 @@ BOOL WINAPI consoleEvent(DWORD event)
     return TRUE;
 }
 
-std::string utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), length, nullptr, nullptr);
-    converted.pop_back();  // the terminator
-    return converted;
-}
-
 // The command line in UTF-8, as every path of the program is.
 std::vector<std::string> arguments()
 {
@@ -80,7 +70,7 @@ std::vector<std::string> arguments()
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i)
-        args.push_back(utf8(wide[i]));
+        args.push_back(app::utf8(wide[i]));
     LocalFree(wide);
     return args;
 }
