@@ -1,5 +1,7 @@
 #include "app/WasapiAudio.h"
 
+#include "app/win32/Utf8.h"
+
 #include <initguid.h>  // defines the property keys below, once, here
 
 #include <avrt.h>
@@ -39,17 +41,6 @@ std::string hresultText(HRESULT result)
     char text[16];
     std::snprintf(text, sizeof(text), "0x%08lx", static_cast<unsigned long>(result));
     return text;
-}
-
-std::string utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), length, nullptr, nullptr);
-    converted.pop_back();  // the terminator
-    return converted;
 }
 
 std::wstring deviceId(IMMDevice* device)
@@ -230,20 +221,18 @@ std::wstring defaultEndpointId(IMMDeviceEnumerator* enumerator, EDataFlow flow)
     return id;
 }
 
-std::vector<std::string> readEndpointLines(IMMDeviceEnumerator* enumerator)
+std::vector<WasapiAudio::Endpoint> readEndpoints(IMMDeviceEnumerator* enumerator)
 {
-    std::vector<std::string> lines;
-    for (const auto& [flow, word] : {std::pair{eRender, "output: "}, std::pair{eCapture, "input: "}}) {
+    std::vector<WasapiAudio::Endpoint> endpoints;
+    for (const EDataFlow flow : {eRender, eCapture}) {
         const std::wstring defaultId = defaultEndpointId(enumerator, flow);
         for (IMMDevice* device : activeEndpoints(enumerator, flow)) {
-            std::string line = word + deviceProperty(device, PKEY_Device_FriendlyName);
-            if (deviceId(device) == defaultId)
-                line += " (default)";
-            lines.push_back(line);
+            endpoints.push_back({flow == eRender, deviceProperty(device, PKEY_Device_FriendlyName),
+                                 deviceId(device) == defaultId});
             device->Release();
         }
     }
-    return lines;
+    return endpoints;
 }
 
 // The endpoint named `name` (its own name or its adapter's), or the one on
@@ -331,14 +320,14 @@ private:
     const std::wstring ids[2];
 };
 
-std::vector<std::string> WasapiAudio::deviceList()
+std::vector<WasapiAudio::Endpoint> WasapiAudio::endpoints()
 {
     // One enumerator and one watch for the process, so that the list is
     // read again only when Windows says it changed.
     static std::mutex guard;
     static IMMDeviceEnumerator* watched = nullptr;
     static EndpointWatch watch(nullptr, {}, {});
-    static std::vector<std::string> lines;
+    static std::vector<Endpoint> known;
     const std::lock_guard<std::mutex> lock(guard);
     if (watched == nullptr) {
         if (!createEnumerator(watched))
@@ -347,8 +336,26 @@ std::vector<std::string> WasapiAudio::deviceList()
         endpointsChanged = true;
     }
     if (endpointsChanged.exchange(false))
-        lines = readEndpointLines(watched);
+        known = readEndpoints(watched);
+    return known;
+}
+
+std::vector<std::string> WasapiAudio::deviceList()
+{
+    std::vector<std::string> lines;
+    for (const Endpoint& endpoint : endpoints())
+        lines.push_back((endpoint.output ? "output: " : "input: ") + endpoint.name +
+                        (endpoint.isDefault ? " (default)" : ""));
     return lines;
+}
+
+std::vector<std::string> WasapiAudio::deviceNames()
+{
+    std::vector<std::string> names;
+    for (const Endpoint& endpoint : endpoints())
+        if (endpoint.output)
+            names.push_back(endpoint.name);
+    return names;
 }
 
 WasapiAudio::WasapiAudio(AppEngine& engine, const Options& options) : engine(engine), options(options) {}
@@ -735,6 +742,8 @@ std::string WasapiAudio::route() const
     // The input waits for a whole period, the output plays a buffer ahead.
     const unsigned latency = durationToFrames(inputLatency, rate) + period + output.bufferFrames;
     std::string line = engine.route(options.exclusive ? "WASAPI exclusive" : "WASAPI shared", rate, period, latency);
+    if (input.client == nullptr)
+        line += "; no input device opens, the input is silent";
     if (mixerRate) {
         char asked[64];
         std::snprintf(asked, sizeof(asked), "; shared mode plays at Windows' mixing rate, not %g kHz",

@@ -58,11 +58,20 @@ public:
     // input the device lost.
     int dropouts() const override { return glitches.load(); }
 
-    // The active endpoints, one line each: "output: Speakers (USB Audio)",
-    // "input: Microphone (USB Audio)", the defaults marked " (default)".
-    // Kept between calls and read again once an endpoint came, went or
-    // changed its default.
+    // An active endpoint, as --list-devices and the settings page show it.
+    struct Endpoint {
+        bool output;
+        std::string name;  // what --device takes
+        bool isDefault;
+    };
+    // The active endpoints, outputs first; kept between calls and read again
+    // once an endpoint came, went or changed its default.
+    static std::vector<Endpoint> endpoints();
+    // One line each: "output: Speakers (USB Audio)", "input: Microphone (USB
+    // Audio)", the defaults marked " (default)".
     static std::vector<std::string> deviceList();
+    // The outputs' names, for the settings page.
+    static std::vector<std::string> deviceNames();
 
     // How the device's samples are stored.
     enum class SampleFormat { float32, int16, int24, int32 };

@@ -15,6 +15,7 @@
 #include "WinTest.h"
 
 #include "app/AppEngine.h"
+#include "app/WinMidiInput.h"
 #include "QuenchboxVersion.h"
 
 #include <windows.h>
@@ -407,6 +408,10 @@ WINTEST(ApplicationPlaysAsTheEngineDoesOffline)
     CHECK_EQ(application.finish(rest), 0);
     CHECK(rest.find("stopped after ") == 0);
     std::printf("%s\n%s", route.c_str(), rest.c_str());
+    // The clean stop saved the settings, the monitor switched on among them.
+    std::ifstream settings(scratch.windows + "\\appdata\\ZUK\\Quenchbox RZ\\app-settings");
+    const std::string saved((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    CHECK(saved.find("\nmonitor=on\n") != std::string::npos);
 
     // The program's first period is whatever input wine had kept for it
     // when it started: the input from one of the first periods on, through
@@ -454,4 +459,26 @@ WINTEST(ApplicationPlaysAsTheEngineDoesOffline)
     // Until then it plays what the engine makes, bit for bit.
     CHECK(matched == notes.size() || (matched >= kFewestIdenticalPeriods * period && dropouts > 0));
     CHECK(silent == 0 || dropouts > 0);
+}
+
+// WinMM's short messages as the MIDI inputs' callback unpacks them: channel
+// messages reach the engine, which a program change on any channel moves;
+// system messages and a stray data byte do not.
+WINTEST(MidiInputUnpacksChannelMessagesOnly)
+{
+    app::MidiMessage message;
+    REQUIRE(app::WinMidiInput::unpack(0x04C7, message));  // program change 4, channel 8
+    CHECK_EQ(static_cast<int>(message.status), 0xC7);
+    CHECK_EQ(static_cast<int>(message.data1), 4);
+    REQUIRE(app::WinMidiInput::unpack(0x7F4AB0, message));  // controller 74 to 127
+    CHECK_EQ(static_cast<int>(message.data1), 74);
+    CHECK_EQ(static_cast<int>(message.data2), 127);
+    for (DWORD_PTR packed : {0xF8, 0xFE, 0xF0, 0x45})  // clock, active sensing, SysEx start, data byte
+        CHECK(!app::WinMidiInput::unpack(packed, message));
+
+    app::AppEngine engine;
+    REQUIRE(app::WinMidiInput::unpack(0x04C7, message));
+    CHECK(engine.queueMidi(message));
+    CHECK_EQ(engine.applyMidi(), 1);
+    CHECK_EQ(engine.effect().program(), 4);
 }

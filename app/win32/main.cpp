@@ -1,7 +1,8 @@
 // Quenchbox RZ.exe: the effect as an application on Windows, on WASAPI, with
-// every MIDI input. This build runs headless (--no-gui). Ctrl-C, the console
-// closing, or a request to close its (hidden) window, as Task Manager's "End
-// task" and taskkill make, stops it cleanly.
+// every MIDI input, in a window with the panel or headless (--no-gui).
+// Closing the window, Ctrl-C, the console closing, or a request to close its
+// (hidden) window, as Task Manager's "End task" and taskkill make, stops it
+// cleanly.
 //
 // It is a GUI-subsystem program, so that starting it from the Start menu
 // opens no console window. Started from a console it writes there, and
@@ -11,6 +12,9 @@
 #include "app/AppRun.h"
 #include "app/WasapiAudio.h"
 #include "app/WinMidiInput.h"
+#include "app/win32/AppWindow.h"
+#include "app/win32/Utf8.h"
+#include "win32/ModuleInstance.h"
 
 #include <windows.h>
 
@@ -62,17 +66,6 @@ BOOL WINAPI consoleEvent(DWORD event)
     return TRUE;
 }
 
-std::string utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), length, nullptr, nullptr);
-    converted.pop_back();  // the terminator
-    return converted;
-}
-
 // The command line in UTF-8, as every path of the program is.
 std::vector<std::string> arguments()
 {
@@ -80,7 +73,7 @@ std::vector<std::string> arguments()
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i)
-        args.push_back(utf8(wide[i]));
+        args.push_back(app::utf8(wide[i]));
     LocalFree(wide);
     return args;
 }
@@ -109,14 +102,13 @@ HWND makeHiddenWindow()
 class WindowsPlatform final : public app::AppPlatform {
 public:
     std::vector<std::string> deviceList() override { return app::WasapiAudio::deviceList(); }
+    std::vector<std::string> deviceNames() override { return app::WasapiAudio::deviceNames(); }
 
     std::unique_ptr<app::AudioBackend> openAudio(app::AppEngine& engine, const app::AppSettings& settings,
                                                  const app::AppOptions& options, std::string& error) override
     {
-        const app::WasapiAudio::Options device{
-            options.device.value_or(settings.device),
-            static_cast<unsigned>(options.sampleRate.value_or(settings.sampleRate)),
-            static_cast<unsigned>(options.bufferFrames.value_or(settings.bufferFrames)), options.exclusive};
+        const app::WasapiAudio::Options device{settings.device, static_cast<unsigned>(settings.sampleRate),
+                                               static_cast<unsigned>(settings.bufferFrames), options.exclusive};
         auto audio = std::make_unique<app::WasapiAudio>(engine, device);
         if (!audio->open(error))
             return nullptr;
@@ -139,13 +131,20 @@ public:
             if (MsgWaitForMultipleObjects(1, &stopEvent, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0)
                 return true;
             MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);  // the window's keys become characters
                 DispatchMessageW(&message);
+            }
             if (WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0)
                 return true;
             if (GetTickCount64() >= until)
                 return false;
         }
+    }
+
+    std::unique_ptr<app::AppWindowLayer> makeWindow(AEffEditor& panel, app::AppController& controller) override
+    {
+        return std::make_unique<app::AppWindow>(panel, controller, GetModuleHandleW(nullptr));
     }
 
     void finished() override
@@ -165,6 +164,9 @@ private:
 int main()
 {
     useParentConsole();
+    // The panel's skins are resources of this program, as they are of the
+    // plug-in's library.
+    win32::setModuleInstance(GetModuleHandleW(nullptr));
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stoppedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(consoleEvent, TRUE);
