@@ -11,10 +11,14 @@
 // environment: the programs started here inherit it). The test's folders
 // are inside it, reached from both sides: Z:\tmp\... and /tmp/....
 
+#include "Pixels.h"
 #include "TestPaths.h"
 #include "WinTest.h"
 
+#include "app/AppController.h"
 #include "app/AppEngine.h"
+#include "app/AppStyle.h"
+#include "editor/OverlayStyle.h"
 #include "app/WinMidiInput.h"
 #include "QuenchboxVersion.h"
 
@@ -233,6 +237,7 @@ public:
         return search.asked > 0;
     }
     bool ok() const { return started; }
+    DWORD processId() const { return process.dwProcessId; }
 
 private:
     HANDLE readEnd = nullptr;
@@ -321,9 +326,88 @@ WINTEST(ApplicationAnswersItsCommandLine)
     output.clear();
     CHECK_EQ(run("--rate 12345", changes, output), 2);
     CHECK_EQ(output, std::string("Quenchbox RZ: --rate needs 44100, 48000, 88200, 96000, 176400 or 192000, not '12345'\n"));
-    output.clear();
-    CHECK_EQ(run("", changes, output), 2);
-    CHECK_EQ(output, std::string("Quenchbox RZ: this build has no window yet; run it with --no-gui\n"));
+}
+
+// The program's shown top-level window, null until it is on the screen.
+HWND shownWindowOf(DWORD processId)
+{
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId && IsWindowVisible(window))
+                search->found = window;
+            return search->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits for `done` with a deadline no loaded machine comes near.
+template <typename Condition>
+bool waitFor(Condition done)
+{
+    for (ULONGLONG deadline = GetTickCount64() + kRunMilliseconds; !done(); Sleep(10))
+        if (GetTickCount64() > deadline)
+            return false;
+    return true;
+}
+
+// The bar's item for `command` where the program draws it, from the same
+// table, at 100 %.
+app::ItemBox boxOf(app::Command command)
+{
+    app::AppEngine engine;
+    app::AppSettings settings;
+    app::AppController controller(engine, settings, {});
+    for (const app::ViewItem& item : controller.view())
+        if (item.command == command)
+            return item.box;
+    return {};
+}
+
+// Started without --no-gui, the program opens its window: the panel below
+// the bar, "Monitor" lit by a click; closing the window stops it cleanly
+// with the monitor remembered. The picture is kept beside the test
+// (app-window-windows.png).
+WINTEST(ApplicationOpensItsWindowAndClosesItCleanly)
+{
+    Scratch scratch("window");
+    std::map<std::string, std::string> changes{{"APPDATA", scratch.windows + "\\appdata"}};
+    Application application("", changes);
+    REQUIRE(application.ok());
+    HWND window = nullptr;
+    REQUIRE(waitFor([&] { return (window = shownWindowOf(application.processId())) != nullptr; }));
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    CHECK_EQ(std::string(title), std::string("Quenchbox RZ"));
+    HWND holder = GetWindow(window, GW_CHILD);
+    CHECK(holder != nullptr && GetWindow(holder, GW_CHILD) != nullptr);  // the panel's editor
+
+    const app::ItemBox monitor = boxOf(app::Command::monitor);
+    const auto monitorFill = [&] {
+        return wintest::captureWindow(window).at(monitor.x + 3, monitor.y + monitor.height / 2) & 0xFFFFFF;
+    };
+    CHECK(waitFor([&] { return monitorFill() == app::kButtonFill; }));
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(monitor.x + monitor.width / 2, monitor.y + monitor.height / 2));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(monitor.x + monitor.width / 2, monitor.y + monitor.height / 2));
+    CHECK(waitFor([&] { return monitorFill() == editor::kSelectionFill; }));
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the picture is written through WIC
+    wintest::savePng(wintest::captureWindow(window), wintest::besideThisProgram("app-window-windows.png"));
+    CoUninitialize();
+
+    CHECK(application.askToClose());
+    std::string rest;
+    CHECK_EQ(application.finish(rest), 0);
+    std::ifstream settings(scratch.windows + "\\appdata\\ZUK\\Quenchbox RZ\\app-settings");
+    const std::string saved((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    CHECK(saved.find("\nmonitor=on\n") != std::string::npos);
 }
 
 // wine's ALSA driver on the test's device: one output and one input, both
@@ -393,7 +477,7 @@ WINTEST(ApplicationPlaysAsTheEngineDoesOffline)
     REQUIRE(application.ok());
     const std::string route = application.line();
     unsigned period = 0;
-    CHECK(std::sscanf(route.c_str(), "WASAPI shared, 48 kHz, %u frames, in 1+2 to out 1+2, ", &period) == 1);
+    CHECK(std::sscanf(route.c_str(), "WASAPI shared, 48 kHz, %u frames, in 1 to out 1+2, ", &period) == 1);
     REQUIRE(period > 0);
     CHECK_EQ(application.line(), std::string("first period"));
 
