@@ -1,6 +1,6 @@
 #include "app/WasapiAudio.h"
 
-#include "app/win32/Utf8.h"
+#include "editor/win32/Utf16.h"
 
 #include <initguid.h>  // defines the property keys below, once, here
 
@@ -64,7 +64,7 @@ std::string deviceProperty(IMMDevice* device, const PROPERTYKEY& key)
     PropVariantInit(&value);
     std::string text;
     if (SUCCEEDED(store->GetValue(key, &value)) && value.vt == VT_LPWSTR)
-        text = utf8(value.pwszVal);
+        text = editor::utf8(value.pwszVal);
     PropVariantClear(&value);
     store->Release();
     return text;

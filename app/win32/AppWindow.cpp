@@ -5,6 +5,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/EditorScale.h"
 #include "editor/OverlayStyle.h"
+#include "editor/win32/Utf16.h"
 #include "shell/AEffEditor.h"
 
 #include <algorithm>
@@ -21,24 +22,6 @@ constexpr wchar_t kTitle[] = L"Quenchbox RZ";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 COLORREF colourRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-
-std::wstring wide(const std::string& utf8)
-{
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
-}
-
-std::string utf8Of(const wchar_t* text, int length)
-{
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), bytes, nullptr, nullptr);
-    return result;
-}
 
 // Draws in panel units on a device context in pixels.
 class Painter {
@@ -70,7 +53,7 @@ public:
     {
         RECT area = pixels(box.x, box.y, box.width, box.height);
         SetTextColor(dc, colourRef(colour));
-        std::wstring shown = wide(utf8);
+        std::wstring shown = editor::wide(utf8);
         DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area, format | DT_NOPREFIX);
     }
     void disc(double x, double y, double diameter, std::uint32_t colour) const
@@ -270,7 +253,7 @@ void AppWindow::typed(wchar_t character)
     } else if (character >= 0x20) {
         const wchar_t pair[2] = {highSurrogate, character};
         const bool paired = highSurrogate != 0 && character >= 0xDC00 && character < 0xE000;
-        controller.type(paired ? utf8Of(pair, 2) : utf8Of(&character, 1));
+        controller.type(paired ? editor::utf8(pair, 2) : editor::utf8(&character, 1));
         highSurrogate = 0;
     }
     update();

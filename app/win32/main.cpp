@@ -13,7 +13,7 @@
 #include "app/WasapiAudio.h"
 #include "app/WinMidiInput.h"
 #include "app/win32/AppWindow.h"
-#include "app/win32/Utf8.h"
+#include "editor/win32/Utf16.h"
 #include "win32/ModuleInstance.h"
 
 #include <windows.h>
@@ -73,7 +73,7 @@ std::vector<std::string> arguments()
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i)
-        args.push_back(app::utf8(wide[i]));
+        args.push_back(editor::utf8(wide[i]));
     LocalFree(wide);
     return args;
 }

@@ -4,35 +4,15 @@
 // ANSI code page stays intact.
 
 #include "editor/EditorSettings.h"
+#include "editor/win32/Utf16.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
-
 namespace quenchbox::editor {
 
 namespace {
-
-std::wstring wide(const std::string& utf8)
-{
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
-}
-
-std::string utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), length, nullptr, nullptr);
-    converted.pop_back();  // the terminator
-    return converted;
-}
 
 // Every folder on the way to `path`'s own (after the drive or share).
 bool makeFolders(const std::wstring& path)
