@@ -8,6 +8,7 @@
 // window open with its message until the next one answers.
 
 #include "AppProcesses.h"
+#include "ApplicationHome.h"
 #include "app/AppController.h"
 #include "app/AppStyle.h"
 #include "app/PresetFile.h"
@@ -30,11 +31,6 @@ namespace {
 
 using namespace quenchbox;
 using namespace quenchbox::apptest;
-
-std::string scratchPath(const std::string& name)
-{
-    return std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/" + name + "-" + std::to_string(getpid());
-}
 
 // Plays a 220 Hz tone at half scale into the application's first input.
 struct Tone {
@@ -216,22 +212,7 @@ std::string fileText(const std::string& path)
     return text.str();
 }
 
-// Each test's application reads and writes its settings in a folder of the
-// test's own, never the user's.
-class ApplicationWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = scratchPath("window-home") + "-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        home = pattern;
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(home); }
-
-    std::string home;
-};
+class ApplicationWindow : public ApplicationHome {};
 
 TEST_F(ApplicationWindow, MetersMoveMonitorAndInputAnswerOneClickAndTheWindowClosesCleanly)
 {

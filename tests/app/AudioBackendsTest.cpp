@@ -6,6 +6,7 @@
 // home: its capture read from a file, its playback written to one.
 
 #include "AppProcesses.h"
+#include "ApplicationHome.h"
 #include "app/AppSettings.h"
 #include "host/AudioFile.h"
 #include "host/DemoPhrase.h"
@@ -29,11 +30,6 @@ using namespace quenchbox;
 using namespace quenchbox::apptest;
 
 constexpr double kPhraseSeconds = 2.0;
-
-std::string scratchPath(const std::string& name)
-{
-    return std::string(QUENCHBOX_TEST_OUTPUT_DIR) + "/" + name + "-" + std::to_string(getpid());
-}
 
 // Plays a signal into a port once armed, from the first period after.
 struct Player {
@@ -118,22 +114,7 @@ std::vector<double> rendered(const std::vector<float>& signal, long silentFrames
     return output.channels.at(0);
 }
 
-// Each test's application reads and writes its settings in a folder of the
-// test's own, never the user's.
-class ApplicationAudio : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = scratchPath("jack-home") + "-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        home = pattern;
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(home); }
-
-    std::string home;
-};
+class ApplicationAudio : public ApplicationHome {};
 
 TEST_F(ApplicationAudio, JackPlaysBitForBitAsTheRendererDoes)
 {
