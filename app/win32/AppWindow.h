@@ -24,15 +24,11 @@ public:
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
-    // Makes and shows the window; false, with `error` saying why, when it
-    // cannot.
+    // AppWindowLayer: `waitForEvents` dispatches the thread's messages, the
+    // editor's and ours, for as long as it waits.
     bool open(std::string& error) override;
-    // Waits up to `milliseconds` for messages and dispatches them (the
-    // editor's and ours).
     void waitForEvents(int milliseconds) override;
-    // Follows the page and repaints the bar when what it shows changed.
     void update() override;
-    // The window's close button was pressed (or the system asked).
     bool closeRequested() const override { return closing; }
     void close() override;
 

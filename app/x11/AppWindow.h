@@ -23,16 +23,12 @@ public:
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
-    // Opens the display and shows the window; false, with `error` saying
-    // why in one line, without a display.
+    // AppWindowLayer: the display is opened in `open` and closed in `close`;
+    // `update` also handles the X events that wait and lets the editor idle.
     bool open(std::string& error) override;
-    // Waits on the X connection.
     void waitForEvents(int milliseconds) override;
-    // Handles the waiting events, lets the editor idle and repaints the bar
-    // when what it shows changed.
     void update() override;
     bool closeRequested() const override { return closing; }
-    // Closes the editor, then the window and the display.
     void close() override;
 
 private:
