@@ -123,7 +123,7 @@ std::string AppController::entryName(int entry) const
     if (effect::programs::isProgramIndex(entry)) {
         char name[effect::kProgramNameLength + 1];
         effect::programs::copyName(entry, name);
-        return std::to_string(entry + 1) + ": " + name;
+        return name;
     }
     const int user = entry - effect::kProgramCount;
     return user >= 0 && user < static_cast<int>(userPresets.size()) ? userPresets[user] : std::string();
@@ -478,7 +478,7 @@ void AppController::listSettingsPage(std::vector<ViewItem>& items) const
 
     items.push_back(item(ItemKind::title, {16, top + 290, 400, 22}, "MIDI"));
     items.push_back(item(ItemKind::label, {16, top + 316, 650, 20},
-                         "Program change 1-16 picks a program; bank select 1 and up, your presets."));
+                         "Program change 0-15 picks a factory program; after bank select 1 and up, your presets."));
     std::string learnt;
     for (int controller = 0; controller < kMidiControllerCount; ++controller)
         if (effect::isParameterIndex(engine.midiMapping()[controller]))
