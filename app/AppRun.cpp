@@ -16,60 +16,11 @@ namespace {
 
 constexpr int kTickMilliseconds = 10;        // headless: MIDI applied and the audio watched every 10 ms
 constexpr int kWindowTickMilliseconds = 33;  // the window's meters and the panel's refresh
-constexpr int kReconnectMilliseconds = 500;  // how often audio that went away is tried again
 
 void say(const std::string& line)
 {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-}
-
-// Waits for the stop request, applying MIDI and noting the first period;
-// false when the audio went away first.
-bool runUntilStopped(AppEngine& engine, AudioBackend& audio, AppPlatform& platform)
-{
-    bool firstReported = false;
-    while (!platform.stopRequested(kTickMilliseconds)) {
-        const int program = engine.effect().program();
-        if (engine.applyMidi() > 0 && engine.effect().program() != program)
-            say("program " + std::to_string(engine.effect().program()) + ": " + engine.effect().programName());
-        audio.followLatency();
-        if (!firstReported && audio.playing()) {
-            say(audio.firstPeriodLine());
-            firstReported = true;
-        }
-        if (audio.lost())
-            return false;
-    }
-    return true;
-}
-
-// Tries the audio again until it opens (true) or the stop request comes
-// (false).
-bool reconnect(AudioBackend& audio, AppPlatform& platform)
-{
-    std::string error;
-    while (!platform.stopRequested(kReconnectMilliseconds))
-        if (audio.open(error))
-            return true;
-    return false;
-}
-
-// Plays until the stop request. Audio that goes away (a server stopping, a
-// device unplugged) leaves the program waiting for it to come back; then it
-// carries on where it was.
-void play(AppEngine& engine, AudioBackend& audio, AppPlatform& platform)
-{
-    say(audio.route());
-    while (!runUntilStopped(engine, audio, platform)) {
-        audio.close();
-        say("the " + audio.name() + " went away; waiting for it to come back");
-        if (!reconnect(audio, platform))
-            break;
-        say(audio.route());
-    }
-    audio.close();
-    say("stopped after " + std::to_string(audio.dropouts()) + " dropouts");
 }
 
 long long monotonicMs()
@@ -119,17 +70,26 @@ bool runWindow(const char* programName, AppEngine& engine, AppSettings& settings
     return opened;
 }
 
-// Headless: false, with the reason said, when there is no audio to play on.
+// Headless: plays until the stop request, saying which program a MIDI
+// program change selected. Audio that goes away (a server stopping, a device
+// unplugged) is waited for; audio that cannot open at the start fails the
+// run, with the reason said.
 bool runHeadless(const char* programName, AppEngine& engine, const AppSettings& settings, const AppOptions& options,
                  AppPlatform& platform)
 {
-    std::string error;
-    const std::unique_ptr<AudioBackend> audio = platform.openAudio(engine, settings, options, error);
-    if (!audio) {
-        std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
+    AudioKeeper audio([&](std::string& error) { return platform.openAudio(engine, settings, options, error); }, say);
+    audio.tick(monotonicMs(), false);
+    if (!audio.state().lostMessage.empty()) {
+        std::fprintf(stderr, "%s: %s\n", programName, audio.state().lostDetail.c_str());
         return false;
     }
-    play(engine, *audio, platform);
+    while (!platform.stopRequested(kTickMilliseconds)) {
+        const int program = engine.effect().program();
+        if (engine.applyMidi() > 0 && engine.effect().program() != program)
+            say("program " + std::to_string(engine.effect().program()) + ": " + engine.effect().programName());
+        audio.tick(monotonicMs(), false);
+    }
+    audio.stop();
     return true;
 }
 

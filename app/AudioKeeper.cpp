@@ -38,6 +38,7 @@ void AudioKeeper::reopen(long long nowMs)
     }
     problem.clear();
     detail.clear();
+    firstReported = false;  // each connection says when it first played
     say(audio->route());
 }
 

@@ -10,10 +10,11 @@
 
 namespace quenchbox::app {
 
-// Keeps the window's audio going, whatever the back-end: audio that cannot
-// open, or goes away while playing, leaves the reason for the window and is
-// tried again every two seconds, and at once when the user asks (a click on
-// the message, "Apply" on the settings page). On the application's thread.
+// Keeps the audio going, whatever the back-end, in the window and headless:
+// audio that cannot open, or goes away while playing, leaves its reason (for
+// the window) and is tried again every half second, and at once when the
+// user asks (a click on the message, "Apply" on the settings page). On the
+// application's thread.
 class AudioKeeper {
 public:
     // Opens the back-end the settings name, or answers null with the reason.
@@ -35,7 +36,7 @@ public:
     void stop();
 
 private:
-    static constexpr long long kRetryMs = 2000;
+    static constexpr long long kRetryMs = 500;
 
     void reopen(long long nowMs);
 

@@ -45,18 +45,18 @@ TEST(AudioKeeper, RetriesWhatWentAwayOnTheClockAndOnRequestAndCountsEveryDropout
     keeper.tick(0, false);
     EXPECT_EQ(keeper.state().lostMessage, "No audio.");
     EXPECT_EQ(keeper.state().lostDetail, "no device");
-    keeper.tick(1000, false);
-    EXPECT_EQ(opens, 1) << "not before two seconds";
+    keeper.tick(400, false);
+    EXPECT_EQ(opens, 1) << "not before half a second";
     available = true;
-    keeper.tick(2000, false);
+    keeper.tick(500, false);
     EXPECT_EQ(opens, 2);
     EXPECT_EQ(keeper.state().route, "Fake, 48 kHz");
     EXPECT_TRUE(keeper.state().lostMessage.empty());
 
     current->gone = true;
-    keeper.tick(2033, false);
+    keeper.tick(533, false);
     EXPECT_EQ(keeper.state().lostMessage, "The fake device went away.");
-    keeper.tick(2066, true);
+    keeper.tick(566, true);
     EXPECT_EQ(opens, 3) << "at once when asked";
     EXPECT_EQ(keeper.state().dropouts, 6) << "the first back-end's and this one's";
     keeper.stop();
