@@ -112,7 +112,6 @@ private:
     AudioState audio;
     LevelMeter inputMeter;
     LevelMeter outputMeter;
-    effect::HostMenu lastMenu;
 };
 
 }  // namespace quenchbox::app
